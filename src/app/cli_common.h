@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace siteherald::cli {
+
+// Exit statuses of siteherald-cli.
+enum ExitCode {
+    kExitDone = 0,
+    kExitUsage = 2,
+    kExitEngineNotFound = 3,
+    kExitPageNotAvailable = 4,
+    kExitFileError = 5,
+};
+
+using Arguments = std::vector<std::string>;
+
+int RunFill(const Arguments& args);
+
+// Prints the usage text to stderr and returns kExitUsage.
+int UsageError(const std::string& problem);
+
+extern const char* const kUsage;
+
+} // namespace siteherald::cli

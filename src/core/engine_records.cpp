@@ -1,0 +1,152 @@
+#include "engine_records.h"
+
+#include "ascii.h"
+#include "pipe_record.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace siteherald {
+
+namespace {
+
+constexpr size_t kNone = static_cast<size_t>(-1);
+
+size_t FindLine(const LineList& lines, std::string_view text, size_t from = 0) {
+    for (size_t i = from; i < lines.size(); ++i)
+        if (lines[i] == text)
+            return i;
+    return kNone;
+}
+
+std::string FieldOrEmpty(const std::string& line, int n) {
+    std::string field = PipeField(line, n);
+    return field == kPipeError ? std::string() : field;
+}
+
+} // namespace
+
+std::string EngineMarker(std::string_view name) { return "$" + std::string(name) + "$"; }
+
+bool IsEngineMarker(std::string_view line, std::string_view* name) {
+    if (line.size() < 2 || line.front() != '$')
+        return false;
+    const size_t second = line.find('$', 1);
+    if (second != line.size() - 1)
+        return false;
+    if (name)
+        *name = line.substr(1, second - 1);
+    return true;
+}
+
+bool FillSeCombo(const std::string& file, LineList& seRecordList, std::vector<std::string>& names) {
+    seRecordList.clear();
+    names.clear();
+    if (!LoadLineFile(file, seRecordList))
+        return false;
+    std::unordered_set<std::string_view> seen;
+    for (const std::string& line : seRecordList) {
+        std::string_view name;
+        if (IsEngineMarker(line, &name) && seen.insert(name).second)
+            names.emplace_back(name);
+    }
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return LessIgnoringCase(a, b); });
+    return true;
+}
+
+RecordLookup GetSEData(const std::string& file, const std::string& name, LineList& seRecordList) {
+    LineList lines;
+    seRecordList.clear();
+    LoadLineFile(file, lines);
+    if (lines.empty())
+        return RecordLookup::FileMissing;
+    const std::string marker = EngineMarker(name);
+    const size_t start = FindLine(lines, marker);
+    if (start == kNone)
+        return RecordLookup::NotFound;
+    size_t end = FindLine(lines, marker, start + 1);
+    if (end == kNone)
+        end = lines.size();
+    seRecordList.assign(std::make_move_iterator(lines.begin() + static_cast<long>(start) + 1),
+                        std::make_move_iterator(lines.begin() + static_cast<long>(end)));
+    return RecordLookup::Found;
+}
+
+EngineAddresses ParseSEData(const LineList& seRecordList) {
+    if (seRecordList.empty())
+        return {};
+    return {FieldOrEmpty(seRecordList[0], 2), FieldOrEmpty(seRecordList[0], 3)};
+}
+
+bool RemoveSE(const std::string& file, const std::string& name) {
+    LineList lines;
+    if (!LoadLineFile(file, lines))
+        return false;
+    const std::string marker = EngineMarker(name);
+    const size_t start = FindLine(lines, marker);
+    if (start == kNone)
+        return false;
+    const size_t end = FindLine(lines, marker, start + 1);
+    if (end == kNone)
+        return false;
+    lines.erase(lines.begin() + static_cast<long>(start), lines.begin() + static_cast<long>(end) + 1);
+    SaveLineFile(file, lines);
+    return true;
+}
+
+size_t SelectionAfterRemoval(size_t removed, size_t remaining) {
+    if (remaining == 0)
+        return kNone;
+    return removed >= remaining ? removed - 1 : removed;
+}
+
+void SaveSEData(const std::string& seFile, const std::string& changeFile,
+                const LineList& editRecord, bool editingExisting) {
+    if (editRecord.empty())
+        return;
+    LineList lines;
+    LoadLineFile(seFile, lines);
+    if (editingExisting && !lines.empty()) {
+        const std::string& marker = editRecord.front();
+        const size_t start = FindLine(lines, marker);
+        if (start != kNone) {
+            size_t end = FindLine(lines, marker, start + 1);
+            if (end == kNone) {
+                // A damaged old record: take it out up to the next engine's marker, so the
+                // engines after it are kept.
+                end = start + 1;
+                while (end < lines.size() && !IsEngineMarker(lines[end]))
+                    ++end;
+            } else {
+                ++end;
+            }
+            lines.erase(lines.begin() + static_cast<long>(start),
+                        lines.begin() + static_cast<long>(end));
+        }
+    }
+    lines.insert(lines.end(), editRecord.begin(), editRecord.end());
+    SaveLineFile(seFile, lines);
+
+    LineList changes;
+    LoadLineFile(changeFile, changes);
+    changes.insert(changes.end(), editRecord.begin(), editRecord.end());
+    SaveLineFile(changeFile, changes);
+}
+
+std::string MakeEngineLine(const std::string& name, const std::string& submissionUrl,
+                           const std::string& infoUrl) {
+    std::string line = name + "|" + submissionUrl + "|";
+    if (!infoUrl.empty())
+        line += infoUrl + "|";
+    return line;
+}
+
+std::vector<std::string> GetFields(const LineList& editRecord) {
+    std::vector<std::string> fields;
+    for (size_t i = 1; i < editRecord.size(); ++i)
+        fields.push_back(PipeField(editRecord[i], 1));
+    return fields;
+}
+
+} // namespace siteherald

@@ -1,0 +1,140 @@
+#include "link_fixer.h"
+
+#include "core/ascii.h"
+
+namespace siteherald {
+
+namespace {
+
+// Splits "scheme://rest" into the scheme prefix to keep and the rest; any other address is
+// taken as a bare "host/path" under http.
+std::pair<std::string, std::string_view> SplitScheme(std::string_view url) {
+    if (StartsWithIgnoringCase(url, "https://"))
+        return {"https://", url.substr(8)};
+    if (StartsWithIgnoringCase(url, "http://"))
+        return {"http://", url.substr(7)};
+    return {"http://", url};
+}
+
+bool IsSchemeChar(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           c == '+' || c == '-' || c == '.';
+}
+
+// True for "scheme:..." addresses (http:, https:, mailto:, javascript:, data:, ...).
+bool HasScheme(std::string_view text, size_t at) {
+    if (at >= text.size())
+        return false;
+    const char first = text[at];
+    if (!((first >= 'a' && first <= 'z') || (first >= 'A' && first <= 'Z')))
+        return false;
+    for (size_t i = at + 1; i < text.size(); ++i) {
+        if (text[i] == ':')
+            return true;
+        if (!IsSchemeChar(text[i]))
+            return false;
+    }
+    return false;
+}
+
+// One pass over the line for one pattern, as the page's links are rewritten: each
+// occurrence gets the root or directory inserted after it and its marker character replaced
+// by a placeholder, so that the restoring pass at the end turns it back. `lower` is kept
+// as the lower-case twin of `text`.
+void FixPattern(std::string& text, std::string& lower, std::string_view pattern,
+                std::string_view placeholder, bool emptyGetsSubmission, const LinkBase& base) {
+    size_t pos = lower.find(pattern);
+    if (pos == std::string::npos)
+        return;
+    std::string out;
+    std::string outLower;
+    out.reserve(text.size() + 64);
+    outLower.reserve(text.size() + 64);
+    size_t copied = 0;
+    while (pos != std::string::npos) {
+        const size_t q = pos + pattern.size();
+        out.append(text, copied, pos - copied);
+        outLower.append(lower, copied, pos - copied);
+        out += placeholder;
+        outLower += placeholder;
+        out.append(text, pos + 1, q - pos - 1);
+        outLower.append(lower, pos + 1, q - pos - 1);
+
+        std::string_view insert;
+        const char at = q < text.size() ? text[q] : '\0';
+        const bool protocolRelative = at == '/' && q + 1 < text.size() && text[q + 1] == '/';
+        if (at == '"' && emptyGetsSubmission)
+            insert = base.submission;
+        else if (HasScheme(text, q) || at == '#' || protocolRelative)
+            insert = {};
+        else if (at == '/')
+            insert = base.root;
+        else
+            insert = base.directory;
+        out += insert;
+        outLower += LowerAscii(insert);
+
+        copied = q;
+        pos = lower.find(pattern, q);
+    }
+    out.append(text, copied);
+    outLower.append(lower, copied);
+    text = std::move(out);
+    lower = std::move(outLower);
+}
+
+void ReplaceAll(std::string& text, std::string_view search, std::string_view replacement) {
+    size_t pos = text.find(search);
+    if (pos == std::string::npos)
+        return;
+    std::string out;
+    out.reserve(text.size());
+    size_t copied = 0;
+    while (pos != std::string::npos) {
+        out.append(text, copied, pos - copied);
+        out += replacement;
+        copied = pos + search.size();
+        pos = text.find(search, copied);
+    }
+    out.append(text, copied);
+    text = std::move(out);
+}
+
+} // namespace
+
+LinkBase MakeLinkBase(std::string_view submissionUrl) {
+    const auto [scheme, rest] = SplitScheme(submissionUrl);
+    LinkBase base;
+    base.submission = std::string(submissionUrl);
+    base.root = scheme + std::string(rest.substr(0, rest.find('/')));
+    if (!rest.empty() && rest.back() == '/')
+        base.directory = scheme + std::string(rest);
+    else if (const size_t slash = rest.rfind('/'); slash != std::string_view::npos)
+        base.directory = scheme + std::string(rest.substr(0, slash + 1));
+    else
+        base.directory = scheme + std::string(rest) + "/";
+    return base;
+}
+
+std::string FixLinks(std::string_view line, const LinkBase& base) {
+    std::string text(line);
+    std::string lower = LowerAscii(line);
+    if (lower.find('<') != std::string::npos) {
+        FixPattern(text, lower, "<a href=\"", "^&^", false, base);
+        FixPattern(text, lower, "<img src=\"", "^&^", false, base);
+    }
+    FixPattern(text, lower, "action=\"", "$%$", true, base);
+    // Every placeholder goes back, also one that stood in the page already, as the
+    // rewriting always did.
+    ReplaceAll(text, "^&^", "<");
+    ReplaceAll(text, "$%$", "a");
+    return text;
+}
+
+void SearchAndReplace(std::string& text, std::string_view search, std::string_view replacement) {
+    const size_t pos = text.find(search);
+    if (pos != std::string::npos)
+        text.replace(pos, search.size(), replacement);
+}
+
+} // namespace siteherald
