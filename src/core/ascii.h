@@ -7,7 +7,9 @@ namespace siteherald {
 
 // Case folding and comparison of plain ASCII letters only: page text and data files are
 // byte strings, and folding must never change their length.
-inline char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+inline char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
 
 inline std::string LowerAscii(std::string_view text) {
     std::string out(text);
@@ -26,7 +28,8 @@ inline bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 inline bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
+    return text.size() >= prefix.size() &&
+           EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
 // Orders as the sorted lists of the windows do: letters compared without case, ties broken

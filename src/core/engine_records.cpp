@@ -26,7 +26,9 @@ std::string FieldOrEmpty(const std::string& line, int n) {
 
 } // namespace
 
-std::string EngineMarker(std::string_view name) { return "$" + std::string(name) + "$"; }
+std::string EngineMarker(std::string_view name) {
+    return "$" + std::string(name) + "$";
+}
 
 bool IsEngineMarker(std::string_view line, std::string_view* name) {
     if (line.size() < 2 || line.front() != '$')
@@ -90,7 +92,8 @@ bool RemoveSE(const std::string& file, const std::string& name) {
     const size_t end = FindLine(lines, marker, start + 1);
     if (end == kNone)
         return false;
-    lines.erase(lines.begin() + static_cast<long>(start), lines.begin() + static_cast<long>(end) + 1);
+    lines.erase(lines.begin() + static_cast<long>(start),
+                lines.begin() + static_cast<long>(end) + 1);
     SaveLineFile(file, lines);
     return true;
 }

@@ -10,7 +10,9 @@ namespace siteherald {
 
 namespace {
 
-std::string Reason(int err) { return std::strerror(err); }
+std::string Reason(int err) {
+    return std::strerror(err);
+}
 
 std::string DirectoryOf(const std::string& path) {
     const size_t slash = path.rfind('/');
@@ -62,7 +64,7 @@ std::string JoinLines(const LineList& lines) {
 }
 
 bool FileExists(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
@@ -74,7 +76,7 @@ bool ReadFileBytes(const std::string& path, std::string& bytes) {
             return false;
         throw FileError("Unable to read " + path + ": " + Reason(errno), path);
     }
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd, &st) == 0) {
         if (S_ISDIR(st.st_mode)) {
             ::close(fd);
@@ -118,7 +120,7 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes, unsigned n
         throw FileError("Unable to write to " + path + ": " + Reason(errno), path);
 
     // The new file takes the old one's permissions, so a save never widens or narrows access.
-    struct stat old{};
+    struct stat old {};
     const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : newFileMode;
 
     auto fail = [&](int err) {

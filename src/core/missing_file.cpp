@@ -4,6 +4,8 @@
 
 namespace siteherald {
 
-void MarkMissingFile(const std::string& fileName) { IniWriteBool("Updates", fileName, true); }
+void MarkMissingFile(const std::string& fileName) {
+    IniWriteBool("Updates", fileName, true);
+}
 
 } // namespace siteherald

@@ -48,7 +48,9 @@ bool MakeDirectories(const std::string& dir) {
 
 } // namespace
 
-std::string SettingsFilePath() { return ConfigDirectory() + "/siteherald.ini"; }
+std::string SettingsFilePath() {
+    return ConfigDirectory() + "/siteherald.ini";
+}
 
 std::string IniReadString(const std::string& section, const std::string& key,
                           const std::string& defaultValue) {

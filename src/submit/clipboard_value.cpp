@@ -3,6 +3,9 @@
 namespace siteherald {
 
 std::string GetClipboard(const LineList& currentFileLines, std::string_view identifier) {
+    // An empty identifier marks a field that is not filled; it names no line.
+    if (identifier.empty())
+        return {};
     size_t first = 0;
     while (first < currentFileLines.size() &&
            currentFileLines[first].find(identifier) == std::string::npos)

@@ -17,8 +17,8 @@ std::pair<std::string, std::string_view> SplitScheme(std::string_view url) {
 }
 
 bool IsSchemeChar(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '+' || c == '-' || c == '.';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '+' ||
+           c == '-' || c == '.';
 }
 
 // True for "scheme:..." addresses (http:, https:, mailto:, javascript:, data:, ...).

@@ -124,7 +124,8 @@ void InsertBaseHref(LineList& pageLines, const std::string& directory) {
     const std::string base = "<base href=\"" + EscapeHtml(directory) + "\">";
     for (std::string& line : pageLines) {
         const std::string lower = LowerAscii(line);
-        for (size_t head = lower.find("<head"); head != npos; head = lower.find("<head", head + 1)) {
+        for (size_t head = lower.find("<head"); head != npos;
+             head = lower.find("<head", head + 1)) {
             const char after = head + 5 < lower.size() ? lower[head + 5] : '\0';
             if (after != '>' && after != ' ' && after != '\t' && after != '/')
                 continue; // <header>, <heading>
@@ -219,11 +220,20 @@ std::string EscapeHtml(std::string_view text) {
     out.reserve(text.size());
     for (const char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
