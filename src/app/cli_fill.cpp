@@ -2,6 +2,7 @@
 #include "cli_common.h"
 #include "core/data_dir.h"
 #include "core/engine_records.h"
+#include "core/file_url.h"
 #include "core/line_file.h"
 #include "core/missing_file.h"
 #include "core/settings_store.h"
@@ -95,7 +96,8 @@ int RunFill(const Arguments& args) {
 
         LineList pageLines;
         LoadStringListFromMemoryStream(pageLines, page);
-        EditHTML(pageLines, seRecordList, currentFileLines);
+        const std::string mainPagePath = JoinPath(dataDir, std::string(kMainPageName));
+        EditHTML(pageLines, seRecordList, currentFileLines, FileUrl(mainPagePath));
 
         const LineList adPageLines = MakeAdBanner(options.engine);
         SaveLineFile(JoinPath(dataDir, std::string(kAdPageName)), adPageLines);

@@ -65,7 +65,9 @@ void FixPattern(std::string& text, std::string& lower, std::string_view pattern,
         const bool protocolRelative = at == '/' && q + 1 < text.size() && text[q + 1] == '/';
         if (at == '"' && emptyGetsSubmission)
             insert = base.submission;
-        else if (HasScheme(text, q) || at == '#' || protocolRelative)
+        else if (at == '#')
+            insert = base.self;
+        else if (HasScheme(text, q) || protocolRelative)
             insert = {};
         else if (at == '/')
             insert = base.root;
@@ -102,10 +104,11 @@ void ReplaceAll(std::string& text, std::string_view search, std::string_view rep
 
 } // namespace
 
-LinkBase MakeLinkBase(std::string_view submissionUrl) {
+LinkBase MakeLinkBase(std::string_view submissionUrl, std::string_view pageAddress) {
     const auto [scheme, rest] = SplitScheme(submissionUrl);
     LinkBase base;
     base.submission = std::string(submissionUrl);
+    base.self = std::string(pageAddress);
     base.root = scheme + std::string(rest.substr(0, rest.find('/')));
     if (!rest.empty() && rest.back() == '/')
         base.directory = scheme + std::string(rest);

@@ -11,12 +11,14 @@ struct LinkBase {
     std::string submission;
     std::string root;
     std::string directory;
+    std::string self; // the page's own address, for "#" links; empty leaves them alone
 };
-LinkBase MakeLinkBase(std::string_view submissionUrl);
+LinkBase MakeLinkBase(std::string_view submissionUrl, std::string_view pageAddress = {});
 
 // Makes the line's double-quoted <a href="...">, <img src="..."> and action="..." addresses
-// absolute. Addresses with a scheme, or starting with "//" or "#", stay as they are; an
-// empty action becomes the submission address itself.
+// absolute. Addresses with a scheme or starting with "//" stay as they are, and so do "#"
+// addresses unless the base names the page's own address; an empty action becomes the
+// submission address itself.
 std::string FixLinks(std::string_view line, const LinkBase& base);
 
 // Replaces the first occurrence of `search` (which must be present) in text.

@@ -96,8 +96,12 @@ void InsertTextBoxValue(std::string& line, const std::string& lower, const Field
     } else {
         return;
     }
-    const size_t cut = std::min(nameAt + rule.lowerName.size() + 1, line.size());
-    line.insert(cut, " value=\"" + EscapeHtml(value) + "\" ");
+    // After the name and the one character that ends it (closing quote or blank); an
+    // unquoted name that ends the tag gets the attribute before the ">", inside the tag.
+    size_t cut = nameAt + rule.lowerName.size();
+    if (cut < line.size() && line[cut] != '>')
+        ++cut;
+    line.insert(std::min(cut, line.size()), " value=\"" + EscapeHtml(value) + "\" ");
 }
 
 // Puts the value right after the opening <textarea ...> tag.
@@ -175,9 +179,10 @@ std::string YesTag(LineList& pageLines, size_t i) {
     return kind;
 }
 
-void EditHTML(LineList& pageLines, const LineList& seRecordList, const LineList& currentFileLines) {
-    const LinkBase base =
-        MakeLinkBase(seRecordList.empty() ? std::string() : PipeField(seRecordList[0], 2));
+void EditHTML(LineList& pageLines, const LineList& seRecordList, const LineList& currentFileLines,
+              std::string_view pageAddress) {
+    const LinkBase base = MakeLinkBase(
+        seRecordList.empty() ? std::string() : PipeField(seRecordList[0], 2), pageAddress);
     const std::vector<FieldRule> rules = ReadFieldRules(seRecordList);
     std::unordered_map<std::string, std::string> values;
     const auto valueOf = [&](const std::string& identifier) -> const std::string& {

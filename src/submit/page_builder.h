@@ -24,8 +24,11 @@ std::string YesTag(LineList& pageLines, size_t i);
 // Fills every text box and text area of pageLines that the engine's record maps to an
 // auto-fill identifier with its value from currentFileLines (HTML-escaped), makes the links
 // absolute and puts a <base href> after the page's <head> tag. seRecordList is the record
-// without markers: engine line, then field lines.
-void EditHTML(LineList& pageLines, const LineList& seRecordList, const LineList& currentFileLines);
+// without markers: engine line, then field lines. pageAddress, when given, is where the
+// filled page will be opened from: in-page "#" links point there, since the <base href>
+// would otherwise send them to the engine's site.
+void EditHTML(LineList& pageLines, const LineList& seRecordList, const LineList& currentFileLines,
+              std::string_view pageAddress = {});
 
 // Text escaped for an HTML attribute value or element content.
 std::string EscapeHtml(std::string_view text);

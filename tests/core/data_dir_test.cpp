@@ -1,4 +1,5 @@
 #include "core/data_dir.h"
+#include "core/file_url.h"
 #include "test_support.h"
 
 #include <filesystem>
@@ -104,3 +105,11 @@ TEST(DataDirTest, SeedCopiesOnlyMissingFiles) {
 
 } // namespace
 } // namespace siteherald
+
+TEST(FileUrl, EncodesEverythingButThePlainPathCharacters) {
+    EXPECT_EQ(siteherald::FileUrl("/home/robin/Siteherald/~auto.htm"),
+              "file:///home/robin/Siteherald/~auto.htm");
+    EXPECT_EQ(siteherald::FileUrl("/tmp/My Sites/100%#?.htm"),
+              "file:///tmp/My%20Sites/100%25%23%3F.htm");
+    EXPECT_EQ(siteherald::FileUrl("/h\xC3\xA9"), "file:///h%C3%A9");
+}
