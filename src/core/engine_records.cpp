@@ -27,7 +27,7 @@ std::string FieldOrEmpty(const std::string& line, int n) {
 } // namespace
 
 std::string EngineMarker(std::string_view name) {
-    return "$" + std::string(name) + "$";
+    return std::string(1, '$').append(name).append("$");
 }
 
 bool IsEngineMarker(std::string_view line, std::string_view* name) {

@@ -104,7 +104,7 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
     if (sectionLine == lines_.size()) {
         if (!lines_.empty() && !Trim(lines_.back()).empty())
             lines_.emplace_back();
-        lines_.push_back("[" + std::string(section) + "]");
+        lines_.push_back(std::string(1, '[').append(section).append("]"));
         lines_.push_back(entry);
         return;
     }

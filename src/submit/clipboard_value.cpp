@@ -17,7 +17,7 @@ std::string GetClipboard(const LineList& currentFileLines, std::string_view iden
     const size_t colon = line.find(':');
     std::string singleLine = colon == std::string::npos ? line : line.substr(colon + 1);
 
-    const std::string closing = "$" + std::string(identifier);
+    const std::string closing = std::string(1, '$').append(identifier);
     size_t close = first + 1;
     while (close < currentFileLines.size() &&
            currentFileLines[close].find(closing) == std::string::npos)

@@ -6,6 +6,8 @@ namespace siteherald {
 
 namespace {
 
+constexpr size_t kKeptScratch = 1 << 20;
+
 // Splits "scheme://rest" into the scheme prefix to keep and the rest; any other address is
 // taken as a bare "host/path" under http.
 std::pair<std::string, std::string_view> SplitScheme(std::string_view url) {
@@ -46,10 +48,12 @@ void FixPattern(std::string& text, std::string& lower, std::string_view pattern,
     size_t pos = lower.find(pattern);
     if (pos == std::string::npos)
         return;
-    std::string out;
-    std::string outLower;
-    out.reserve(text.size() + 64);
-    outLower.reserve(text.size() + 64);
+    // Scratch buffers kept between calls: swapped with the line below, so a page is
+    // rewritten without an allocation per line.
+    thread_local std::string out;
+    thread_local std::string outLower;
+    out.clear();
+    outLower.clear();
     size_t copied = 0;
     while (pos != std::string::npos) {
         const size_t q = pos + pattern.size();
@@ -81,8 +85,12 @@ void FixPattern(std::string& text, std::string& lower, std::string_view pattern,
     }
     out.append(text, copied);
     outLower.append(lower, copied);
-    text = std::move(out);
-    lower = std::move(outLower);
+    text.swap(out);
+    lower.swap(outLower);
+    if (out.capacity() > kKeptScratch) {
+        out = std::string(); // the buffers of one huge line are not kept for the next page
+        outLower = std::string();
+    }
 }
 
 void ReplaceAll(std::string& text, std::string_view search, std::string_view replacement) {
@@ -119,9 +127,7 @@ LinkBase MakeLinkBase(std::string_view submissionUrl, std::string_view pageAddre
     return base;
 }
 
-std::string FixLinks(std::string_view line, const LinkBase& base) {
-    std::string text(line);
-    std::string lower = LowerAscii(line);
+void FixLinksInPlace(std::string& text, std::string& lower, const LinkBase& base) {
     if (lower.find('<') != std::string::npos) {
         FixPattern(text, lower, "<a href=\"", "^&^", false, base);
         FixPattern(text, lower, "<img src=\"", "^&^", false, base);
@@ -131,6 +137,12 @@ std::string FixLinks(std::string_view line, const LinkBase& base) {
     // rewriting always did.
     ReplaceAll(text, "^&^", "<");
     ReplaceAll(text, "$%$", "a");
+}
+
+std::string FixLinks(std::string_view line, const LinkBase& base) {
+    std::string text(line);
+    std::string lower = LowerAscii(line);
+    FixLinksInPlace(text, lower, base);
     return text;
 }
 

@@ -194,10 +194,13 @@ void EditHTML(LineList& pageLines, const LineList& seRecordList, const LineList&
 
     LineList out;
     out.reserve(pageLines.size());
+    std::string lower;
     size_t next = 0;
     while (next < pageLines.size()) {
         std::string line = std::move(pageLines[next++]);
-        std::string lower = LowerAscii(line);
+        lower.assign(line);
+        for (char& c : lower)
+            c = LowerAscii(c);
         const std::string kind = JoinFormTag(line, lower, pageLines, next);
         if (!kind.empty() && IsFillCandidate(kind, line)) {
             for (const FieldRule& rule : rules) {
@@ -210,11 +213,13 @@ void EditHTML(LineList& pageLines, const LineList& seRecordList, const LineList&
                         InsertTextBoxValue(line, lower, rule, value);
                     else
                         InsertTextAreaValue(line, lower, value);
+                    lower = LowerAscii(line);
                 }
                 break;
             }
         }
-        out.push_back(FixLinks(line, base));
+        FixLinksInPlace(line, lower, base);
+        out.push_back(std::move(line));
     }
     pageLines = std::move(out);
     InsertBaseHref(pageLines, base.directory);
