@@ -17,6 +17,8 @@ enum ExitCode {
 using Arguments = std::vector<std::string>;
 
 int RunFill(const Arguments& args);
+int RunGet(const Arguments& args);
+int RunUpdate(const Arguments& args);
 
 // Prints the usage text to stderr and returns kExitUsage.
 int UsageError(const std::string& problem);

@@ -5,7 +5,10 @@
 #include "core/file_url.h"
 #include "core/line_file.h"
 #include "core/missing_file.h"
+#include "core/pipe_record.h"
 #include "core/settings_store.h"
+#include "net/http_client.h"
+#include "net/http_exception.h"
 #include "submit/frame_page.h"
 #include "submit/page_builder.h"
 
@@ -43,12 +46,24 @@ bool ParseFillArguments(const Arguments& args, FillOptions& options, std::string
         problem = "fill takes an engine name and a submission data file";
         return false;
     }
-    if (options.pageFile.empty()) {
-        problem = "fill needs --page PAGE-FILE: this build cannot download pages yet";
-        return false;
-    }
     options.engine = positional[0];
     options.sdfFile = positional[1];
+    return true;
+}
+
+// Downloads the engine's page as GO does; the client's reason goes to stderr.
+bool DownloadPage(const std::string& address, std::string& page) {
+    THttpCli client;
+    MemoryStream body;
+    client.Url = address;
+    client.ReceiveStream = &body;
+    try {
+        client.Get();
+    } catch (const EHttpException& e) {
+        std::fprintf(stderr, "siteherald-cli: %s: %s\n", address.c_str(), e.what());
+        return false;
+    }
+    page = std::move(body.data());
     return true;
 }
 
@@ -91,8 +106,15 @@ int RunFill(const Arguments& args) {
             return FileProblem("Unable to read " + options.sdfFile + ": No such file");
 
         std::string page;
-        if (!ReadFileBytes(options.pageFile, page))
+        if (options.pageFile.empty()) {
+            const std::string address = PipeField(seRecordList[0], 2);
+            if (!DownloadPage(address, page)) {
+                std::fprintf(stderr, "Unable to retrieve \"%s\".\n", address.c_str());
+                return kExitPageNotAvailable;
+            }
+        } else if (!ReadFileBytes(options.pageFile, page)) {
             return FileProblem("Unable to read " + options.pageFile + ": No such file");
+        }
 
         LineList pageLines;
         LoadStringListFromMemoryStream(pageLines, page);

@@ -10,16 +10,24 @@ const char* const kUsage =
     "Usage: siteherald-cli COMMAND [ARGUMENTS]\n"
     "\n"
     "Commands:\n"
-    "  fill ENGINE SDF-FILE --page PAGE-FILE\n"
+    "  fill ENGINE SDF-FILE [--page PAGE-FILE]\n"
     "      Fill the submission page of ENGINE (a name in sedata.dat) with the values of the\n"
-    "      submission data file SDF-FILE, taking the engine's page from PAGE-FILE. Writes\n"
-    "      ~mainauto.htm, ~adauto.htm and ~auto.htm into the data directory and prints the\n"
-    "      path of ~auto.htm, the page to open in a browser.\n"
+    "      submission data file SDF-FILE. The page is downloaded from the engine's\n"
+    "      submission address, or taken from PAGE-FILE. Writes ~mainauto.htm, ~adauto.htm\n"
+    "      and ~auto.htm into the data directory and prints the path of ~auto.htm, the page\n"
+    "      to open in a browser.\n"
+    "  get URL\n"
+    "      Download URL (http or https) and write its body to standard output.\n"
+    "  update [--yes|--no]\n"
+    "      Check for a newer version, download data files marked missing and merge the next\n"
+    "      search-engine update into sedata.dat. Questions (overwrite an engine? view the\n"
+    "      new version?) are answered by --yes or --no, else asked on the terminal.\n"
     "\n"
     "The data directory is $SITEHERALD_DATA_DIR when set, else ~/Siteherald.\n"
     "\n"
-    "Exit status: 0 done, 2 wrong usage, 3 engine not found, 4 page not available,\n"
-    "5 a file that cannot be read or written.\n";
+    "Exit status: 0 done, 2 wrong usage, 3 engine not found, 4 page not available (for\n"
+    "update: a file could not be downloaded or was damaged), 5 a file that cannot be read\n"
+    "or written.\n";
 
 int UsageError(const std::string& problem) {
     if (!problem.empty())
@@ -42,5 +50,9 @@ int main(int argc, char** argv) {
     const Arguments args(argv + 2, argv + argc);
     if (command == "fill")
         return RunFill(args);
+    if (command == "get")
+        return RunGet(args);
+    if (command == "update")
+        return RunUpdate(args);
     return UsageError("unknown command \"" + command + "\"");
 }

@@ -9,8 +9,7 @@ inline constexpr int kVersionNumber = 175;
 
 // The maker's servers. Placeholders: the addresses are settings, and a user or a test points
 // them at a real server.
-inline constexpr std::string_view kMakerWebServer = "http://siteherald.example";
-inline constexpr std::string_view kMakerFtpServer = "ftp://siteherald.example";
+inline constexpr std::string_view kDefaultWebsite = "http://siteherald.example/siteherald/";
 inline constexpr std::string_view kSupportEmail = "support@siteherald.example";
 
 inline constexpr std::string_view kDefaultUpdateUrl = "http://siteherald.example/siteherald/update/";

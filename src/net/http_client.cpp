@@ -1,0 +1,418 @@
+#include "http_client.h"
+
+#include "connection.h"
+#include "core/ascii.h"
+#include "http_exception.h"
+#include "resolver.h"
+#include "url_parts.h"
+
+#include <cerrno>
+#include <cstring>
+#include <netinet/in.h>
+#include <optional>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace siteherald {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr auto kIdleInterval = std::chrono::milliseconds(10);
+constexpr int kPollSlice = 20; // ms: the longest the idle hook waits
+constexpr size_t kReceiveBuffer = 256 * 1024;
+
+// Raised inside a request to end it; Get turns it into the request's outcome.
+struct RequestFailure {
+    int status;
+    std::string reason;
+    int code;
+};
+
+std::string Base64(std::string_view in) {
+    static const char* table = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    size_t i = 0;
+    for (; i + 2 < in.size(); i += 3) {
+        const unsigned v =
+            (unsigned char)in[i] << 16 | (unsigned char)in[i + 1] << 8 | (unsigned char)in[i + 2];
+        out += table[v >> 18];
+        out += table[(v >> 12) & 63];
+        out += table[(v >> 6) & 63];
+        out += table[v & 63];
+    }
+    if (i + 1 == in.size()) {
+        const unsigned v = (unsigned char)in[i] << 16;
+        out += table[v >> 18];
+        out += table[(v >> 12) & 63];
+        out += "==";
+    } else if (i + 2 == in.size()) {
+        const unsigned v = (unsigned char)in[i] << 16 | (unsigned char)in[i + 1] << 8;
+        out += table[v >> 18];
+        out += table[(v >> 12) & 63];
+        out += table[(v >> 6) & 63];
+        out += '=';
+    }
+    return out;
+}
+
+std::string DefaultPort(const std::string& scheme) {
+    return scheme == "https" ? "443" : "80";
+}
+
+// "[::1]" -> "::1" for the lookup; the Host line keeps the brackets.
+std::string LookupName(const std::string& host) {
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']')
+        return host.substr(1, host.size() - 2);
+    return host;
+}
+
+std::string ErrnoText(int err) {
+    return std::string(std::strerror(err)) + " (Error #" + std::to_string(err) + ")";
+}
+
+} // namespace
+
+THttpCli::THttpCli() {
+    wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+}
+
+THttpCli::~THttpCli() {
+    if (wakeFd_ >= 0)
+        ::close(wakeFd_);
+}
+
+const std::vector<std::string>& THttpCli::RcvdHeader() const {
+    static const std::vector<std::string> none;
+    return reader_ ? reader_->header().lines : none;
+}
+
+void THttpCli::Abort() {
+    if (state_.load() == HttpState::Ready)
+        return;
+    abortRequested_ = true;
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = ::write(wakeFd_, &one, sizeof one);
+}
+
+void THttpCli::Fail(const std::string& reason) {
+    throw RequestFailure{404, reason, 404};
+}
+
+void THttpCli::FailAborted() {
+    throw RequestFailure{404, "Connection aborted on request", 404};
+}
+
+void THttpCli::IdleIfDue() {
+    const auto now = Clock::now();
+    if (now - lastIdle_ < kIdleInterval)
+        return;
+    lastIdle_ = now;
+    if (IdleHook)
+        IdleHook();
+}
+
+THttpCli::Wait THttpCli::WaitFor(int fd, short events, Clock::time_point deadline) {
+    for (;;) {
+        if (abortRequested_)
+            return Wait::Aborted;
+        const auto now = Clock::now();
+        if (now >= deadline)
+            return Wait::TimedOut;
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count() + 1;
+        pollfd fds[2] = {{fd, events, 0}, {wakeFd_, POLLIN, 0}};
+        const int rc = ::poll(fds, 2, static_cast<int>(std::min<long long>(left, kPollSlice)));
+        IdleIfDue();
+        if (abortRequested_)
+            return Wait::Aborted;
+        if (rc > 0 && fds[0].revents != 0)
+            return Wait::Ready;
+    }
+}
+
+void THttpCli::Get() {
+    if (state_.load() != HttpState::Ready)
+        throw EHttpException("HTTP component is busy", 1);
+    state_ = HttpState::Starting;
+    abortRequested_ = false;
+    uint64_t drained;
+    while (::read(wakeFd_, &drained, sizeof drained) > 0) {
+    }
+    lastIdle_ = Clock::now();
+    statusCode_ = 0;
+    reasonPhrase_.clear();
+    requestText_.clear();
+    reader_ = std::make_unique<ResponseReader>([this](const char* data, size_t size) {
+        if (ReceiveStream)
+            ReceiveStream->Write(data, size);
+    });
+
+    const UrlParts url = SplitUrl(Url);
+    scheme_ = url.scheme.empty() ? "http" : LowerAscii(url.scheme);
+    hostName_ = url.host;
+    path_ = url.path.empty() ? "/" : url.path;
+    docName_ = DocumentName(path_);
+    targetHost_ = url.host;
+    targetPort_ = url.port.empty() ? DefaultPort(scheme_) : url.port;
+    authorization_ = url.user.empty() && url.password.empty()
+                         ? std::string()
+                         : Base64(url.user + ":" + url.password);
+
+    std::optional<RequestFailure> failure;
+    bool lineTooLong = false;
+    try {
+        if (scheme_ != "http" && scheme_ != "https")
+            Fail("unsupported address \"" + Url + "\": only http and https can be fetched");
+        if (targetHost_.empty())
+            throw RequestFailure{404, "DNS lookup: invalid host name.", 404};
+        int redirects = 0;
+        while (RunHop() == Hop::Redirect) {
+            if (++redirects > MaxRedirects)
+                Fail("too many redirects");
+            FollowLocation(reader_->header().location);
+            reader_->RestartForRedirect();
+        }
+    } catch (const RequestFailure& f) {
+        failure = f;
+        lineTooLong = f.code == 4;
+    }
+    const bool aborted = abortRequested_.load();
+    if (aborted) {
+        failure = RequestFailure{404, "Connection aborted on request", 404};
+        lineTooLong = false;
+    }
+    if (failure && !lineTooLong) {
+        statusCode_ = failure->status;
+        reasonPhrase_ = failure->reason;
+    }
+    connection_.reset();
+    if (reader_->bodyChunks() > 0 && OnDocEnd)
+        OnDocEnd(*this);
+    state_ = HttpState::Ready;
+    abortRequested_ = false;
+    if (OnRequestDone)
+        OnRequestDone(*this, kHttpGet, aborted ? kHttpAborted : 0);
+    if (failure)
+        throw EHttpException(failure->reason, failure->code);
+    if (statusCode_ >= 400)
+        throw EHttpException(reasonPhrase_, statusCode_);
+}
+
+THttpCli::Hop THttpCli::RunHop() {
+    connection_.reset();
+    Connect(Clock::now() + Timeouts.connect);
+    SendRequest();
+    return ReadResponse();
+}
+
+void THttpCli::Connect(Clock::time_point deadline) {
+    state_ = HttpState::Resolving;
+    const auto lookup = Resolution::Start(LookupName(targetHost_), targetPort_);
+    switch (WaitFor(lookup->readyFd(), POLLIN, deadline)) {
+    case Wait::Aborted:
+        FailAborted();
+    case Wait::TimedOut:
+        Fail("can't resolve hostname to IP address: no answer within " +
+             std::to_string(Timeouts.connect.count() / 1000) + " seconds");
+    case Wait::Ready:
+        break;
+    }
+    const auto addresses = lookup->addresses();
+    if (addresses.empty())
+        Fail("can't resolve hostname to IP address");
+
+    state_ = HttpState::Connecting;
+    std::string lastError;
+    int fd = -1;
+    for (const sockaddr_storage& address : addresses) {
+        fd = ::socket(address.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (fd < 0) {
+            lastError = "can't connect: " + ErrnoText(errno);
+            continue;
+        }
+        const socklen_t length =
+            address.ss_family == AF_INET6 ? sizeof(sockaddr_in6) : sizeof(sockaddr_in);
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0)
+            break;
+        if (errno != EINPROGRESS) {
+            lastError = "can't connect: " + ErrnoText(errno);
+        } else {
+            const Wait wait = WaitFor(fd, POLLOUT, deadline);
+            if (wait == Wait::Aborted) {
+                ::close(fd);
+                FailAborted();
+            }
+            int err = 0;
+            socklen_t len = sizeof err;
+            if (wait == Wait::TimedOut)
+                err = ETIMEDOUT;
+            else if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0)
+                err = errno;
+            if (err == 0)
+                break;
+            lastError = wait == Wait::TimedOut
+                            ? "Connection timed out: no connection within " +
+                                  std::to_string(Timeouts.connect.count() / 1000) + " seconds"
+                            : ErrnoText(err);
+        }
+        ::close(fd);
+        fd = -1;
+    }
+    if (fd < 0)
+        Fail(lastError);
+
+    if (scheme_ == "https") {
+        std::string error;
+        connection_ = MakeTlsConnection(fd, LookupName(targetHost_), error);
+        if (!connection_)
+            Fail(error);
+        for (;;) {
+            const Connection::Result r = connection_->Handshake();
+            if (!r.error.empty())
+                Fail(r.error);
+            if (r.want == Connection::Want::Nothing)
+                break;
+            const Wait wait = WaitFor(
+                connection_->fd(), r.want == Connection::Want::Read ? POLLIN : POLLOUT, deadline);
+            if (wait == Wait::Aborted)
+                FailAborted();
+            if (wait == Wait::TimedOut)
+                Fail("Connection timed out: no TLS handshake within " +
+                     std::to_string(Timeouts.connect.count() / 1000) + " seconds");
+        }
+    } else {
+        connection_ = MakePlainConnection(fd);
+    }
+    state_ = HttpState::Connected;
+}
+
+void THttpCli::SendRequest() {
+    state_ = HttpState::ReadingHeader;
+    requestText_ = "GET " + path_ + " HTTP/1.0\r\n";
+    if (!Agent.empty())
+        requestText_ += "User-Agent: " + Agent + "\r\n";
+    requestText_ += "Host: " + hostName_ + "\r\n";
+    if (!authorization_.empty())
+        requestText_ += "Authorization: Basic " + authorization_ + "\r\n";
+    requestText_ += "\r\n";
+
+    size_t sent = 0;
+    while (sent < requestText_.size()) {
+        const Connection::Result r =
+            connection_->Write(requestText_.data() + sent, requestText_.size() - sent);
+        if (!r.error.empty())
+            Fail(r.error);
+        if (r.bytes > 0) {
+            sent += static_cast<size_t>(r.bytes);
+            continue;
+        }
+        const Wait wait =
+            WaitFor(connection_->fd(), r.want == Connection::Want::Read ? POLLIN : POLLOUT,
+                    Clock::now() + Timeouts.idle);
+        if (wait == Wait::Aborted)
+            FailAborted();
+        if (wait == Wait::TimedOut)
+            Fail("the server accepted no request for " +
+                 std::to_string(Timeouts.idle.count() / 1000) + " seconds");
+    }
+}
+
+THttpCli::Hop THttpCli::ReadResponse() {
+    std::vector<char> buffer(kReceiveBuffer);
+    auto lastByte = Clock::now();
+    for (;;) {
+        if (abortRequested_)
+            FailAborted();
+        const Connection::Result r = connection_->Read(buffer.data(), buffer.size());
+        if (r.bytes > 0) {
+            lastByte = Clock::now();
+            ResponseReader::Step step;
+            try {
+                step = reader_->Feed(buffer.data(), static_cast<size_t>(r.bytes));
+            } catch (const std::exception& e) {
+                Fail(std::string("cannot store the document: ") + e.what());
+            }
+            state_ = reader_->inBody() ? HttpState::ReadingBody : HttpState::ReadingHeader;
+            switch (step) {
+            case ResponseReader::Step::Redirect:
+                connection_.reset();
+                return Hop::Redirect;
+            case ResponseReader::Step::ErrorStatus:
+                connection_.reset();
+                throw RequestFailure{reader_->header().statusCode, reader_->header().reasonPhrase,
+                                     reader_->header().statusCode};
+            case ResponseReader::Step::LineTooLong:
+                connection_.reset();
+                throw RequestFailure{statusCode_, "HTTP line too long", 4};
+            case ResponseReader::Step::More:
+            case ResponseReader::Step::HeaderEnded:
+                break;
+            }
+            statusCode_ = reader_->header().statusCode;
+            reasonPhrase_ = reader_->header().reasonPhrase;
+            IdleIfDue();
+            continue;
+        }
+        if (r.closed)
+            break;
+        if (!r.error.empty())
+            Fail(r.error);
+        const Wait wait =
+            WaitFor(connection_->fd(), r.want == Connection::Want::Write ? POLLOUT : POLLIN,
+                    lastByte + Timeouts.idle);
+        if (wait == Wait::Aborted)
+            FailAborted();
+        if (wait == Wait::TimedOut)
+            Fail("Connection timed out: no data from the server for " +
+                 std::to_string(Timeouts.idle.count() / 1000) + " seconds");
+    }
+
+    const ResponseHeader& header = reader_->header();
+    statusCode_ = header.statusCode;
+    reasonPhrase_ = header.reasonPhrase;
+    if (!reader_->receivedAnything())
+        Fail("the server closed the connection without an answer");
+    if (!reader_->inBody()) {
+        if (header.hasLocation)
+            return Hop::Redirect;
+        Fail("the server closed the connection before the end of the header");
+    }
+    if (header.contentLength >= 0 && reader_->bodyBytes() < header.contentLength)
+        Fail("connection closed before the end of the document");
+    return Hop::Done;
+}
+
+void THttpCli::FollowLocation(const std::string& location) {
+    if (location.size() >= 2 && location[0] == '/' && location[1] == '/') {
+        FollowLocation(scheme_ + ":" + location);
+        return;
+    }
+    if (!location.empty() && location[0] == '/') {
+        path_ = location;
+    } else if (location.find("://") != std::string::npos) {
+        const UrlParts url = SplitUrl(location);
+        const std::string scheme = LowerAscii(url.scheme);
+        if (scheme != "http" && scheme != "https")
+            Fail("unsupported redirect to \"" + location + "\"");
+        if (scheme != scheme_ && url.port.empty())
+            targetPort_ = DefaultPort(scheme);
+        scheme_ = scheme;
+        if (!url.host.empty()) {
+            targetHost_ = url.host;
+            hostName_ = url.host;
+        }
+        if (!url.port.empty())
+            targetPort_ = url.port;
+        path_ = url.path.empty() ? "/" : url.path;
+    } else {
+        // Relative to the current document's folder.
+        const size_t slash = path_.rfind('/');
+        path_ = path_.substr(0, slash == std::string::npos ? 0 : slash + 1) + location;
+    }
+    docName_ = DocumentName(path_);
+}
+
+} // namespace siteherald

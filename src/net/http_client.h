@@ -1,0 +1,111 @@
+#pragma once
+
+#include "body_stream.h"
+#include "response_reader.h"
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace siteherald {
+
+class Connection;
+
+enum class HttpState {
+    Ready = 0,
+    Starting = 1,
+    Connected = 2,
+    Resolving = 3,
+    Connecting = 4,
+    ReadingHeader = 5,
+    ReadingBody = 6,
+    Aborting = 7,
+};
+
+inline constexpr int kHttpGet = 1;
+inline constexpr int kHttpAborted = 3; // the request-done error of an aborted request
+
+struct HttpTimeouts {
+    std::chrono::milliseconds connect{30000}; // name lookup, connect and TLS handshake
+    std::chrono::milliseconds idle{60000};    // longest wait for the next byte
+};
+
+// The HTTP/1.0 client: one GET at a time, body into ReceiveStream, blocking Get that keeps
+// the caller alive through IdleHook (called at least every 20 ms while it waits).
+// Abort may be called from the hook or from any other thread.
+class THttpCli {
+public:
+    THttpCli();
+    ~THttpCli();
+    THttpCli(const THttpCli&) = delete;
+    THttpCli& operator=(const THttpCli&) = delete;
+
+    std::string Url;
+    BodyStream* ReceiveStream = nullptr;
+    std::string Agent = "Siteherald/1.75";
+    HttpTimeouts Timeouts;
+    int MaxRedirects = 10;
+
+    std::function<void()> IdleHook;
+    std::function<void(THttpCli&)> OnDocEnd;
+    std::function<void(THttpCli&, int requestKind, int error)> OnRequestDone;
+
+    // Fetches Url. Returns when the document is complete; throws EHttpException when the
+    // client is busy, the request failed, was aborted, or the status is 400 or more.
+    // OnRequestDone has run by then.
+    void Get();
+    void Abort();
+
+    HttpState State() const { return state_.load(); }
+    int StatusCode() const { return statusCode_; }
+    const std::string& ReasonPhrase() const { return reasonPhrase_; }
+    long long ContentLength() const { return reader_ ? reader_->header().contentLength : -1; }
+    std::string ContentType() const { return reader_ ? reader_->header().contentType : ""; }
+    long long BytesReceived() const { return reader_ ? reader_->bodyBytes() : 0; }
+    const std::vector<std::string>& RcvdHeader() const;
+    const std::string& DocName() const { return docName_; }
+    // The request text of the last hop, as sent.
+    const std::string& RequestText() const { return requestText_; }
+
+private:
+    enum class Hop { Done, Redirect };
+    struct Failure {
+        int status;
+        std::string reason;
+        int code; // what Get throws with
+    };
+    enum class Wait { Ready, TimedOut, Aborted };
+
+    Hop RunHop();
+    void Connect(std::chrono::steady_clock::time_point deadline);
+    void SendRequest();
+    Hop ReadResponse();
+    void FollowLocation(const std::string& location);
+    Wait WaitFor(int fd, short events, std::chrono::steady_clock::time_point deadline);
+    void IdleIfDue();
+    [[noreturn]] void Fail(const std::string& reason);
+    [[noreturn]] void FailAborted();
+
+    std::atomic<HttpState> state_{HttpState::Ready};
+    std::atomic<bool> abortRequested_{false};
+    int wakeFd_ = -1;
+
+    std::string scheme_;
+    std::string hostName_;
+    std::string targetHost_;
+    std::string targetPort_;
+    std::string path_;
+    std::string docName_;
+    std::string authorization_;
+    std::string requestText_;
+    int statusCode_ = 0;
+    std::string reasonPhrase_;
+    std::unique_ptr<ResponseReader> reader_;
+    std::unique_ptr<Connection> connection_;
+    std::chrono::steady_clock::time_point lastIdle_;
+};
+
+} // namespace siteherald

@@ -1,0 +1,67 @@
+#include "version_check.h"
+
+#include "core/product_defaults.h"
+#include "core/settings_store.h"
+#include "download.h"
+
+namespace siteherald {
+
+void CheckNewVersion(THttpCli& client, bool showStatus, UpdateUi& ui) {
+    const std::string url = IniReadString("Main", "VersionUpdate", std::string(kDefaultVersionUrl));
+    if (showStatus)
+        ui.Status("Checking for newer version...");
+    LineList lines;
+    const bool downloaded = DownloadLines(client, url, lines);
+    if (showStatus)
+        ui.Status("");
+    if (downloaded)
+        ProcessUpdate(lines, ui);
+}
+
+void ProcessUpdate(const LineList& updateLines, UpdateUi& ui) {
+    ui.Status("");
+    if (updateLines.empty())
+        return;
+    const int none = -1;
+    const int newest = ParseSettingsInteger(updateLines[0], none);
+    if (newest == none)
+        return; // not a version file: no news
+    try {
+        if (newest <= IniReadInteger("Main", "VersionNumber", kVersionNumber))
+            return;
+        const std::string address = updateLines.size() > 1 ? updateLines[1] : std::string();
+        if (updateLines.size() >= 3) {
+            if (updateLines[2] == "$Must Change$") {
+                IniWriteString("Updates", "MDNV", std::string(kMandatoryUpgradeMarker));
+                if (ui.AskYesNo(MessageIcon::Information,
+                                "You must upgrade to a newer version of Siteherald. This version "
+                                "will cease to function properly due to the mandatory upgrade. "
+                                "Would you like to download the upgrade now?")) {
+                    IniWriteString("Updates", "NVD", address);
+                    ui.OpenAddress(address);
+                }
+                ui.RequestQuit();
+            }
+        } else if (ui.AskYesNo(MessageIcon::Information,
+                               "A newer version is available for download. View information?")) {
+            ui.OpenAddress(address);
+        }
+        IniWriteInteger("Main", "VersionNumber", newest);
+    } catch (const SettingsWriteError&) {
+        // The check is silent: a settings file that cannot be written only means the news
+        // is told again next time.
+    }
+}
+
+bool MandatoryUpgradePending(UpdateUi& ui) {
+    if (IniReadString("Updates", "MDNV", "") != kMandatoryUpgradeMarker)
+        return false;
+    ui.Tell(MessageIcon::Information,
+            "You must download an upgrade to the version of Siteherald that you are using. "
+            "Siteherald will not function properly until this has been done.");
+    ui.OpenAddress(IniReadString("Updates", "NVD", std::string(kDefaultUpgradeUrl)));
+    ui.RequestQuit();
+    return true;
+}
+
+} // namespace siteherald
