@@ -178,6 +178,12 @@ void THttpCli::Get() {
     } catch (const RequestFailure& f) {
         failure = f;
         lineTooLong = f.code == 4;
+    } catch (...) {
+        // Something thrown from the idle hook: the client is left ready for the next request.
+        connection_.reset();
+        state_ = HttpState::Ready;
+        abortRequested_ = false;
+        throw;
     }
     const bool aborted = abortRequested_.load();
     if (aborted) {
