@@ -12,7 +12,8 @@ inline constexpr int kVersionNumber = 175;
 inline constexpr std::string_view kDefaultWebsite = "http://siteherald.example/siteherald/";
 inline constexpr std::string_view kSupportEmail = "support@siteherald.example";
 
-inline constexpr std::string_view kDefaultUpdateUrl = "http://siteherald.example/siteherald/update/";
+inline constexpr std::string_view kDefaultUpdateUrl =
+    "http://siteherald.example/siteherald/update/";
 inline constexpr std::string_view kDefaultVersionUrl =
     "http://siteherald.example/siteherald/versionupdate/update.upd";
 inline constexpr std::string_view kDefaultUpgradeUrl =

@@ -1,0 +1,178 @@
+#include "profiles.h"
+
+#include "ascii.h"
+#include "pipe_record.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace siteherald {
+
+namespace {
+
+constexpr size_t kNone = static_cast<size_t>(-1);
+
+size_t FindLine(const LineList& lines, const std::string& text, size_t from = 0) {
+    for (size_t i = from; i < lines.size(); ++i)
+        if (lines[i] == text)
+            return i;
+    return kNone;
+}
+
+std::string FieldOrEmpty(const std::string& line, int n) {
+    std::string field = PipeField(line, n);
+    return field == kPipeError ? std::string() : field;
+}
+
+// End of the "$AutoFill" section opened at `open`: its closing marker, or, in a damaged file
+// without one, the next section's marker or the end of the file (identifiers never begin
+// with "$").
+size_t AutoFillSectionEnd(const LineList& lines, size_t open, bool& closed) {
+    const size_t close = FindLine(lines, "$AutoFill", open + 1);
+    closed = close != kNone;
+    if (closed)
+        return close;
+    size_t end = open + 1;
+    while (end < lines.size() && (lines[end].empty() || lines[end][0] != '$'))
+        ++end;
+    return end;
+}
+
+void SortUnique(std::vector<std::string>& names) {
+    std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return LessIgnoringCase(a, b);
+    });
+    names.erase(std::unique(names.begin(), names.end(),
+                            [](const std::string& a, const std::string& b) {
+                                return EqualsIgnoringCase(a, b);
+                            }),
+                names.end());
+}
+
+} // namespace
+
+FieldDefinition ParseFieldDefinition(const std::string& line) {
+    return {FieldOrEmpty(line, 1), FieldOrEmpty(line, 2), FieldOrEmpty(line, 3),
+            FieldOrEmpty(line, 4), FieldOrEmpty(line, 5)};
+}
+
+std::string FormatFieldDefinition(const FieldDefinition& f) {
+    return f.type + "|" + f.width + "|" + f.name + "|" + f.autoFill + "|" + f.defaultValue + "|";
+}
+
+std::vector<std::string> DisplayDefaultList(const LineList& layoutLines) {
+    std::vector<std::string> names;
+    for (const std::string& line : layoutLines)
+        if (line.rfind("$START", 0) == 0)
+            names.push_back(line.substr(6));
+    return names;
+}
+
+std::optional<LineList> ProfileSection(const LineList& layoutLines, const std::string& name) {
+    const size_t start = FindLine(layoutLines, "$START" + name);
+    if (start == kNone)
+        return std::nullopt;
+    size_t end = FindLine(layoutLines, "$END" + name, start + 1);
+    if (end == kNone)
+        end = layoutLines.size();
+    return LineList(layoutLines.begin() + static_cast<long>(start) + 1,
+                    layoutLines.begin() + static_cast<long>(end));
+}
+
+std::optional<std::vector<std::vector<FieldDefinition>>>
+ReadProfileRows(const LineList& layoutLines, const std::string& name) {
+    const auto section = ProfileSection(layoutLines, name);
+    if (!section)
+        return std::nullopt;
+    std::vector<std::vector<FieldDefinition>> rows;
+    if (section->empty())
+        return rows;
+    const int count = std::atoi(section->back().c_str());
+    size_t at = 0;
+    for (int r = 1; r <= count && at < section->size(); ++r) {
+        const std::string marker = std::to_string(r);
+        ++at; // the opening row marker
+        std::vector<FieldDefinition> row;
+        while (at < section->size() && (*section)[at] != marker)
+            row.push_back(ParseFieldDefinition((*section)[at++]));
+        ++at; // the closing row marker
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+bool DeleteProfileSection(const std::string& layoutFile, const std::string& name) {
+    LineList lines;
+    LoadLineFile(layoutFile, lines);
+    if (lines.empty())
+        return false;
+    const size_t start = FindLine(lines, "$START" + name);
+    if (start == kNone)
+        return false;
+    const size_t end = FindLine(lines, "$END" + name, start + 1);
+    lines.erase(lines.begin() + static_cast<long>(start),
+                end == kNone ? lines.end() : lines.begin() + static_cast<long>(end) + 1);
+    SaveLineFile(layoutFile, lines);
+    return true;
+}
+
+void SaveNewProf(LineList& layoutLines, const std::string& name, const LineList& profileRows) {
+    layoutLines.push_back("$START" + name);
+    layoutLines.insert(layoutLines.end(), profileRows.begin(), profileRows.end());
+    layoutLines.push_back("$END" + name);
+}
+
+void SaveOldProf(LineList& layoutLines, const std::string& oldName, const std::string& name,
+                 const LineList& profileRows) {
+    const size_t start = FindLine(layoutLines, "$START" + oldName);
+    if (start != kNone) {
+        const size_t end = FindLine(layoutLines, "$END" + oldName, start + 1);
+        layoutLines.erase(layoutLines.begin() + static_cast<long>(start),
+                          end == kNone ? layoutLines.end()
+                                       : layoutLines.begin() + static_cast<long>(end) + 1);
+    }
+    SaveNewProf(layoutLines, name, profileRows);
+}
+
+std::vector<std::string> GetAutoFill(const std::string& profsFile) {
+    LineList lines;
+    LoadLineFile(profsFile, lines);
+    const size_t open = FindLine(lines, "$AutoFill");
+    if (open == kNone)
+        return {};
+    bool closed = false;
+    const size_t close = AutoFillSectionEnd(lines, open, closed);
+    std::vector<std::string> ids(lines.begin() + static_cast<long>(open) + 1,
+                                 lines.begin() + static_cast<long>(close));
+    SortUnique(ids);
+    return ids;
+}
+
+void SaveAutoFill(const std::string& profsFile, const std::vector<std::string>& identifiers) {
+    LineList lines;
+    if (!LoadLineFile(profsFile, lines)) {
+        lines.push_back("$AutoFill");
+        lines.insert(lines.end(), identifiers.begin(), identifiers.end());
+        lines.push_back("$AutoFill");
+        SaveLineFile(profsFile, lines);
+        return;
+    }
+    size_t open = FindLine(lines, "$AutoFill");
+    if (open == kNone) {
+        // A profs.dat without the section gets one at its end.
+        lines.push_back("$AutoFill");
+        open = lines.size() - 1;
+        lines.push_back("$AutoFill");
+    }
+    bool closed = false;
+    const size_t close = AutoFillSectionEnd(lines, open, closed);
+    if (!closed)
+        lines.insert(lines.begin() + static_cast<long>(close), "$AutoFill");
+    lines.erase(lines.begin() + static_cast<long>(open) + 1,
+                lines.begin() + static_cast<long>(close));
+    lines.insert(lines.begin() + static_cast<long>(open) + 1, identifiers.begin(),
+                 identifiers.end());
+    SaveLineFile(profsFile, lines);
+}
+
+} // namespace siteherald

@@ -1,0 +1,99 @@
+#include "field_form.h"
+
+#include "text_codec.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+namespace siteherald::ui {
+
+FieldForm::FieldForm(bool mainForm, QWidget* parent)
+    : QScrollArea(parent), mainForm_(mainForm), canvas_(new QWidget) {
+    setWidget(canvas_);
+    setWidgetResizable(false);
+    canvas_->resize(530, 8);
+}
+
+void FieldForm::Clear() {
+    for (QObject* child : canvas_->children())
+        if (child->isWidgetType())
+            delete child;
+    entries_.clear();
+    cursor_ = FieldLayoutCursor();
+    canvasHeight_ = 0;
+    canvas_->resize(530, 8);
+}
+
+void FieldForm::AddField(const FieldDefinition& field) {
+    const PlacedField placed = cursor_.Place(field);
+    auto* label = new QLabel(FromBytes(placed.caption), canvas_);
+    label->setObjectName(QString::fromStdString(placed.labelName));
+    label->move(placed.labelLeft, placed.labelTop);
+    label->show();
+
+    QWidget* entry = nullptr;
+    if (placed.kind == PlacedField::Kind::Edit) {
+        auto* edit = new QLineEdit(FromBytes(placed.defaultValue), canvas_);
+        if (mainForm_)
+            connect(edit, &QLineEdit::textEdited, this, &FieldForm::changed);
+        entry = edit;
+    } else if (placed.kind == PlacedField::Kind::Memo) {
+        auto* memo = new QPlainTextEdit(FromBytes(placed.defaultValue), canvas_);
+        memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        memo->setLineWrapMode(mainForm_ ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
+        if (mainForm_)
+            connect(memo, &QPlainTextEdit::textChanged, this, [this, memo] {
+                if (memo->document()->isModified())
+                    emit changed();
+            });
+        entry = memo;
+    }
+    if (entry) {
+        entry->setObjectName(QString::fromStdString(placed.controlName));
+        entry->setGeometry(placed.left, placed.top, placed.width, placed.height);
+        entry->show();
+        label->setBuddy(entry);
+        entries_.push_back(entry);
+    }
+    canvasHeight_ = std::max(canvasHeight_, placed.top + std::max(placed.height, 21) + 8);
+    canvas_->resize(530, std::max(canvasHeight_, cursor_.rowTop() + 8));
+}
+
+std::vector<FieldValue> FieldForm::Values() const {
+    std::vector<FieldValue> values;
+    for (QWidget* entry : entries_) {
+        FieldValue value;
+        value.name = entry->objectName().toStdString();
+        if (auto* edit = qobject_cast<QLineEdit*>(entry)) {
+            value.text = ToBytes(edit->text());
+        } else if (auto* memo = qobject_cast<QPlainTextEdit*>(entry)) {
+            value.multiLine = true;
+            const QString text = memo->toPlainText();
+            if (!text.isEmpty())
+                for (const QString& line : text.split(QLatin1Char('\n')))
+                    value.lines.push_back(ToBytes(line));
+        }
+        values.push_back(std::move(value));
+    }
+    return values;
+}
+
+void FieldForm::SetValues(const std::vector<FieldValue>& values) {
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        const FieldValue* value = i < values.size() ? &values[i] : nullptr;
+        if (auto* edit = qobject_cast<QLineEdit*>(entries_[i])) {
+            edit->setText(value ? FromBytes(value->text) : QString());
+        } else if (auto* memo = qobject_cast<QPlainTextEdit*>(entries_[i])) {
+            QStringList lines;
+            if (value)
+                for (const std::string& line : value->lines)
+                    lines << FromBytes(line);
+            const QSignalBlocker quiet(memo);
+            memo->setPlainText(lines.join(QLatin1Char('\n')));
+            memo->document()->setModified(false);
+        }
+    }
+}
+
+} // namespace siteherald::ui

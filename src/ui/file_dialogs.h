@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <deque>
+
+class QWidget;
+
+namespace siteherald::ui {
+
+// The open and save dialogs for submission data files. Tests script the chosen paths (an
+// empty path is a cancelled dialog) instead of showing the dialogs.
+class FileDialogs {
+public:
+    static QString OpenSubmissionFile(QWidget* parent);
+    static QString SaveSubmissionFile(QWidget* parent);
+
+    static void Script(std::deque<QString> paths);
+    static void StopScript();
+};
+
+} // namespace siteherald::ui

@@ -1,0 +1,848 @@
+#include "main_window.h"
+
+#include "add_files_dialog.h"
+#include "core/engine_records.h"
+#include "core/known_files.h"
+#include "core/missing_file.h"
+#include "core/profiles.h"
+#include "core/settings_store.h"
+#include "core/submission_file.h"
+#include "event_guard.h"
+#include "file_dialogs.h"
+#include "message_box.h"
+#include "net/data_update.h"
+#include "net/version_check.h"
+#include "submit/browser_association.h"
+#include "text_codec.h"
+#include "window_update_ui.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace siteherald::ui {
+
+namespace {
+
+constexpr const char* kLayoutFile = "filelay.dat";
+constexpr const char* kProfsFile = "profs.dat";
+constexpr const char* kEngineFile = "sedata.dat";
+
+QPushButton* Button(const QString& name, const QString& caption, const QString& hint,
+                    QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    if (!hint.isEmpty())
+        button->setToolTip(hint);
+    return button;
+}
+
+QComboBox* Combo(const QString& name, QWidget* parent) {
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(name);
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    combo->setMinimumContentsLength(20);
+    return combo;
+}
+
+// Fills a combo box without running its change handler.
+void SetItems(QComboBox* combo, const std::vector<std::string>& items) {
+    const QSignalBlocker quiet(combo);
+    combo->clear();
+    for (const std::string& item : items)
+        combo->addItem(FromBytes(item));
+}
+
+void SelectQuietly(QComboBox* combo, int index) {
+    const QSignalBlocker quiet(combo);
+    combo->setCurrentIndex(index);
+}
+
+int IndexOfExact(const QComboBox* combo, const QString& text) {
+    for (int i = 0; i < combo->count(); ++i)
+        if (combo->itemText(i) == text)
+            return i;
+    return -1;
+}
+
+} // namespace
+
+MainWindow::MainWindow(const std::string& commandLineFile, QWidget* parent)
+    : QMainWindow(parent), dataDir_(QDir::currentPath()), commandLineFile_(commandLineFile) {
+    setObjectName(QStringLiteral("TForm1"));
+    setWindowTitle(QStringLiteral("Siteherald"));
+    Timer1.setInterval(2500);
+    Timer1.setSingleShot(true);
+    connect(&Timer1, &QTimer::timeout, this, &MainWindow::Timer1Timer);
+    Timer2.setInterval(100);
+    Timer2.setSingleShot(true);
+    connect(&Timer2, &QTimer::timeout, this, &MainWindow::Timer2Timer);
+
+    BuildLayout();
+    BuildMenus();
+    updateUi_ = std::make_unique<WindowUpdateUi>(
+        this, statusBar(), &Timer1, [this] { RequestQuit(); },
+        [this] {
+            const QString engine = ComboBox2->currentText();
+            FillSeCombo();
+            const int index = IndexOfExact(ComboBox2, engine);
+            if (index >= 0) {
+                ComboBox2->setCurrentIndex(index);
+                SelectQuietly(ComboBox3, index);
+            } else if (ComboBox2->count() > 0) {
+                ComboBox2->setCurrentIndex(0);
+                SelectQuietly(ComboBox3, 0);
+                SelectQuietly(ComboBox10, 0);
+            }
+        });
+    httpCli3_.IdleHook = [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 10); };
+    addFilesDialog_ = new AddFilesDialog(this);
+    Guard(this, [this] { FormCreate(); });
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::BuildLayout() {
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    TabSheet2 = BuildFileTab();
+    TabSheet1 = BuildPromoteTab();
+    TabSheet4 = BuildLogNotesTab();
+    PageControl1->addTab(TabSheet2, QStringLiteral("File..."));
+    PageControl1->addTab(TabSheet1, QStringLiteral("Promote..."));
+    PageControl1->addTab(TabSheet4, QStringLiteral("Log/Notes..."));
+    PageControl1->setCurrentWidget(TabSheet1);
+    connect(PageControl1, &QTabWidget::currentChanged, this, &MainWindow::PageControl1Change);
+
+    // Reserved for the banner: 62 pixels high, a 468 x 60 area centred.
+    Panel15 = new QWidget(this);
+    Panel15->setObjectName(QStringLiteral("Panel15"));
+    Panel15->setFixedHeight(62);
+    auto* banner = new QLabel(Panel15);
+    banner->setObjectName(QStringLiteral("AdImage1"));
+    banner->setFixedSize(468, 60);
+    auto* bannerLayout = new QHBoxLayout(Panel15);
+    bannerLayout->setContentsMargins(0, 1, 0, 1);
+    bannerLayout->addStretch();
+    bannerLayout->addWidget(banner);
+    bannerLayout->addStretch();
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(4, 4, 4, 0);
+    layout->addWidget(PageControl1, 1);
+    layout->addWidget(Panel15);
+    setCentralWidget(central);
+    statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+    resize(617, 460);
+}
+
+QWidget* MainWindow::BuildFileTab() {
+    auto* tab = new QWidget;
+    tab->setObjectName(QStringLiteral("TabSheet2"));
+    auto* New =
+        Button(QStringLiteral("BitBtn6"), QStringLiteral("New"), QStringLiteral("New"), tab);
+    auto* Open =
+        Button(QStringLiteral("BitBtn7"), QStringLiteral("Open"), QStringLiteral("Open"), tab);
+    auto* Save =
+        Button(QStringLiteral("BitBtn8"), QStringLiteral("Save"), QStringLiteral("Save"), tab);
+    auto* Attach = Button(QStringLiteral("BitBtn10"), QStringLiteral("Attach Message"),
+                          QStringLiteral("Attach Message"), tab);
+    Attach->setEnabled(false);
+    ComboBox4 = Combo(QStringLiteral("ComboBox4"), tab);
+    ComboBox4->setContextMenuPolicy(Qt::CustomContextMenu);
+    auto* Customize = Button(QStringLiteral("BitBtn9"), QStringLiteral("Profiles..."),
+                             QStringLiteral("Customize Profiles"), tab);
+    connect(New, &QPushButton::clicked, this, &MainWindow::New1Click);
+    connect(Open, &QPushButton::clicked, this, &MainWindow::Open1Click);
+    connect(Save, &QPushButton::clicked, this, &MainWindow::Save1Click);
+    connect(ComboBox4, &QComboBox::activated, this, &MainWindow::ComboBox4Change);
+
+    PopupMenu3 = new QMenu(this);
+    PopupMenu3->setObjectName(QStringLiteral("PopupMenu3"));
+    PopupMenu3->addAction(QStringLiteral("&Add Profile"))->setEnabled(false);
+    PopupMenu3->addAction(QStringLiteral("&Delete Profile"), this, &MainWindow::MenuItem2Click);
+    PopupMenu3->addAction(QStringLiteral("&Edit Profile"))->setEnabled(false);
+    connect(Customize, &QPushButton::clicked, this, [this, Customize] {
+        PopupMenu3->popup(Customize->mapToGlobal(QPoint(0, Customize->height())));
+    });
+    connect(ComboBox4, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PopupMenu3->popup(ComboBox4->mapToGlobal(at)); });
+
+    auto* toolbar = new QHBoxLayout;
+    for (QWidget* w : std::initializer_list<QWidget*>{New, Open, Save, Attach})
+        toolbar->addWidget(w);
+    toolbar->addSpacing(12);
+    toolbar->addWidget(new QLabel(QStringLiteral("Profile:"), tab));
+    toolbar->addWidget(ComboBox4, 1);
+    toolbar->addWidget(Customize);
+
+    ScrollBox1 = new FieldForm(true, tab);
+    ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
+    connect(ScrollBox1, &FieldForm::changed, this, [this] { SavedFalse(); });
+
+    auto* messages = new QGroupBox(QStringLiteral("Attached Messages:"), tab);
+    ComboBox5 = Combo(QStringLiteral("ComboBox5"), messages);
+    auto* Add = Button(QStringLiteral("Button16"), QStringLiteral("Add"), {}, messages);
+    Button14 = Button(QStringLiteral("Button14"), QStringLiteral("Edit"), {}, messages);
+    Button13 = Button(QStringLiteral("Button13"), QStringLiteral("Remove"), {}, messages);
+    for (QPushButton* b : {Add, Button14, Button13})
+        b->setEnabled(false);
+    auto* messageRow = new QHBoxLayout(messages);
+    messageRow->addWidget(ComboBox5, 1);
+    messageRow->addWidget(Add);
+    messageRow->addWidget(Button14);
+    messageRow->addWidget(Button13);
+
+    auto* layout = new QVBoxLayout(tab);
+    layout->addLayout(toolbar);
+    layout->addWidget(ScrollBox1, 1);
+    layout->addWidget(messages);
+    return tab;
+}
+
+QWidget* MainWindow::BuildPromoteTab() {
+    auto* tab = new QWidget;
+    tab->setObjectName(QStringLiteral("TabSheet1"));
+    ComboBox1 = Combo(QStringLiteral("ComboBox1"), tab);
+    BitBtn17 = Button(QStringLiteral("BitBtn17"), QStringLiteral("Edit File"),
+                      QStringLiteral("Edit File"), tab);
+    BitBtn17->setEnabled(false);
+    auto* NewFileButton = Button(QStringLiteral("BitBtn18"), QStringLiteral("New File"),
+                                 QStringLiteral("New File"), tab);
+    auto* AddFiles = Button(QStringLiteral("Button2"), QStringLiteral("&Add Files"),
+                            QStringLiteral("Add Submission Files"), tab);
+    connect(ComboBox1, &QComboBox::activated, this, &MainWindow::ComboBox1Change);
+    connect(BitBtn17, &QPushButton::clicked, this, &MainWindow::BitBtn17Click);
+    connect(NewFileButton, &QPushButton::clicked, this, &MainWindow::New1Click);
+    connect(AddFiles, &QPushButton::clicked, this, &MainWindow::Button2Click);
+    auto* top = new QHBoxLayout;
+    top->addWidget(new QLabel(QStringLiteral("Current Submission File:"), tab));
+    top->addWidget(ComboBox1, 1);
+    top->addWidget(BitBtn17);
+    top->addWidget(NewFileButton);
+    top->addWidget(AddFiles);
+
+    ComboBox2 = Combo(QStringLiteral("ComboBox2"), tab);
+    connect(ComboBox2, &QComboBox::currentIndexChanged, this, &MainWindow::ComboBox2Change);
+    auto* engines = new QHBoxLayout;
+    engines->addWidget(new QLabel(QStringLiteral("Search Engine:"), tab));
+    engines->addWidget(ComboBox2, 1);
+    engines->addWidget(Button(QStringLiteral("Button3"), QStringLiteral("..."),
+                              QStringLiteral("Customize Search Engines"), tab));
+    auto* submitted = new QCheckBox(QStringLiteral("Submitted"), tab);
+    submitted->setObjectName(QStringLiteral("CheckBox1"));
+    engines->addWidget(submitted);
+    engines->addWidget(Button(QStringLiteral("Button6"), QStringLiteral("Show Log"), {}, tab));
+    engines->addWidget(Button(QStringLiteral("BitBtn4"), QStringLiteral("GO!"), {}, tab));
+    engines->addWidget(Button(QStringLiteral("BitBtn5"), QStringLiteral("Stop"), {}, tab));
+
+    auto* addresses = new QGroupBox(tab);
+    addresses->setObjectName(QStringLiteral("ScrollBox2"));
+    auto* addressGrid = new QGridLayout(addresses);
+    auto* label2 = new QLabel(QStringLiteral("Submit:"), addresses);
+    label2->setObjectName(QStringLiteral("Label2"));
+    Label3 = new QLabel(addresses);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    auto* label4 = new QLabel(QStringLiteral("Info:"), addresses);
+    label4->setObjectName(QStringLiteral("Label4"));
+    Label5 = new QLabel(addresses);
+    Label5->setObjectName(QStringLiteral("Label5"));
+    for (QLabel* l : {Label3, Label5})
+        l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    addressGrid->addWidget(label2, 0, 0);
+    addressGrid->addWidget(Label3, 0, 1);
+    addressGrid->addWidget(label4, 1, 0);
+    addressGrid->addWidget(Label5, 1, 1);
+    addressGrid->setColumnStretch(1, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Button(QStringLiteral("BitBtn19"), QStringLiteral("Notes"), {}, tab));
+    buttons->addWidget(Button(QStringLiteral("BitBtn1"), QStringLiteral("Netcape"), {}, tab));
+    buttons->addWidget(Button(QStringLiteral("BitBtn2"), QStringLiteral("IExplorer"), {}, tab));
+    buttons->addWidget(Button(QStringLiteral("BitBtn3"), QStringLiteral("Clipboard"),
+                              QStringLiteral("Copy Data to the Clipboard"), tab));
+    buttons->addWidget(Button(QStringLiteral("Button5"), QStringLiteral("Submit Mode"),
+                              QStringLiteral("Shrink Window"), tab));
+    buttons->addStretch();
+
+    auto* broadcast = new QGroupBox(QStringLiteral("Mailing Lists and Newsgroups"), tab);
+    auto* broadcastLayout = new QVBoxLayout(broadcast);
+    auto* messageRow = new QHBoxLayout;
+    messageRow->addWidget(new QLabel(QStringLiteral("Currently selected message:"), broadcast));
+    messageRow->addWidget(Combo(QStringLiteral("ComboBox6"), broadcast), 1);
+    messageRow->addWidget(
+        Button(QStringLiteral("SendMessage"), QStringLiteral("Send Message"), {}, broadcast));
+    broadcastLayout->addLayout(messageRow);
+    auto* memo = new QPlainTextEdit(broadcast);
+    memo->setObjectName(QStringLiteral("Memo1"));
+    memo->setReadOnly(true);
+    broadcastLayout->addWidget(memo, 1);
+
+    // What later work brings to life is present and disabled until then.
+    for (const char* name : {"Button3", "CheckBox1", "Button6", "BitBtn4", "BitBtn5", "BitBtn19",
+                             "BitBtn1", "BitBtn2", "BitBtn3", "Button5"})
+        tab->findChild<QWidget*>(QString::fromLatin1(name))->setEnabled(false);
+    broadcast->setEnabled(false);
+
+    auto* layout = new QVBoxLayout(tab);
+    layout->addLayout(top);
+    layout->addLayout(engines);
+    layout->addWidget(addresses);
+    layout->addLayout(buttons);
+    layout->addWidget(broadcast, 1);
+
+    // The engine list of the compact submit mode and of the notes page, kept in step.
+    ComboBox3 = Combo(QStringLiteral("ComboBox3"), this);
+    ComboBox3->hide();
+    return tab;
+}
+
+QWidget* MainWindow::BuildLogNotesTab() {
+    auto* tab = new QWidget;
+    tab->setObjectName(QStringLiteral("TabSheet4"));
+    ComboBox9 = Combo(QStringLiteral("ComboBox9"), tab);
+    connect(ComboBox9, &QComboBox::activated, this, &MainWindow::ComboBox1Change);
+    ComboBox10 = Combo(QStringLiteral("ComboBox10"), tab);
+    ComboBox10->setEnabled(false);
+    auto* top = new QHBoxLayout;
+    top->addWidget(new QLabel(QStringLiteral("Current Submission File:"), tab));
+    top->addWidget(ComboBox9, 1);
+    auto* layout = new QVBoxLayout(tab);
+    layout->addLayout(top);
+    auto* engines = new QHBoxLayout;
+    engines->addWidget(new QLabel(QStringLiteral("Search Engine:"), tab));
+    engines->addWidget(ComboBox10, 1);
+    layout->addLayout(engines);
+    layout->addStretch(1);
+    return tab;
+}
+
+void MainWindow::BuildMenus() {
+    auto add = [this](QMenu* menu, const QString& caption, auto slot, QKeySequence shortcut = {}) {
+        QAction* action = menu->addAction(caption);
+        action->setShortcut(shortcut);
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+    auto later = [](QMenu* menu, const QString& caption, QKeySequence shortcut = {}) {
+        QAction* action = menu->addAction(caption);
+        action->setShortcut(shortcut);
+        action->setEnabled(false);
+        return action;
+    };
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    add(file, QStringLiteral("&New"), &MainWindow::New1Click, QKeySequence(Qt::CTRL | Qt::Key_N));
+    add(file, QStringLiteral("&Open"), &MainWindow::Open1Click, QKeySequence(Qt::CTRL | Qt::Key_O));
+    add(file, QStringLiteral("&Save"), &MainWindow::Save1Click, QKeySequence(Qt::CTRL | Qt::Key_S));
+    add(file, QStringLiteral("Save &As"), &MainWindow::SaveAs1Click);
+    file->addSeparator();
+    later(file, QStringLiteral("&Import"));
+    add(file, QStringLiteral("A&dd"), &MainWindow::Button2Click);
+    update1_ = add(file, QStringLiteral("&Update"), &MainWindow::Update1Click);
+    file->addSeparator();
+    add(file, QStringLiteral("E&xit"), &MainWindow::close);
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    later(edit, QStringLiteral("C&ut"), QKeySequence(Qt::CTRL | Qt::Key_X));
+    later(edit, QStringLiteral("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C));
+    later(edit, QStringLiteral("&Paste"), QKeySequence(Qt::CTRL | Qt::Key_V));
+    menuBar()->addMenu(QStringLiteral("&Copy to Clipboard"))->setEnabled(false);
+    QMenu* logs = menuBar()->addMenu(QStringLiteral("&Logs"));
+    later(logs, QStringLiteral("&Search Engines"), QKeySequence(Qt::CTRL | Qt::Key_F10));
+    later(logs, QStringLiteral("&Mailing Lists"), QKeySequence(Qt::CTRL | Qt::Key_F11));
+    later(logs, QStringLiteral("&Newsgroups"), QKeySequence(Qt::CTRL | Qt::Key_F12));
+    QMenu* profiles = menuBar()->addMenu(QStringLiteral("&Profiles"));
+    later(profiles, QStringLiteral("&Add"));
+    add(profiles, QStringLiteral("&Delete"), &MainWindow::MenuItem2Click);
+    later(profiles, QStringLiteral("&Edit"));
+    QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
+    later(options, QStringLiteral("&Preferences"), QKeySequence(Qt::CTRL | Qt::Key_P));
+    QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
+    later(window, QStringLiteral("&Submit Mode"), QKeySequence(Qt::Key_F10));
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    later(help, QStringLiteral("&Help Topics"));
+    later(help, QStringLiteral("&E-mail Support"));
+    later(help, QStringLiteral("&Goto Website"));
+    later(help, QStringLiteral("&About"));
+}
+
+void MainWindow::FormCreate() {
+    if (MandatoryUpgradePending(*updateUi_))
+        return; // the program ends once the event loop runs
+    if (IniReadInteger("Main", "ID", 0) == 0)
+        IniWriteInteger("Main", "ID",
+                        static_cast<int>(QRandomGenerator::global()->bounded(999999999)));
+    if (IniReadBool("Main", "First", true)) {
+        std::string browser = GetProgramAssociation("http");
+        if (browser.empty())
+            browser = GetProgramAssociation("htm");
+        if (!browser.empty()) {
+            IniWriteString("Browsers", "Other Browser", browser);
+            IniWriteString("Browsers", "Default", "Other Browser");
+        }
+        IniWriteBool("Main", "First", false);
+    }
+}
+
+void MainWindow::Start() {
+    if (IniReadString("Main", "WindowSate", "wsMaximized") == "wsNormal")
+        show();
+    else
+        showMaximized();
+    Guard(this, [this] { FirstShow(); });
+}
+
+void MainWindow::FirstShow() {
+    FileSaved = true;
+    FileHasName = false;
+    if (FileExists(kLayoutFile)) {
+        DisplayDefaultList();
+        const int index =
+            IndexOfExact(ComboBox4, FromBytes(IniReadString("FileLay", "Profile", "DEFAULT")));
+        SelectQuietly(ComboBox4, index);
+        ChangeProfile(ToBytes(ComboBox4->currentText()));
+    }
+    if (!firstShow_)
+        return;
+    firstShow_ = false;
+    FillSeCombo();
+    if (ComboBox2->count() > 0) {
+        ComboBox2->setCurrentIndex(0);
+        ComboBox2Change(0);
+        SelectQuietly(ComboBox3, 0);
+        SelectQuietly(ComboBox10, 0);
+    }
+    FormActi();
+    // The silent version check, once the window is up.
+    QTimer::singleShot(0, this, [this] {
+        if (quitRequested_)
+            return;
+        SetBusy(true);
+        Guard(this, [this] { CheckNewVersion(httpCli3_, false, *updateUi_); });
+        SetBusy(false);
+    });
+}
+
+void MainWindow::RequestQuit() {
+    quitRequested_ = true;
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+}
+
+void MainWindow::SetBusy(bool updateRunning) {
+    updateIdle_ = !updateRunning;
+    update1_->setEnabled(!updateRunning);
+}
+
+void MainWindow::DoMissingFile(const std::string& fileName) {
+    MarkMissingFile(fileName);
+    MessageBoxes::Show(this, MessageIcon::Error, FromBytes(std::string(kMissingFilesMessage)),
+                       Buttons::Ok);
+}
+
+// ---- search engines ----
+
+void MainWindow::FillSeCombo() {
+    std::vector<std::string> names;
+    const bool found = siteherald::FillSeCombo(kEngineFile, SERecordList, names);
+    SetItems(ComboBox2, names);
+    SetItems(ComboBox3, names);
+    SetItems(ComboBox10, names);
+    if (!found)
+        DoMissingFile(kEngineFile);
+}
+
+void MainWindow::ComboBox2Change(int index) {
+    Guard(this, [this, index] {
+        if (index < 0) {
+            Label3->clear();
+            Label5->clear();
+            return;
+        }
+        if (GetSEData(kEngineFile, ToBytes(ComboBox2->itemText(index)), SERecordList) ==
+            RecordLookup::FileMissing)
+            DoMissingFile(kEngineFile);
+        const EngineAddresses addresses = ParseSEData(SERecordList);
+        Label3->setText(FromBytes(addresses.submission));
+        Label5->setText(FromBytes(addresses.info));
+        SelectQuietly(ComboBox3, index);
+    });
+}
+
+// ---- profiles ----
+
+void MainWindow::DisplayDefaultList() {
+    LineList layout;
+    LoadLineFile(kLayoutFile, layout);
+    SetItems(ComboBox4, siteherald::DisplayDefaultList(layout));
+}
+
+bool MainWindow::ChangeProfile(const std::string& profileName) {
+    ScrollBox1->Clear();
+    FieldAutoFills.clear();
+    LineList layout;
+    LoadLineFile(kLayoutFile, layout);
+    const auto rows = ReadProfileRows(layout, profileName);
+    if (!rows)
+        return false;
+    for (const auto& row : *rows) {
+        for (const FieldDefinition& field : row) {
+            FieldAutoFills.push_back(field.autoFill);
+            ScrollBox1->AddField(field);
+        }
+    }
+    LoadedProfileIndex = ComboBox4->currentIndex();
+    return true;
+}
+
+void MainWindow::ComboBox4Change(int) {
+    Guard(this, [this] {
+        if (CheckSaved())
+            ChangeProfile(ToBytes(ComboBox4->currentText()));
+        else
+            SelectQuietly(ComboBox4, LoadedProfileIndex);
+    });
+}
+
+void MainWindow::MenuItem2Click() {
+    Guard(this, [this] { DeleteProfile(); });
+}
+
+void MainWindow::DeleteProfile() {
+    if (ComboBox4->count() < 2) {
+        MessageBoxes::Show(this, MessageIcon::Warning,
+                           QStringLiteral("You must have at least one profile remaining."),
+                           Buttons::Ok);
+        return;
+    }
+    const QString name = ComboBox4->currentText();
+    if (MessageBoxes::Show(this, MessageIcon::Confirmation, QStringLiteral("Delete ") + name + "?",
+                           Buttons::YesNo) != Answer::Yes)
+        return;
+    if (!DeleteProfileSection(kLayoutFile, ToBytes(name)))
+        MessageBoxes::Show(this, MessageIcon::Information,
+                           QStringLiteral("Cannot find selected profile."), Buttons::Ok);
+    ComboBox4->removeItem(IndexOfExact(ComboBox4, name));
+    SelectQuietly(ComboBox4, 0);
+    LoadedProfileIndex = std::min(LoadedProfileIndex, ComboBox4->count() - 1);
+    ComboBox4Change(0);
+}
+
+void MainWindow::Timer2Timer() {
+    Guard(this, [this] {
+        if (!ProfileChanged)
+            return;
+        if (MessageBoxes::Show(this, MessageIcon::Information,
+                               QStringLiteral("The current profile has changed. Reload profile?"),
+                               Buttons::YesNo) == Answer::Yes &&
+            CheckSaved())
+            ChangeProfile(ToBytes(ComboBox4->currentText()));
+    });
+}
+
+// ---- submission data files ----
+
+bool MainWindow::CheckSaved() {
+    if (FileSaved)
+        return true;
+    switch (MessageBoxes::Show(this, MessageIcon::Confirmation,
+                               QStringLiteral("Save changes to current submission data file?"),
+                               Buttons::YesNoCancel)) {
+    case Answer::Yes:
+        Save1Click();
+        // A save that did not happen (cancelled or failed) must not let the edits go.
+        return FileSaved;
+    case Answer::No:
+        FileSaved = true;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void MainWindow::NewFile() {
+    if (!CheckSaved())
+        return;
+    ChangeProfile(ToBytes(ComboBox4->currentText()));
+    ComboBox5->clear();
+    AttachmentLines.clear();
+    Button13->setEnabled(false);
+    Button14->setEnabled(false);
+    CurrentFilePath.clear();
+    FileSaved = true;
+    FileHasName = false;
+}
+
+void MainWindow::New1Click() {
+    Guard(this, [this] {
+        NewFile();
+        PageControl1->setCurrentWidget(TabSheet2);
+    });
+}
+
+void MainWindow::Open1Click() {
+    Guard(this, [this] {
+        const QString path = FileDialogs::OpenSubmissionFile(this);
+        QDir::setCurrent(dataDir_);
+        if (!path.isEmpty())
+            OpenFile(ToBytes(path));
+    });
+}
+
+void MainWindow::OpenFile(const std::string& path) {
+    if (!CheckSaved())
+        return;
+    LineList file;
+    if (!LoadLineFile(path, file))
+        throw FileError("Unable to read " + path + ": No such file", path);
+    std::string profile = SubmissionFileProfile(file);
+    if (!ChangeProfile(profile)) {
+        ComboBox5->setCurrentIndex(-1);
+        MessageBoxes::Show(
+            this, MessageIcon::Error,
+            QStringLiteral("Could not find submission file's profile. Loading DEFAULT profile."),
+            Buttons::Ok);
+        profile = IniReadString("FileLay", "Profile", "DEFAULT");
+        ChangeProfile(profile);
+    }
+    if (ComboBox4->currentText() != FromBytes(profile)) {
+        const int index = IndexOfExact(ComboBox4, FromBytes(profile));
+        if (index >= 0) {
+            SelectQuietly(ComboBox4, index);
+            LoadedProfileIndex = index;
+        }
+    }
+    ComboBox5->clear();
+    AttachmentLines.clear();
+    Button13->setEnabled(false);
+    Button14->setEnabled(false);
+    const SubmissionFileContents contents = ReadSubmissionFile(file, ScrollBox1->Values());
+    ScrollBox1->SetValues(contents.fields);
+    AttachmentLines = contents.attachmentLines;
+    FileSaved = true;
+    FileHasName = true;
+    CurrentFilePath = path;
+    AddToSDFFiles(path);
+}
+
+bool MainWindow::SaveFile(const std::string& path) {
+    const std::string profile =
+        ComboBox4->currentIndex() >= 0 ? ToBytes(ComboBox4->currentText()) : std::string();
+    const LineList file =
+        BuildSubmissionFile(profile, ScrollBox1->Values(), AttachmentLines, FieldAutoFills);
+    try {
+        SaveLineFile(path, file);
+    } catch (const FileError& e) {
+        MessageBoxes::Show(this, MessageIcon::Error, FromBytes(e.what()), Buttons::Ok);
+        return false;
+    }
+    FileSaved = true;
+    FileHasName = true;
+    CurrentFilePath = path;
+    return true;
+}
+
+void MainWindow::Save1Click() {
+    Guard(this, [this] {
+        if (FileHasName)
+            SaveFile(CurrentFilePath);
+        else
+            SaveAs1Click();
+    });
+}
+
+void MainWindow::SaveAs1Click() {
+    Guard(this, [this] {
+        const QString path = FileDialogs::SaveSubmissionFile(this);
+        QDir::setCurrent(dataDir_);
+        if (path.isEmpty())
+            return;
+        if (SaveFile(ToBytes(path)))
+            AddToSDFFiles(ToBytes(path));
+    });
+}
+
+void MainWindow::BitBtn17Click() {
+    Guard(this, [this] {
+        const int index = ComboBox1->currentIndex();
+        if (index < 0 || index >= static_cast<int>(KnownFiles.size()))
+            return;
+        OpenFile(KnownFilePaths(KnownFiles)[static_cast<size_t>(index)]);
+        PageControl1->setCurrentWidget(TabSheet2);
+    });
+}
+
+void MainWindow::Button2Click() {
+    addFilesDialog_->exec();
+}
+
+void MainWindow::AddToSDFFiles(const std::string& path) {
+    if (!AddKnownFile(KnownFiles, path))
+        return;
+    WriteSDFFiles();
+    FormActi();
+}
+
+void MainWindow::WriteSDFFiles(bool fromAddFilesDialog) {
+    if (!fromAddFilesDialog && KnownFiles.empty())
+        return;
+    WriteKnownFiles(kProfsFile, KnownFiles);
+    if (!fromAddFilesDialog)
+        IniWriteString("FileLay", "Profile", ToBytes(ComboBox4->currentText()));
+}
+
+bool MainWindow::GetSDFfiles() {
+    return siteherald::GetSDFfiles(kProfsFile, KnownFiles);
+}
+
+void MainWindow::DoSDFCombobox() {
+    const std::vector<std::string> paths = KnownFilePaths(KnownFiles);
+    SetItems(ComboBox1, paths);
+    SetItems(ComboBox9, paths);
+}
+
+void MainWindow::FormActi() {
+    const QString remembered = ComboBox1->currentText();
+    if (!GetSDFfiles()) {
+        DoMissingFile(kProfsFile);
+        return;
+    }
+    DoSDFCombobox();
+    if (ComboBox1->count() > 0) {
+        if (!remembered.isEmpty()) {
+            const int index = IndexOfExact(ComboBox1, remembered);
+            SelectQuietly(ComboBox1, index);
+            SelectQuietly(ComboBox9, index);
+            BitBtn17->setEnabled(true);
+        } else {
+            int index = -1;
+            if (!commandLineFile_.empty() && FileExists(commandLineFile_))
+                index = IndexOfExact(ComboBox1, FromBytes(commandLineFile_));
+            commandLineFile_.clear();
+            if (index < 0)
+                index = 0;
+            SelectQuietly(ComboBox1, index);
+            SelectQuietly(ComboBox9, index);
+        }
+    }
+    ComboBox1Change(ComboBox1->currentIndex());
+    if (firstList_ && ComboBox1->count() == 0)
+        PageControl1->setCurrentWidget(TabSheet2);
+    firstList_ = false;
+    FilesAdded = false;
+}
+
+void MainWindow::ComboBox1Change(int index) {
+    Guard(this, [this, index] {
+        if (index < 0) {
+            BitBtn17->setEnabled(false);
+            CurrentFileLines.clear();
+            return;
+        }
+        SelectQuietly(ComboBox1, index);
+        SelectQuietly(ComboBox9, index);
+        const std::string path = ToBytes(ComboBox1->currentText());
+        if (FileExists(path)) {
+            BitBtn17->setEnabled(true);
+            LoadLineFile(path, CurrentFileLines);
+            return;
+        }
+        RemoveKnownFile(KnownFiles, path);
+        {
+            const QSignalBlocker quiet1(ComboBox1);
+            const QSignalBlocker quiet9(ComboBox9);
+            ComboBox1->removeItem(index);
+            ComboBox9->removeItem(index);
+        }
+        BitBtn17->setEnabled(false);
+        CurrentFileLines.clear();
+    });
+}
+
+void MainWindow::CheckCurrentFile() {
+    if (CurrentFilePath.empty())
+        return;
+    if (FromBytes(CurrentFilePath) != ComboBox1->currentText() &&
+        MessageBoxes::Show(this, MessageIcon::Confirmation,
+                           QStringLiteral("Change current submission file to file being edited?"),
+                           Buttons::YesNo) == Answer::Yes) {
+        if (!CheckSaved())
+            return;
+        const int index = IndexOfExact(ComboBox1, FromBytes(CurrentFilePath));
+        if (index >= 0)
+            SelectQuietly(ComboBox1, index);
+    }
+    ComboBox1Change(ComboBox1->currentIndex());
+}
+
+void MainWindow::PageControl1Change(int) {
+    Guard(this, [this] {
+        if (PageControl1->currentWidget() == TabSheet1)
+            CheckCurrentFile();
+    });
+}
+
+// ---- updates ----
+
+void MainWindow::Update1Click() {
+    SetBusy(true);
+    Guard(this, [this] { RunDataUpdate(httpCli3_, ToBytes(dataDir_), *updateUi_); });
+    SetBusy(false);
+}
+
+void MainWindow::Timer1Timer() {
+    statusBar()->clearMessage();
+    QFont font = statusBar()->font();
+    font.setBold(false);
+    statusBar()->setFont(font);
+}
+
+// ---- window events ----
+
+void MainWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && FilesAdded)
+        Guard(this, [this] { FormActi(); });
+    QMainWindow::changeEvent(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    bool close = true;
+    Guard(this, [&] {
+        if (!CheckSaved()) {
+            close = false;
+            return;
+        }
+        if (AnyTransferRunning() &&
+            MessageBoxes::Show(this, MessageIcon::Confirmation,
+                               QStringLiteral("Siteherald is in the middle of downloading. Quit "
+                                              "anyway?"),
+                               Buttons::YesNo) != Answer::Yes) {
+            close = false;
+            return;
+        }
+        httpCli3_.Abort();
+        WriteSDFFiles();
+        IniWriteString("Main", "WindowSate", isMaximized() ? "wsMaximized" : "wsNormal");
+    });
+    if (close)
+        event->accept();
+    else
+        event->ignore();
+}
+
+} // namespace siteherald::ui
