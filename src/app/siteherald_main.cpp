@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 #include <QMessageBox>
 #include <cstdio>
 
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Siteherald"));
     QApplication::setDesktopFileName(QStringLiteral("org.siteherald.Siteherald"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.siteherald.Siteherald")));
 
     std::string dataDir;
     try {
