@@ -29,7 +29,9 @@ void ProcessUpdate(const LineList& updateLines, UpdateUi& ui) {
     try {
         if (newest <= IniReadInteger("Main", "VersionNumber", kVersionNumber))
             return;
-        const std::string address = updateLines.size() > 1 ? updateLines[1] : std::string();
+        if (updateLines.size() < 2)
+            return; // no address to offer: not a version file
+        const std::string& address = updateLines[1];
         if (updateLines.size() >= 3) {
             if (updateLines[2] == "$Must Change$") {
                 IniWriteString("Updates", "MDNV", std::string(kMandatoryUpgradeMarker));

@@ -77,3 +77,92 @@ def main():
     del sys.argv[1:3]
     # unittest.main exits with 1 when a test fails or errs.
     unittest.main(module="__main__", verbosity=2)
+
+
+# Network helpers for the update, get and fill-download scripts. Everything listens on
+# 127.0.0.1 only.
+
+def free_port():
+    """A loopback port nothing listens on at the moment."""
+    import socket
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def wait_for_port(port, process, seconds=15):
+    """Waits until PORT accepts connections; fails when PROCESS ends first."""
+    import socket
+    import time
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        if process.poll() is not None:
+            raise RuntimeError("server ended with status %d" % process.returncode)
+        try:
+            socket.create_connection(("127.0.0.1", port), timeout=1).close()
+            return
+        except OSError:
+            time.sleep(0.05)
+    raise RuntimeError("server on port %d did not start" % port)
+
+
+class http_server:
+    """python3 -m http.server serving DIRECTORY; `with http_server(d) as base:` gives
+    "http://127.0.0.1:PORT/"."""
+
+    def __init__(self, directory):
+        self.directory = directory
+
+    def __enter__(self):
+        port = free_port()
+        self.process = subprocess.Popen(
+            [sys.executable, "-m", "http.server", "--bind", "127.0.0.1", str(port),
+             "--directory", self.directory],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            wait_for_port(port, self.process)
+        except BaseException:
+            self.__exit__()
+            raise
+        return "http://127.0.0.1:%d/" % port
+
+    def __exit__(self, *exc):
+        self.process.terminate()
+        self.process.wait(timeout=10)
+
+
+def run_cli(box, *args, env=None, binary=False):
+    """Runs siteherald-cli in the sandbox like Sandbox.run, with ENV added to its environment
+    (a value of None removes the variable), stdin not a terminal, output as bytes when
+    BINARY."""
+    full = dict(os.environ, SITEHERALD_DATA_DIR=box.data, XDG_CONFIG_HOME=box.config,
+                HOME=box.root)
+    for name, value in (env or {}).items():
+        if value is None:
+            full.pop(name, None)
+        else:
+            full[name] = value
+    return subprocess.run([CLI, *args], env=full, capture_output=True, text=not binary,
+                          stdin=subprocess.DEVNULL, timeout=60)
+
+
+def settings_path(box):
+    return os.path.join(box.config, "siteherald", "siteherald.ini")
+
+
+def write_settings(box, sections):
+    """Writes the sandbox's settings file from {section: {key: value}}."""
+    os.makedirs(os.path.dirname(settings_path(box)), exist_ok=True)
+    with open(settings_path(box), "w") as f:
+        for section, keys in sections.items():
+            f.write("[%s]\n" % section)
+            for key, value in keys.items():
+                f.write("%s=%s\n" % (key, value))
+
+
+def read_settings(box):
+    import configparser
+    settings = configparser.ConfigParser(interpolation=None)
+    settings.optionxform = str
+    settings.read(settings_path(box))
+    return settings
