@@ -69,6 +69,13 @@ std::string LookupName(const std::string& host) {
     return host;
 }
 
+// "30 seconds", or "300 ms" for the short time-outs tests use.
+std::string DurationText(std::chrono::milliseconds d) {
+    if (d.count() % 1000 == 0)
+        return std::to_string(d.count() / 1000) + " seconds";
+    return std::to_string(d.count()) + " ms";
+}
+
 std::string ErrnoText(int err) {
     return std::string(std::strerror(err)) + " (Error #" + std::to_string(err) + ")";
 }
@@ -136,11 +143,13 @@ THttpCli::Wait THttpCli::WaitFor(int fd, short events, Clock::time_point deadlin
 void THttpCli::Get() {
     if (state_.load() != HttpState::Ready)
         throw EHttpException("HTTP component is busy", 1);
-    state_ = HttpState::Starting;
+    // Cleared before the state leaves Ready, so an Abort from another thread from then on
+    // is never lost.
     abortRequested_ = false;
     uint64_t drained;
     while (::read(wakeFd_, &drained, sizeof drained) > 0) {
     }
+    state_ = HttpState::Starting;
     lastIdle_ = Clock::now();
     statusCode_ = 0;
     reasonPhrase_.clear();
@@ -222,7 +231,7 @@ void THttpCli::Connect(Clock::time_point deadline) {
         FailAborted();
     case Wait::TimedOut:
         Fail("can't resolve hostname to IP address: no answer within " +
-             std::to_string(Timeouts.connect.count() / 1000) + " seconds");
+             DurationText(Timeouts.connect));
     case Wait::Ready:
         break;
     }
@@ -259,10 +268,9 @@ void THttpCli::Connect(Clock::time_point deadline) {
                 err = errno;
             if (err == 0)
                 break;
-            lastError = wait == Wait::TimedOut
-                            ? "Connection timed out: no connection within " +
-                                  std::to_string(Timeouts.connect.count() / 1000) + " seconds"
-                            : ErrnoText(err);
+            lastError = wait == Wait::TimedOut ? "Connection timed out: no connection within " +
+                                                     DurationText(Timeouts.connect)
+                                               : ErrnoText(err);
         }
         ::close(fd);
         fd = -1;
@@ -287,7 +295,7 @@ void THttpCli::Connect(Clock::time_point deadline) {
                 FailAborted();
             if (wait == Wait::TimedOut)
                 Fail("Connection timed out: no TLS handshake within " +
-                     std::to_string(Timeouts.connect.count() / 1000) + " seconds");
+                     DurationText(Timeouts.connect));
         }
     } else {
         connection_ = MakePlainConnection(fd);
@@ -321,8 +329,7 @@ void THttpCli::SendRequest() {
         if (wait == Wait::Aborted)
             FailAborted();
         if (wait == Wait::TimedOut)
-            Fail("the server accepted no request for " +
-                 std::to_string(Timeouts.idle.count() / 1000) + " seconds");
+            Fail("the server accepted no request for " + DurationText(Timeouts.idle));
     }
 }
 
@@ -373,7 +380,7 @@ THttpCli::Hop THttpCli::ReadResponse() {
             FailAborted();
         if (wait == Wait::TimedOut)
             Fail("Connection timed out: no data from the server for " +
-                 std::to_string(Timeouts.idle.count() / 1000) + " seconds");
+                 DurationText(Timeouts.idle));
     }
 
     const ResponseHeader& header = reader_->header();
