@@ -106,6 +106,43 @@ std::string ExecProgram(const std::string& execValue) {
     return {};
 }
 
+namespace {
+
+// The string escapes of a desktop entry value (\s \n \t \r \\), undone before the Exec
+// quoting rules apply.
+std::string UnescapeValue(const std::string& value) {
+    std::string out;
+    for (size_t i = 0; i < value.size(); ++i) {
+        if (value[i] != '\\' || i + 1 == value.size()) {
+            out += value[i];
+            continue;
+        }
+        switch (const char c = value[++i]) {
+        case 's':
+            out += ' ';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case '\\':
+            out += '\\';
+            break;
+        default:
+            out += '\\';
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
 std::string DesktopEntryExec(const std::string& contents) {
     bool inEntry = false;
     for (const std::string& raw : SplitLines(contents)) {
@@ -117,7 +154,7 @@ std::string DesktopEntryExec(const std::string& contents) {
         if (inEntry && line.rfind("Exec", 0) == 0) {
             const size_t eq = line.find('=');
             if (eq != std::string::npos && Trim(line.substr(4, eq - 4)).empty())
-                return Trim(line.substr(eq + 1));
+                return UnescapeValue(Trim(line.substr(eq + 1)));
         }
     }
     return {};

@@ -126,7 +126,7 @@ void AddFilesDialog::Button1Click() {
 }
 
 void AddFilesDialog::Button2Click() {
-    window_->WriteSDFFiles(false);
+    window_->WriteSDFFiles(true);
     window_->FormActi();
     accept();
 }

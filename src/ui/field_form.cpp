@@ -27,9 +27,20 @@ void FieldForm::Clear() {
 
 void FieldForm::AddField(const FieldDefinition& field) {
     const PlacedField placed = cursor_.Place(field);
-    auto* label = new QLabel(FromBytes(placed.caption), canvas_);
+    // The label has the room up to its control; a longer caption is cut with an ellipsis and
+    // shown whole as the label's tooltip.
+    const QString caption = FromBytes(placed.caption);
+    auto* label = new QLabel(canvas_);
     label->setObjectName(QString::fromStdString(placed.labelName));
     label->move(placed.labelLeft, placed.labelTop);
+    const int room = placed.kind == PlacedField::Kind::LabelOnly
+                         ? 428
+                         : std::max(placed.left - placed.labelLeft - 4, 8);
+    const QString shown = label->fontMetrics().elidedText(caption, Qt::ElideRight, room);
+    label->setText(shown);
+    label->setFixedWidth(std::min(room, label->fontMetrics().horizontalAdvance(shown) + 2));
+    if (shown != caption)
+        label->setToolTip(caption);
     label->show();
 
     QWidget* entry = nullptr;

@@ -383,8 +383,7 @@ void MainWindow::BuildMenus() {
 }
 
 void MainWindow::FormCreate() {
-    if (MandatoryUpgradePending(*updateUi_))
-        return; // the program ends once the event loop runs
+    MandatoryUpgradePending(*updateUi_); // when pending, the program ends on its first event
     if (IniReadInteger("Main", "ID", 0) == 0)
         IniWriteInteger("Main", "ID",
                         static_cast<int>(QRandomGenerator::global()->bounded(999999999)));
