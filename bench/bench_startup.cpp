@@ -31,7 +31,7 @@ void Write(const fs::path& path, const std::string& bytes) {
 }
 
 std::string Number(int n) {
-    char text[8];
+    char text[16];
     std::snprintf(text, sizeof text, "%04d", n);
     return text;
 }

@@ -101,6 +101,29 @@ ReadProfileRows(const LineList& layoutLines, const std::string& name) {
     return rows;
 }
 
+std::vector<std::string> ProfileRowList(const LineList& profileRows,
+                                        std::vector<std::string>& freeAutoFills) {
+    std::vector<std::string> entries;
+    if (profileRows.empty())
+        return entries;
+    const int count = std::atoi(profileRows.back().c_str());
+    for (int r = 1; r <= count; ++r) {
+        const std::string marker = std::to_string(r);
+        size_t at = FindLine(profileRows, marker);
+        std::string names;
+        if (at != kNone) {
+            for (++at; at < profileRows.size() && profileRows[at] != marker; ++at) {
+                const FieldDefinition field = ParseFieldDefinition(profileRows[at]);
+                if (field.autoFill != "None")
+                    std::erase(freeAutoFills, field.autoFill);
+                names += (names.empty() ? "" : ", ") + field.name;
+            }
+        }
+        entries.push_back("Row " + marker + ": " + names);
+    }
+    return entries;
+}
+
 bool DeleteProfileSection(const std::string& layoutFile, const std::string& name) {
     LineList lines;
     LoadLineFile(layoutFile, lines);

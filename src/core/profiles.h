@@ -38,6 +38,12 @@ std::optional<LineList> ProfileSection(const LineList& layoutLines, const std::s
 std::optional<std::vector<std::vector<FieldDefinition>>>
 ReadProfileRows(const LineList& layoutLines, const std::string& name);
 
+// The profile editor's row list, "Row <n>: " + the row's field names joined with ", ", read
+// from a profile's rows (row markers and field definitions); every identifier the rows use
+// is taken out of freeAutoFills.
+std::vector<std::string> ProfileRowList(const LineList& profileRows,
+                                        std::vector<std::string>& freeAutoFills);
+
 // Removes the section of `name` from filelay.dat. Returns false when the file is empty or
 // missing or the profile is not in it; the file is then left as it was.
 bool DeleteProfileSection(const std::string& layoutFile, const std::string& name);

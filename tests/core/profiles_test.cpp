@@ -163,5 +163,19 @@ TEST(KnownFileListTest, AddAndRemoveMatchWholePath) {
     EXPECT_THAT(files, ElementsAre("/a/x.sdf|other|"));
 }
 
+TEST(ProfileRowListTest, ListsRowsAndTakesTheirIdentifiersOutOfTheFreeList) {
+    const LineList rows = {"1",
+                           "E|HALF|Alpha|Ident1|some text|",
+                           "E|HALF|Beta|None||",
+                           "1",
+                           "2",
+                           "M|WHOLE|Gamma|Ident2||",
+                           "2"};
+    std::vector<std::string> free = {"Ident1", "Ident2", "Ident3"};
+    EXPECT_EQ(ProfileRowList(rows, free),
+              (std::vector<std::string>{"Row 1: Alpha, Beta", "Row 2: Gamma"}));
+    EXPECT_EQ(free, std::vector<std::string>{"Ident3"});
+}
+
 } // namespace
 } // namespace siteherald
