@@ -45,6 +45,13 @@ QString FileDialogs::SaveSubmissionFile(QWidget* parent) {
     return dialog.selectedFiles().front();
 }
 
+QString FileDialogs::BrowserProgram(QWidget* parent, const QString& browser) {
+    if (auto scripted = NextScripted())
+        return *scripted;
+    return QFileDialog::getOpenFileName(parent, QStringLiteral("Location of ") + browser,
+                                        QStringLiteral("/usr/bin"));
+}
+
 void FileDialogs::Script(std::deque<QString> paths) {
     Scripted() = std::move(paths);
 }

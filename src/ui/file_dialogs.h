@@ -13,6 +13,8 @@ class FileDialogs {
 public:
     static QString OpenSubmissionFile(QWidget* parent);
     static QString SaveSubmissionFile(QWidget* parent);
+    // The program of a browser ("Netscape Navigator", "Internet Explorer", ...).
+    static QString BrowserProgram(QWidget* parent, const QString& browser);
 
     static void Script(std::deque<QString> paths);
     static void StopScript();

@@ -9,15 +9,20 @@
 #include "core/submission_file.h"
 #include "event_guard.h"
 #include "file_dialogs.h"
+#include "log_notes_tab.h"
 #include "message_box.h"
 #include "net/data_update.h"
 #include "net/version_check.h"
+#include "notes_dialog.h"
 #include "submit/browser_association.h"
+#include "submit/notes_store.h"
 #include "text_codec.h"
+#include "view_log_dialog.h"
 #include "window_update_ui.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -26,9 +31,11 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QStatusBar>
@@ -111,7 +118,19 @@ MainWindow::MainWindow(const std::string& commandLineFile, QWidget* parent)
             }
         });
     httpCli3_.IdleHook = [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 10); };
+    httpCli1_.IdleHook = [this] {
+        ShowProgress();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    };
+    httpCli1_.OnRequestDone = [this](THttpCli&, int, int error) {
+        RequestWasAborted = error == kHttpAborted;
+    };
+    AskBrowserLocation = [this](const char* browser) {
+        return ToBytes(FileDialogs::BrowserProgram(this, QString::fromLatin1(browser)));
+    };
     addFilesDialog_ = new AddFilesDialog(this);
+    viewLog_ = new ViewLogDialog(this);
+    notes_ = new NotesDialog(this);
     Guard(this, [this] { FormCreate(); });
 }
 
@@ -122,7 +141,11 @@ void MainWindow::BuildLayout() {
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     TabSheet2 = BuildFileTab();
     TabSheet1 = BuildPromoteTab();
-    TabSheet4 = BuildLogNotesTab();
+    logNotes_ = new LogNotesTab([this] { return ToBytes(ComboBox1->currentText()); });
+    TabSheet4 = logNotes_;
+    ComboBox9 = logNotes_->ComboBox9;
+    ComboBox10 = logNotes_->ComboBox10;
+    connect(ComboBox9, &QComboBox::activated, this, &MainWindow::ComboBox1Change);
     PageControl1->addTab(TabSheet2, QStringLiteral("File..."));
     PageControl1->addTab(TabSheet1, QStringLiteral("Promote..."));
     PageControl1->addTab(TabSheet4, QStringLiteral("Log/Notes..."));
@@ -147,6 +170,14 @@ void MainWindow::BuildLayout() {
     layout->setContentsMargins(4, 4, 4, 0);
     layout->addWidget(PageControl1, 1);
     layout->addWidget(Panel15);
+    Panel6 = BuildSubmitPanel();
+    layout->addWidget(Panel6);
+    Panel6->hide();
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("DownloadProgress"));
+    progress_->setMaximumWidth(160);
+    progress_->hide();
+    statusBar()->addPermanentWidget(progress_);
     setCentralWidget(central);
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
     resize(617, 460);
@@ -240,45 +271,70 @@ QWidget* MainWindow::BuildPromoteTab() {
 
     ComboBox2 = Combo(QStringLiteral("ComboBox2"), tab);
     connect(ComboBox2, &QComboBox::currentIndexChanged, this, &MainWindow::ComboBox2Change);
+    ComboBox2->installEventFilter(this);
     auto* engines = new QHBoxLayout;
     engines->addWidget(new QLabel(QStringLiteral("Search Engine:"), tab));
     engines->addWidget(ComboBox2, 1);
     engines->addWidget(Button(QStringLiteral("Button3"), QStringLiteral("..."),
                               QStringLiteral("Customize Search Engines"), tab));
-    auto* submitted = new QCheckBox(QStringLiteral("Submitted"), tab);
-    submitted->setObjectName(QStringLiteral("CheckBox1"));
-    engines->addWidget(submitted);
-    engines->addWidget(Button(QStringLiteral("Button6"), QStringLiteral("Show Log"), {}, tab));
-    engines->addWidget(Button(QStringLiteral("BitBtn4"), QStringLiteral("GO!"), {}, tab));
-    engines->addWidget(Button(QStringLiteral("BitBtn5"), QStringLiteral("Stop"), {}, tab));
+    CheckBox1 = new QCheckBox(QStringLiteral("Submitted"), tab);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    connect(CheckBox1, &QCheckBox::toggled, this, &MainWindow::CheckBox1Click);
+    engines->addWidget(CheckBox1);
+    Button6 = Button(QStringLiteral("Button6"), QStringLiteral("Show Log"), {}, tab);
+    BitBtn4 = Button(QStringLiteral("BitBtn4"), QStringLiteral("GO!"), {}, tab);
+    BitBtn5 = Button(QStringLiteral("BitBtn5"), QStringLiteral("Stop"), {}, tab);
+    connect(Button6, &QPushButton::clicked, this, &MainWindow::Button6Click);
+    connect(BitBtn4, &QPushButton::clicked, this, &MainWindow::BitBtn4Click);
+    connect(BitBtn5, &QPushButton::clicked, this, &MainWindow::BitBtn5Click);
+    engines->addWidget(Button6);
+    engines->addWidget(BitBtn4);
+    engines->addWidget(BitBtn5);
 
     auto* addresses = new QGroupBox(tab);
     addresses->setObjectName(QStringLiteral("ScrollBox2"));
     auto* addressGrid = new QGridLayout(addresses);
-    auto* label2 = new QLabel(QStringLiteral("Submit:"), addresses);
-    label2->setObjectName(QStringLiteral("Label2"));
+    Label2 = new QLabel(QStringLiteral("Submit:"), addresses);
+    Label2->setObjectName(QStringLiteral("Label2"));
     Label3 = new QLabel(addresses);
     Label3->setObjectName(QStringLiteral("Label3"));
-    auto* label4 = new QLabel(QStringLiteral("Info:"), addresses);
-    label4->setObjectName(QStringLiteral("Label4"));
+    Label4 = new QLabel(QStringLiteral("Info:"), addresses);
+    Label4->setObjectName(QStringLiteral("Label4"));
     Label5 = new QLabel(addresses);
     Label5->setObjectName(QStringLiteral("Label5"));
-    for (QLabel* l : {Label3, Label5})
-        l->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    addressGrid->addWidget(label2, 0, 0);
+    for (QLabel* l : {Label3, Label5}) {
+        l->setCursor(Qt::PointingHandCursor);
+        l->setStyleSheet(QStringLiteral("color: #1a4fa0; text-decoration: underline"));
+        l->installEventFilter(this);
+    }
+    for (QLabel* l : {Label2, Label3, Label4, Label5})
+        l->setToolTipDuration(30000);
+    addressGrid->addWidget(Label2, 0, 0);
     addressGrid->addWidget(Label3, 0, 1);
-    addressGrid->addWidget(label4, 1, 0);
+    addressGrid->addWidget(Label4, 1, 0);
     addressGrid->addWidget(Label5, 1, 1);
     addressGrid->setColumnStretch(1, 1);
 
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(Button(QStringLiteral("BitBtn19"), QStringLiteral("Notes"), {}, tab));
-    buttons->addWidget(Button(QStringLiteral("BitBtn1"), QStringLiteral("Netcape"), {}, tab));
-    buttons->addWidget(Button(QStringLiteral("BitBtn2"), QStringLiteral("IExplorer"), {}, tab));
-    buttons->addWidget(Button(QStringLiteral("BitBtn3"), QStringLiteral("Clipboard"),
-                              QStringLiteral("Copy Data to the Clipboard"), tab));
-    buttons->addWidget(Button(QStringLiteral("Button5"), QStringLiteral("Submit Mode"),
-                              QStringLiteral("Shrink Window"), tab));
+    auto* notesButton = Button(QStringLiteral("BitBtn19"), QStringLiteral("Notes"), {}, tab);
+    BitBtn1 = Button(QStringLiteral("BitBtn1"), QStringLiteral("Netcape"), {}, tab);
+    BitBtn2 = Button(QStringLiteral("BitBtn2"), QStringLiteral("IExplorer"), {}, tab);
+    auto* clipboard = Button(QStringLiteral("BitBtn3"), QStringLiteral("Clipboard"),
+                             QStringLiteral("Copy Data to the Clipboard"), tab);
+    Button5 = Button(QStringLiteral("Button5"), QStringLiteral("Submit Mode"),
+                     QStringLiteral("Shrink Window"), tab);
+    connect(notesButton, &QPushButton::clicked, this, &MainWindow::BitBtn19Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &MainWindow::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &MainWindow::BitBtn2Click);
+    connect(Button5, &QPushButton::clicked, this, &MainWindow::Button5Click);
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    connect(clipboard, &QPushButton::clicked, this, [this, clipboard] {
+        PopupMenu1->popup(clipboard->mapToGlobal(QPoint(clipboard->width(), clipboard->height())));
+    });
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{notesButton, BitBtn1, BitBtn2, clipboard, Button5})
+        buttons->addWidget(w);
     buttons->addStretch();
 
     auto* broadcast = new QGroupBox(QStringLiteral("Mailing Lists and Newsgroups"), tab);
@@ -295,10 +351,11 @@ QWidget* MainWindow::BuildPromoteTab() {
     broadcastLayout->addWidget(memo, 1);
 
     // What later work brings to life is present and disabled until then.
-    for (const char* name : {"Button3", "CheckBox1", "Button6", "BitBtn4", "BitBtn5", "BitBtn19",
-                             "BitBtn1", "BitBtn2", "BitBtn3", "Button5"})
-        tab->findChild<QWidget*>(QString::fromLatin1(name))->setEnabled(false);
+    tab->findChild<QWidget*>(QStringLiteral("Button3"))->setEnabled(false);
     broadcast->setEnabled(false);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{BitBtn4, BitBtn5, BitBtn1, BitBtn2, Button5, Button6})
+        w->setEnabled(false);
 
     auto* layout = new QVBoxLayout(tab);
     layout->addLayout(top);
@@ -306,30 +363,6 @@ QWidget* MainWindow::BuildPromoteTab() {
     layout->addWidget(addresses);
     layout->addLayout(buttons);
     layout->addWidget(broadcast, 1);
-
-    // The engine list of the compact submit mode and of the notes page, kept in step.
-    ComboBox3 = Combo(QStringLiteral("ComboBox3"), this);
-    ComboBox3->hide();
-    return tab;
-}
-
-QWidget* MainWindow::BuildLogNotesTab() {
-    auto* tab = new QWidget;
-    tab->setObjectName(QStringLiteral("TabSheet4"));
-    ComboBox9 = Combo(QStringLiteral("ComboBox9"), tab);
-    connect(ComboBox9, &QComboBox::activated, this, &MainWindow::ComboBox1Change);
-    ComboBox10 = Combo(QStringLiteral("ComboBox10"), tab);
-    ComboBox10->setEnabled(false);
-    auto* top = new QHBoxLayout;
-    top->addWidget(new QLabel(QStringLiteral("Current Submission File:"), tab));
-    top->addWidget(ComboBox9, 1);
-    auto* layout = new QVBoxLayout(tab);
-    layout->addLayout(top);
-    auto* engines = new QHBoxLayout;
-    engines->addWidget(new QLabel(QStringLiteral("Search Engine:"), tab));
-    engines->addWidget(ComboBox10, 1);
-    layout->addLayout(engines);
-    layout->addStretch(1);
     return tab;
 }
 
@@ -359,14 +392,46 @@ void MainWindow::BuildMenus() {
     add(file, QStringLiteral("E&xit"), &MainWindow::close);
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    later(edit, QStringLiteral("C&ut"), QKeySequence(Qt::CTRL | Qt::Key_X));
-    later(edit, QStringLiteral("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C));
-    later(edit, QStringLiteral("&Paste"), QKeySequence(Qt::CTRL | Qt::Key_V));
-    menuBar()->addMenu(QStringLiteral("&Copy to Clipboard"))->setEnabled(false);
+    const auto focusedEdit = [] { return QApplication::focusWidget(); };
+    add(
+        edit, QStringLiteral("C&ut"),
+        [focusedEdit] {
+            if (auto* line = qobject_cast<QLineEdit*>(focusedEdit()))
+                line->cut();
+            else if (auto* memo = qobject_cast<QPlainTextEdit*>(focusedEdit()))
+                memo->cut();
+        },
+        QKeySequence(Qt::CTRL | Qt::Key_X));
+    add(
+        edit, QStringLiteral("&Copy"),
+        [focusedEdit] {
+            if (auto* line = qobject_cast<QLineEdit*>(focusedEdit()))
+                line->copy();
+            else if (auto* memo = qobject_cast<QPlainTextEdit*>(focusedEdit()))
+                memo->copy();
+        },
+        QKeySequence(Qt::CTRL | Qt::Key_C));
+    add(
+        edit, QStringLiteral("&Paste"),
+        [focusedEdit] {
+            if (QApplication::clipboard()->text().isEmpty())
+                return;
+            if (auto* line = qobject_cast<QLineEdit*>(focusedEdit()))
+                line->paste();
+            else if (auto* memo = qobject_cast<QPlainTextEdit*>(focusedEdit()))
+                memo->paste();
+        },
+        QKeySequence(Qt::CTRL | Qt::Key_V));
+    copyToClipboard_ = menuBar()->addMenu(QStringLiteral("&Copy to Clipboard"));
+    copyToClipboard_->setObjectName(QStringLiteral("CopytoClipboard1"));
     QMenu* logs = menuBar()->addMenu(QStringLiteral("&Logs"));
-    later(logs, QStringLiteral("&Search Engines"), QKeySequence(Qt::CTRL | Qt::Key_F10));
-    later(logs, QStringLiteral("&Mailing Lists"), QKeySequence(Qt::CTRL | Qt::Key_F11));
-    later(logs, QStringLiteral("&Newsgroups"), QKeySequence(Qt::CTRL | Qt::Key_F12));
+    searchEngines1_ = add(logs, QStringLiteral("&Search Engines"), &MainWindow::Button6Click,
+                          QKeySequence(Qt::CTRL | Qt::Key_F10));
+    searchEngines1_->setEnabled(false);
+    add(logs, QStringLiteral("&Mailing Lists"), &MainWindow::MailingLists1Click,
+        QKeySequence(Qt::CTRL | Qt::Key_F11));
+    add(logs, QStringLiteral("&Newsgroups"), &MainWindow::Newsgroups1Click,
+        QKeySequence(Qt::CTRL | Qt::Key_F12));
     QMenu* profiles = menuBar()->addMenu(QStringLiteral("&Profiles"));
     later(profiles, QStringLiteral("&Add"));
     add(profiles, QStringLiteral("&Delete"), &MainWindow::MenuItem2Click);
@@ -374,12 +439,32 @@ void MainWindow::BuildMenus() {
     QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
     later(options, QStringLiteral("&Preferences"), QKeySequence(Qt::CTRL | Qt::Key_P));
     QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
-    later(window, QStringLiteral("&Submit Mode"), QKeySequence(Qt::Key_F10));
+    submitMode1_ = add(window, QStringLiteral("&Submit Mode"), &MainWindow::Button5Click,
+                       QKeySequence(Qt::Key_F10));
+    submitMode1_->setEnabled(false);
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    later(help, QStringLiteral("&Help Topics"));
+    add(help, QStringLiteral("&Help Topics"), &MainWindow::HelpTopicsd1Click);
     later(help, QStringLiteral("&E-mail Support"));
-    later(help, QStringLiteral("&Goto Website"));
+    add(help, QStringLiteral("&Goto Website"), &MainWindow::GotoWebsite1Click);
     later(help, QStringLiteral("&About"));
+
+    // The right-click menu of the engine, address and button panels.
+    PopupMenu5 = new QMenu(this);
+    PopupMenu5->setObjectName(QStringLiteral("PopupMenu5"));
+    loadSearchEngine1_ = PopupMenu5->addAction(QStringLiteral("&Load Search Engine"), this,
+                                               &MainWindow::BitBtn4Click);
+    loadInfoUrl1_ =
+        PopupMenu5->addAction(QStringLiteral("Load &Info URL"), this, &MainWindow::Label5Click);
+    PopupMenu5->addSeparator();
+    PopupMenu5->addAction(QStringLiteral("&Show &Notes"), this, &MainWindow::BitBtn19Click);
+    showLog1_ = PopupMenu5->addAction(QStringLiteral("&Show Log"), this, &MainWindow::Button6Click);
+    PopupMenu5->addAction(QStringLiteral("&Submit Mode"), this, &MainWindow::Button5Click);
+    loadSearchEngine1_->setEnabled(false);
+    loadInfoUrl1_->setEnabled(false);
+    showLog1_->setEnabled(false);
+    TabSheet1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(TabSheet1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PopupMenu5->popup(TabSheet1->mapToGlobal(at)); });
 }
 
 void MainWindow::FormCreate() {
@@ -422,10 +507,11 @@ void MainWindow::FirstShow() {
     firstShow_ = false;
     FillSeCombo();
     if (ComboBox2->count() > 0) {
-        ComboBox2->setCurrentIndex(0);
+        SelectQuietly(ComboBox2, 0);
         ComboBox2Change(0);
         SelectQuietly(ComboBox3, 0);
         SelectQuietly(ComboBox10, 0);
+        logNotes_->ComboBox10Change(0);
     }
     FormActi();
     // The silent version check, once the window is up.
@@ -468,18 +554,31 @@ void MainWindow::FillSeCombo() {
 
 void MainWindow::ComboBox2Change(int index) {
     Guard(this, [this, index] {
-        if (index < 0) {
+        const bool selected = index >= 0;
+        if (selected) {
+            const std::string engine = ToBytes(ComboBox2->itemText(index));
+            if (GetSEData(kEngineFile, engine, SERecordList) == RecordLookup::FileMissing)
+                DoMissingFile(kEngineFile);
+            const EngineAddresses addresses = ParseSEData(SERecordList);
+            Label3->setText(FromBytes(addresses.submission));
+            Label5->setText(FromBytes(addresses.info));
+            const QString notes = FromBytes(GetSubNotes("subnotes.dat", engine, "$Main"));
+            for (QWidget* w :
+                 std::initializer_list<QWidget*>{Label2, Label3, Label4, Label5, ComboBox2})
+                w->setToolTip(notes);
+            SelectQuietly(ComboBox3, index);
+            UpdateTickBoxes();
+        } else {
             Label3->clear();
             Label5->clear();
-            return;
         }
-        if (GetSEData(kEngineFile, ToBytes(ComboBox2->itemText(index)), SERecordList) ==
-            RecordLookup::FileMissing)
-            DoMissingFile(kEngineFile);
-        const EngineAddresses addresses = ParseSEData(SERecordList);
-        Label3->setText(FromBytes(addresses.submission));
-        Label5->setText(FromBytes(addresses.info));
-        SelectQuietly(ComboBox3, index);
+        const bool idle = !BitBtn5->isEnabled();
+        BitBtn4->setEnabled(selected && idle);
+        loadSearchEngine1_->setEnabled(selected && idle);
+        loadInfoUrl1_->setEnabled(selected && idle);
+        for (QWidget* w : std::initializer_list<QWidget*>{BitBtn1, BitBtn2, Button5})
+            w->setEnabled(selected);
+        submitMode1_->setEnabled(selected);
     });
 }
 
@@ -751,6 +850,7 @@ void MainWindow::ComboBox1Change(int index) {
         if (index < 0) {
             BitBtn17->setEnabled(false);
             CurrentFileLines.clear();
+            logNotes_->RichEdit1->clear();
             return;
         }
         SelectQuietly(ComboBox1, index);
@@ -759,6 +859,11 @@ void MainWindow::ComboBox1Change(int index) {
         if (FileExists(path)) {
             BitBtn17->setEnabled(true);
             LoadLineFile(path, CurrentFileLines);
+            FillListBox();
+            logNotes_->LoadLog();
+            logNotes_->LoadSubnotes();
+            UpdateLogControls();
+            UpdateTickBoxes();
             return;
         }
         RemoveKnownFile(KnownFiles, path);
@@ -770,6 +875,7 @@ void MainWindow::ComboBox1Change(int index) {
         }
         BitBtn17->setEnabled(false);
         CurrentFileLines.clear();
+        logNotes_->RichEdit1->clear();
     });
 }
 
@@ -793,6 +899,8 @@ void MainWindow::PageControl1Change(int) {
     Guard(this, [this] {
         if (PageControl1->currentWidget() == TabSheet1)
             CheckCurrentFile();
+        else if (PageControl1->currentWidget() == TabSheet4)
+            logNotes_->TabSet1Change(logNotes_->TabSet1->currentIndex());
     });
 }
 
@@ -816,11 +924,18 @@ void MainWindow::Timer1Timer() {
 void MainWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && FilesAdded)
         Guard(this, [this] { FormActi(); });
+    if (event->type() == QEvent::WindowStateChange && submitMode_ && isMaximized())
+        Button7Click();
     QMainWindow::changeEvent(event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     bool close = true;
+    if (submitMode_) {
+        // The first request only brings the regular window back; it closes next time.
+        Button7Click();
+        close = false;
+    }
     Guard(this, [&] {
         if (!CheckSaved()) {
             close = false;
@@ -834,6 +949,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
             close = false;
             return;
         }
+        httpCli1_.Abort();
         httpCli3_.Abort();
         WriteSDFFiles();
         IniWriteString("Main", "WindowSate", isMaximized() ? "wsMaximized" : "wsNormal");

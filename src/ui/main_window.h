@@ -3,9 +3,11 @@
 #include "core/line_file.h"
 #include "field_form.h"
 #include "net/http_client.h"
+#include "submit/browser_launcher.h"
 
 #include <QMainWindow>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,13 +16,18 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QListWidget;
 class QMenu;
+class QProgressBar;
 class QPushButton;
 class QTabWidget;
 
 namespace siteherald::ui {
 
 class AddFilesDialog;
+class LogNotesTab;
+class NotesDialog;
+class ViewLogDialog;
 class WindowUpdateUi;
 
 // The main window: the program. It owns the shared lists and every dialog; data files are
@@ -42,6 +49,8 @@ public:
     LineList AttachmentLines;
     std::vector<std::string> FieldAutoFills;
     LineList SERecordList;
+    LineList PageLines;
+    LineList AdPageLines;
     std::string CurrentFilePath;
     bool FileHasName = false;
     bool FileSaved = true;
@@ -64,9 +73,19 @@ public:
     void FillSeCombo();
     void RequestQuit();
     THttpCli& versionClient() { return httpCli3_; }
+    THttpCli& pageClient() { return httpCli1_; }
+    bool inSubmitMode() const { return submitMode_; }
+    bool DownloadFinished = true;
+    bool DownloadAborted = false;
+    bool RequestWasAborted = false;
+
+    // Where the named-browser buttons ask for a missing browser program; returns the path
+    // chosen (empty: none). The preferences window takes this over.
+    std::function<std::string(const char* browser)> AskBrowserLocation;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private slots:
@@ -84,13 +103,47 @@ private slots:
     void Timer1Timer();
     void Timer2Timer();
     void PageControl1Change(int index);
+    void BitBtn4Click(); // GO!
+    void BitBtn5Click(); // Stop
+    void BitBtn1Click(); // Netscape Navigator
+    void BitBtn2Click(); // Internet Explorer
+    void Label3Click();
+    void Label5Click();
+    void CheckBox1Click(bool checked);
+    void Button6Click();  // Show Log
+    void Button4Click();  // submit mode's Log
+    void BitBtn19Click(); // Notes
+    void Button5Click();  // enter submit mode
+    void Button7Click();  // regular mode
+    void Button11Click(); // shrink / expand
+    void SpeedButton1Click(bool down);
+    void ComboBox3Change(int index);
+    void Button10Click(); // copy the chosen field's value
+    void GotoWebsite1Click();
+    void HelpTopicsd1Click();
+    void MailingLists1Click();
+    void Newsgroups1Click();
 
 private:
     void BuildLayout();
     void BuildMenus();
     QWidget* BuildFileTab();
     QWidget* BuildPromoteTab();
-    QWidget* BuildLogNotesTab();
+    QWidget* BuildSubmitPanel();
+    void DownloadAndChangeHTML(const std::string& address);
+    void ProcessDownload(const std::string& engine, const LineList& record);
+    void SubmitWithBrowser(const char* browser, const char* missingText, const char* letter,
+                           const char* launchIn);
+    std::string GetBrowserLoc(const char* browser);
+    void SetDownloading(bool downloading);
+    void ShowProgress();
+    void UpdateTickBoxes();
+    void UpdateLogControls();
+    void FillListBox();
+    void CopyFieldValue(const QString& fieldName);
+    void LoadMNLog(const char* fileName);
+    void ShowLogViewer(bool besideWindow);
+    void SetStatus(const QString& text);
     void FormCreate();
     void FirstShow();
     void DisplayDefaultList();
@@ -101,7 +154,7 @@ private:
     void SavedFalse() { FileSaved = false; }
     void DeleteProfile();
     void SetBusy(bool updateRunning);
-    bool AnyTransferRunning() const { return !updateIdle_; }
+    bool AnyTransferRunning() const { return !updateIdle_ || !DownloadFinished; }
 
     QString dataDir_;
     std::string commandLineFile_;
@@ -110,9 +163,16 @@ private:
     bool updateIdle_ = true;
     bool quitRequested_ = false;
 
+    THttpCli httpCli1_;
+    WwwDde browser_; // the browser the frame page opens in
     THttpCli httpCli3_;
+    bool tickBoxFlag_ = false;
+    bool submitMode_ = false;
     std::unique_ptr<WindowUpdateUi> updateUi_;
     AddFilesDialog* addFilesDialog_ = nullptr;
+    ViewLogDialog* viewLog_ = nullptr;
+    NotesDialog* notes_ = nullptr;
+    LogNotesTab* logNotes_ = nullptr;
 
     QTabWidget* PageControl1 = nullptr;
     QWidget* TabSheet1 = nullptr;
@@ -127,9 +187,36 @@ private:
     QComboBox* ComboBox9 = nullptr;
     QComboBox* ComboBox10 = nullptr;
     QPushButton* BitBtn17 = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    QPushButton* BitBtn2 = nullptr;
+    QPushButton* BitBtn4 = nullptr;
+    QPushButton* BitBtn5 = nullptr;
+    QPushButton* Button5 = nullptr;
+    QPushButton* Button6 = nullptr;
+    QPushButton* Button4 = nullptr;
+    QPushButton* Button10 = nullptr;
+    QPushButton* Button11 = nullptr;
+    QPushButton* SpeedButton1 = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+    QCheckBox* CheckBox2 = nullptr;
+    QListWidget* ListBox1 = nullptr;
+    QWidget* Panel6 = nullptr;
+    QWidget* Panel7 = nullptr;
+    QWidget* Panel8 = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QMenu* copyToClipboard_ = nullptr;
+    QAction* loadSearchEngine1_ = nullptr;
+    QAction* loadInfoUrl1_ = nullptr;
+    QAction* showLog1_ = nullptr;
+    QAction* submitMode1_ = nullptr;
+    QMenu* PopupMenu5 = nullptr;
+    QAction* searchEngines1_ = nullptr;
     QPushButton* Button13 = nullptr;
     QPushButton* Button14 = nullptr;
+    QLabel* Label2 = nullptr;
     QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
     QLabel* Label5 = nullptr;
     QWidget* Panel15 = nullptr;
     QAction* update1_ = nullptr;

@@ -184,12 +184,12 @@ private slots:
             const char* caption;
         };
         const Placed form[] = {
-            {"title", 86, 8, 428, 21, "Title"},        {"url", 86, 32, 428, 21, "URL"},
-            {"desc1", 86, 56, 428, 49, "Summary"}, {"keywo", 86, 108, 428, 21, "Keywords"},
-            {"desc2", 86, 132, 428, 49, "Details"}, {"desc3", 86, 184, 428, 49, "Extra"},
-            {"name", 86, 236, 170, 21, "Contact"},     {"email", 344, 236, 170, 21, "E-mail"},
-            {"busna", 86, 260, 170, 21, "Business"},   {"phone", 344, 260, 170, 21, "Phone"},
-            {"addre", 86, 284, 170, 21, "Street"},     {"city", 344, 284, 170, 21, "City"},
+            {"title", 86, 8, 428, 21, "Title"},      {"url", 86, 32, 428, 21, "URL"},
+            {"desc1", 86, 56, 428, 49, "Summary"},   {"keywo", 86, 108, 428, 21, "Keywords"},
+            {"desc2", 86, 132, 428, 49, "Details"},  {"desc3", 86, 184, 428, 49, "Extra"},
+            {"name", 86, 236, 170, 21, "Contact"},   {"email", 344, 236, 170, 21, "E-mail"},
+            {"busna", 86, 260, 170, 21, "Business"}, {"phone", 344, 260, 170, 21, "Phone"},
+            {"addre", 86, 284, 170, 21, "Street"},   {"city", 344, 284, 170, 21, "City"},
         };
         const QList<QWidget*> entries = Entries(*w);
         QCOMPARE(entries.size(), 12);
@@ -198,7 +198,8 @@ private slots:
             QCOMPARE(entries[i]->objectName(), p.name);
             QCOMPARE(entries[i]->geometry(), QRect(p.left, p.top, p.width, p.height));
             QCOMPARE(qobject_cast<QPlainTextEdit*>(entries[i]) != nullptr, p.height == 49);
-            auto* label = Find<QLabel>(w.get(), "Label" + QString::number(10 + i));
+            auto* label = Find<QLabel>(Find<QWidget>(w.get(), "ScrollBox1"),
+                                       "Label" + QString::number(10 + i));
             QCOMPARE(label->text(), p.caption);
             QCOMPARE(label->pos(), QPoint(p.left == 86 ? 14 : 270, p.top + 5));
         }

@@ -1,0 +1,653 @@
+// The main window's submission work: engine choice, GO and Stop, the browsers, the
+// "Submitted" tick boxes, logs and notes, the compact submit mode and the clipboard list.
+#include "core/file_url.h"
+#include "core/pipe_record.h"
+#include "core/product_defaults.h"
+#include "core/profiles.h"
+#include "core/settings_store.h"
+#include "event_guard.h"
+#include "file_dialogs.h"
+#include "log_notes_tab.h"
+#include "main_window.h"
+#include "net/http_exception.h"
+#include "net/version_check.h"
+#include "notes_dialog.h"
+#include "submit/browser_launcher.h"
+#include "submit/clipboard_value.h"
+#include "submit/desktop_open.h"
+#include "submit/frame_page.h"
+#include "submit/page_builder.h"
+#include "submit/submission_log.h"
+#include "text_codec.h"
+#include "view_log_dialog.h"
+#include "window_update_ui.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <ctime>
+
+namespace siteherald::ui {
+
+namespace {
+
+constexpr const char* kSubLog = "sub.log";
+
+QPushButton* PanelButton(const QString& name, const QString& caption, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+} // namespace
+
+QWidget* MainWindow::BuildSubmitPanel() {
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("Panel6"));
+    panel->setFixedSize(142, 288);
+    Panel7 = new QWidget(panel);
+    Panel7->setObjectName(QStringLiteral("Panel7"));
+    ComboBox3 = new QComboBox(Panel7);
+    ComboBox3->setObjectName(QStringLiteral("ComboBox3"));
+    connect(ComboBox3, &QComboBox::activated, this, &MainWindow::ComboBox3Change);
+    CheckBox2 = new QCheckBox(QStringLiteral("Submitted"), Panel7);
+    CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
+    connect(CheckBox2, &QCheckBox::toggled, this, &MainWindow::CheckBox1Click);
+    Button4 = PanelButton(QStringLiteral("Button4"), QStringLiteral("&Log"), Panel7);
+    Button4->setEnabled(false);
+    connect(Button4, &QPushButton::clicked, this, &MainWindow::Button4Click);
+    auto* top = new QVBoxLayout(Panel7);
+    top->setContentsMargins(2, 2, 2, 2);
+    top->addWidget(ComboBox3);
+    auto* tickRow = new QHBoxLayout;
+    tickRow->addWidget(CheckBox2);
+    tickRow->addWidget(Button4);
+    top->addLayout(tickRow);
+
+    ListBox1 = new QListWidget(panel);
+    ListBox1->setObjectName(QStringLiteral("ListBox1"));
+    connect(ListBox1, &QListWidget::itemSelectionChanged, this,
+            [this] { Button10->setEnabled(!ListBox1->selectedItems().isEmpty()); });
+
+    Panel8 = new QWidget(panel);
+    Panel8->setObjectName(QStringLiteral("Panel8"));
+    Button10 = PanelButton(QStringLiteral("Button10"), QStringLiteral("C&opy"), Panel8);
+    Button10->setEnabled(false);
+    Button11 = PanelButton(QStringLiteral("Button11"), QStringLiteral("&Shrink"), Panel8);
+    auto* regular = PanelButton(QStringLiteral("Button7"), QStringLiteral("&Reg. Mode"), Panel8);
+    SpeedButton1 =
+        PanelButton(QStringLiteral("SpeedButton1"), QStringLiteral("Stay On &Top"), Panel8);
+    SpeedButton1->setCheckable(true);
+    SpeedButton1->setChecked(true);
+    connect(Button10, &QPushButton::clicked, this, &MainWindow::Button10Click);
+    connect(Button11, &QPushButton::clicked, this, &MainWindow::Button11Click);
+    connect(regular, &QPushButton::clicked, this, &MainWindow::Button7Click);
+    connect(SpeedButton1, &QPushButton::toggled, this, &MainWindow::SpeedButton1Click);
+    auto* grid = new QGridLayout(Panel8);
+    grid->setContentsMargins(2, 2, 2, 2);
+    grid->setSpacing(2);
+    grid->addWidget(Button10, 0, 0);
+    grid->addWidget(Button11, 0, 1);
+    grid->addWidget(regular, 1, 0);
+    grid->addWidget(SpeedButton1, 1, 1);
+    Panel8->setFixedHeight(52);
+
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(Panel7);
+    layout->addWidget(ListBox1, 1);
+    layout->addWidget(Panel8);
+    return panel;
+}
+
+void MainWindow::SetStatus(const QString& text) {
+    statusBar()->showMessage(text);
+}
+
+// ---- engine choice and the "Submitted" tick boxes ----
+
+void MainWindow::UpdateTickBoxes() {
+    const std::string file = ToBytes(ComboBox1->currentText());
+    const bool submitted = !file.empty() && ComboBox2->currentIndex() >= 0 &&
+                           SubmittedSE(kSubLog, file, ToBytes(ComboBox2->currentText()));
+    tickBoxFlag_ = true;
+    CheckBox1->setChecked(submitted);
+    CheckBox2->setChecked(submitted);
+    tickBoxFlag_ = false;
+}
+
+void MainWindow::UpdateLogControls() {
+    const std::string file = ToBytes(ComboBox1->currentText());
+    const bool logged = !file.empty() && InLog(kSubLog, file);
+    Button6->setEnabled(logged);
+    showLog1_->setEnabled(logged);
+    searchEngines1_->setEnabled(logged);
+    Button4->setEnabled(logged);
+}
+
+void MainWindow::CheckBox1Click(bool checked) {
+    if (tickBoxFlag_)
+        return;
+    Guard(this, [this, checked] {
+        const std::string file = ToBytes(ComboBox1->currentText());
+        tickBoxFlag_ = true;
+        if (file.empty()) {
+            CheckBox1->setChecked(false);
+            CheckBox2->setChecked(false);
+            tickBoxFlag_ = false;
+            return;
+        }
+        CheckBox1->setChecked(checked);
+        CheckBox2->setChecked(checked);
+        tickBoxFlag_ = false;
+        const std::string engine = ToBytes(ComboBox2->currentText());
+        if (checked)
+            AddToLog(kSubLog, file, engine, SubmissionDate(std::time(nullptr)));
+        else
+            RemoveFromLog(kSubLog, file, engine);
+        UpdateLogControls();
+    });
+}
+
+void MainWindow::ComboBox3Change(int index) {
+    if (tickBoxFlag_)
+        return;
+    Guard(this, [this, index] {
+        if (index < 0) {
+            for (QWidget* w : std::initializer_list<QWidget*>{BitBtn4, BitBtn1, BitBtn2, Button5})
+                w->setEnabled(false);
+            loadSearchEngine1_->setEnabled(false);
+            loadInfoUrl1_->setEnabled(false);
+            return;
+        }
+        {
+            const QSignalBlocker quiet(ComboBox2);
+            ComboBox2->setCurrentIndex(index);
+        }
+        ComboBox2Change(index);
+        BitBtn5->setEnabled(false);
+        BitBtn4->setEnabled(true);
+        WwwDde dde;
+        dde.ServiceApplication = DefaultBrowserPath();
+        if (!IniReadBool("Submissions", "ExternalFill", true)) {
+            BoxPrompter prompter(this);
+            dde.OpenURL(ToBytes(Label3->text()), prompter);
+        } else {
+            DownloadAndChangeHTML(ToBytes(Label3->text()));
+        }
+    });
+}
+
+// ---- GO and Stop ----
+
+void MainWindow::SetDownloading(bool downloading) {
+    for (QWidget* w : std::initializer_list<QWidget*>{BitBtn1, BitBtn2, BitBtn4})
+        w->setEnabled(!downloading);
+    loadSearchEngine1_->setEnabled(!downloading);
+    loadInfoUrl1_->setEnabled(!downloading);
+    BitBtn5->setEnabled(downloading);
+    progress_->setVisible(downloading);
+    if (downloading) {
+        progress_->setRange(0, 0);
+        progress_->setFormat(QString());
+    }
+}
+
+void MainWindow::ShowProgress() {
+    const long long received = httpCli1_.BytesReceived();
+    const long long total = httpCli1_.ContentLength();
+    if (total > 0) {
+        progress_->setRange(0, 1000);
+        progress_->setValue(static_cast<int>(std::min<long long>(received, total) * 1000 / total));
+        progress_->setFormat(QStringLiteral("%1 KB, %2%")
+                                 .arg(received / 1024)
+                                 .arg(std::min<long long>(received, total) * 100 / total));
+    } else {
+        progress_->setRange(0, 0);
+        progress_->setFormat(QStringLiteral("%1 KB").arg(received / 1024));
+    }
+    progress_->setTextVisible(true);
+    progress_->setToolTip(QStringLiteral("%1 bytes received").arg(received));
+}
+
+void MainWindow::BitBtn4Click() {
+    Guard(this, [this] {
+        const std::string address = ToBytes(Label3->text());
+        if (address.empty())
+            return;
+        if (IniReadBool("Submissions", "ExternalFill", true)) {
+            DownloadAndChangeHTML(address);
+            return;
+        }
+        const QString engine = ComboBox2->currentText();
+        SetStatus(QStringLiteral("Launching ") + engine + QStringLiteral(" in external browser."));
+        WwwDde dde;
+        dde.ServiceApplication = DefaultBrowserPath();
+        BoxPrompter prompter(this);
+        const bool opened = dde.OpenURL(address, prompter);
+        SetStatus({});
+        if (!opened && dde.ServiceApplication.empty())
+            MessageBoxes::Show(this, MessageIcon::Error,
+                               QStringLiteral("Could not launch ") + engine +
+                                   QStringLiteral(" in external browser. Please check Browsers "
+                                                  "Preferences."),
+                               Buttons::Ok);
+    });
+}
+
+void MainWindow::BitBtn5Click() {
+    httpCli1_.Abort();
+    DownloadAborted = true;
+    SetDownloading(false);
+}
+
+void MainWindow::DownloadAndChangeHTML(const std::string& address) {
+    // The record and engine of this run: another engine chosen during the download does not
+    // change what is filled in.
+    const LineList record = SERecordList;
+    const QString engine = ComboBox2->currentText();
+    SetDownloading(true);
+    SetStatus(QStringLiteral("Downloading ") + engine + QStringLiteral(" (") + Label3->text() +
+              QStringLiteral(")"));
+    DownloadFinished = false;
+    DownloadAborted = false;
+
+    // The banner above the filled page: a page fetched from Main/AdPage when one is set, else
+    // made here. A failure keeps the banner there was.
+    const std::string adAddress = IniReadString("Main", "AdPage", "");
+    if (adAddress.empty()) {
+        AdPageLines = MakeAdBanner(ToBytes(engine));
+    } else {
+        MemoryStream ad;
+        httpCli1_.Url = adAddress;
+        httpCli1_.ReceiveStream = &ad;
+        try {
+            httpCli1_.Get();
+            LoadStringListFromMemoryStream(AdPageLines, ad.data());
+        } catch (const EHttpException&) {
+            if (AdPageLines.empty())
+                AdPageLines = MakeAdBanner(ToBytes(engine));
+        }
+        httpCli1_.ReceiveStream = nullptr;
+    }
+    try {
+        SaveLineFile(std::string(kAdPageName), AdPageLines);
+    } catch (const FileError&) {
+        // the banner is not worth stopping for
+    }
+
+    if (!DownloadAborted) {
+        MemoryStream page;
+        httpCli1_.Url = address;
+        httpCli1_.ReceiveStream = &page;
+        try {
+            httpCli1_.Get();
+            LoadStringListFromMemoryStream(PageLines, page.data());
+        } catch (const EHttpException&) {
+            if (!RequestWasAborted)
+                MessageBoxes::Show(this, MessageIcon::Error,
+                                   QStringLiteral("Unable to retrieve \"") +
+                                       FromBytes(PipeField(record.empty() ? "" : record[0], 2)) +
+                                       QStringLiteral("\"."),
+                                   Buttons::Ok);
+            DownloadAborted = true;
+        }
+        httpCli1_.ReceiveStream = nullptr;
+    }
+    SetStatus({});
+    DownloadFinished = true;
+    SetDownloading(false);
+    if (!DownloadAborted)
+        Guard(this, [&] { ProcessDownload(ToBytes(engine), record); });
+    if (!quitRequested_) {
+        SetBusy(true);
+        Guard(this, [this] { CheckNewVersion(httpCli3_, false, *updateUi_); });
+        SetBusy(false);
+    }
+}
+
+void MainWindow::ProcessDownload(const std::string& engine, const LineList& record) {
+    SetStatus(QStringLiteral("Auto-filling submission form."));
+    const std::string dir = ToBytes(dataDir_);
+    EditHTML(PageLines, record, CurrentFileLines, FileUrl(dir + "/" + std::string(kMainPageName)));
+    const std::string framePage = SaveSubmissionPages(dir, PageLines, AdPageLines);
+    SetStatus(QStringLiteral("Launching ") + FromBytes(engine) +
+              QStringLiteral(" in external browser."));
+    BoxPrompter prompter(this);
+    if (!browser_.OpenURL(FileUrl(framePage), prompter))
+        MessageBoxes::Show(this, MessageIcon::Error,
+                           QStringLiteral("Cannot launch submission url in External Browser."),
+                           Buttons::Ok);
+    SetStatus({});
+}
+
+// ---- the named browsers ----
+
+std::string MainWindow::GetBrowserLoc(const char* browser) {
+    if (!AskBrowserLocation)
+        return {};
+    const std::string path = AskBrowserLocation(browser);
+    if (!path.empty())
+        IniWriteString("Browsers", browser, path);
+    return FileExists(path) ? path : std::string();
+}
+
+void MainWindow::SubmitWithBrowser(const char* browser, const char* missingText, const char* letter,
+                                   const char* launchIn) {
+    (void)letter;
+    Guard(this, [&] {
+        browser_.ServiceApplication = IniReadString("Browsers", browser, "");
+        if (!FileExists(browser_.ServiceApplication)) {
+            if (MessageBoxes::Show(this, MessageIcon::Error, QString::fromLatin1(missingText),
+                                   Buttons::OkCancel) != Answer::Ok)
+                return;
+            const std::string path = GetBrowserLoc(browser);
+            if (path.empty())
+                return;
+            browser_.ServiceApplication = path;
+        }
+        const std::string address = ToBytes(Label3->text());
+        if (IniReadBool("Submissions", "ExternalFill", true)) {
+            DownloadAndChangeHTML(address);
+            return;
+        }
+        const QString engine = ComboBox2->currentText();
+        SetStatus(QStringLiteral("Launching ") + engine + QString::fromLatin1(launchIn));
+        BoxPrompter prompter(this);
+        const bool opened = browser_.OpenURL(address, prompter);
+        SetStatus({});
+        if (!opened)
+            MessageBoxes::Show(this, MessageIcon::Error,
+                               QStringLiteral("Could not launch ") + engine +
+                                   QStringLiteral(". Please check Browsers Preferences."),
+                               Buttons::Ok);
+    });
+    browser_.ServiceApplication.clear();
+}
+
+void MainWindow::BitBtn1Click() {
+    SubmitWithBrowser("Netscape Navigator",
+                      "You must first give the location for Netscape under Browser Options.", "N",
+                      " in Netscape Navigator.");
+}
+
+void MainWindow::BitBtn2Click() {
+    SubmitWithBrowser("Internet Explorer",
+                      "You must first give the location for Internet Explorer under Browser "
+                      "Options.",
+                      "I", " in Internet Explorer.");
+}
+
+void MainWindow::Label3Click() {
+    if (BitBtn4->isEnabled())
+        BitBtn4Click();
+}
+
+void MainWindow::Label5Click() {
+    Guard(this, [this] {
+        const QString info = Label5->text();
+        if (info.isEmpty())
+            return;
+        BitBtn4->setEnabled(false);
+        BitBtn5->setEnabled(true);
+        WwwDde dde;
+        dde.ServiceApplication = DefaultBrowserPath();
+        BoxPrompter prompter(this);
+        const bool opened = dde.OpenURL(ToBytes(info), prompter);
+        BitBtn4->setEnabled(true);
+        BitBtn5->setEnabled(false);
+        if (!opened)
+            MessageBoxes::Show(this, MessageIcon::Error,
+                               QStringLiteral("Could not launch ") + info +
+                                   QStringLiteral(". Please check Browsers Preferences."),
+                               Buttons::Ok);
+    });
+}
+
+void MainWindow::GotoWebsite1Click() {
+    Guard(this, [this] {
+        std::string error;
+        const std::string site = IniReadString("Main", "Website", std::string(kDefaultWebsite));
+        if (!OpenWithDesktop(site, error))
+            MessageBoxes::Show(this, MessageIcon::Error,
+                               FromBytes("Could not open " + site + ": " + error), Buttons::Ok);
+    });
+}
+
+void MainWindow::HelpTopicsd1Click() {
+    Guard(this, [this] {
+        const std::string help = ToBytes(dataDir_) + "/help/index.html";
+        std::string error;
+        if (!FileExists(help) || !OpenWithDesktop(FileUrl(help), error))
+            MessageBoxes::Show(this, MessageIcon::Error,
+                               FromBytes("The help pages could not be opened: " + help),
+                               Buttons::Ok);
+    });
+}
+
+// ---- logs and notes ----
+
+void MainWindow::ShowLogViewer(bool besideWindow) {
+    Guard(this, [this, besideWindow] {
+        const std::string file = ToBytes(ComboBox1->currentText());
+        QStringList lines;
+        if (!file.empty())
+            for (const std::string& line : LogEntries(kSubLog, file))
+                lines << FromBytes(line);
+        viewLog_->Memo1->setPlainText(lines.join(QLatin1Char('\n')));
+        if (besideWindow) {
+            // Beside the compact window: on its left when there is no room on its right.
+            const QRect area = screen()->availableGeometry();
+            const QRect frame = frameGeometry();
+            const int left = area.width() - viewLog_->width() < frame.left() + frame.width()
+                                 ? frame.left() - viewLog_->width()
+                                 : frame.left() + frame.width();
+            viewLog_->move(left, frame.top());
+        }
+        viewLog_->exec();
+    });
+}
+
+void MainWindow::Button6Click() {
+    ShowLogViewer(false);
+}
+
+void MainWindow::Button4Click() {
+    ShowLogViewer(true);
+}
+
+void MainWindow::LoadMNLog(const char* fileName) {
+    Guard(this, [this, fileName] {
+        std::string bytes;
+        if (!ReadFileBytes(fileName, bytes))
+            return;
+        QStringList lines;
+        for (const std::string& line : SplitLines(bytes))
+            lines << FromBytes(line);
+        viewLog_->Memo1->setPlainText(lines.join(QLatin1Char('\n')));
+        viewLog_->exec();
+    });
+}
+
+void MainWindow::MailingLists1Click() {
+    LoadMNLog("mail.log");
+}
+
+void MainWindow::Newsgroups1Click() {
+    LoadMNLog("news.log");
+}
+
+void MainWindow::BitBtn19Click() {
+    notes_->Edit(ToBytes(ComboBox2->currentText()), ToBytes(ComboBox1->currentText()));
+}
+
+// ---- submit mode ----
+
+void MainWindow::Button5Click() {
+    showNormal();
+    PageControl1->hide();
+    Panel15->hide();
+    menuBar()->hide();
+    statusBar()->hide();
+    Panel6->show();
+    submitMode_ = true;
+    centralWidget()->layout()->setContentsMargins(0, 0, 0, 0);
+    setMinimumSize(0, 0);
+    resize(142, Panel6->height());
+    if (SpeedButton1->isChecked())
+        SpeedButton1Click(true);
+}
+
+void MainWindow::Button7Click() {
+    showNormal();
+    submitMode_ = false;
+    Panel6->hide();
+    PageControl1->show();
+    Panel15->show();
+    menuBar()->show();
+    statusBar()->show();
+    centralWidget()->layout()->setContentsMargins(4, 4, 4, 0);
+    resize(609, 383 + menuBar()->sizeHint().height());
+    if (windowFlags() & Qt::WindowStaysOnTopHint) {
+        setWindowFlag(Qt::WindowStaysOnTopHint, false);
+        show();
+    }
+}
+
+void MainWindow::Button11Click() {
+    if (Button11->text() == QStringLiteral("&Shrink")) {
+        Panel7->hide();
+        ListBox1->hide();
+        SpeedButton1->hide();
+        Panel8->setFixedHeight(27);
+        Panel6->setFixedHeight(29);
+        resize(142, 29);
+        Button11->setText(QStringLiteral("&Expand"));
+    } else {
+        SpeedButton1->show();
+        Panel8->setFixedHeight(52);
+        Panel6->setFixedHeight(288);
+        Panel7->show();
+        ListBox1->show();
+        resize(142, 288);
+        Button11->setText(QStringLiteral("&Shrink"));
+    }
+}
+
+void MainWindow::SpeedButton1Click(bool down) {
+    if (!submitMode_)
+        return;
+    const QRect where = geometry();
+    setWindowFlag(Qt::WindowStaysOnTopHint, down);
+    setGeometry(where);
+    show();
+}
+
+// ---- the clipboard field list ----
+
+void MainWindow::FillListBox() {
+    ListBox1->clear();
+    PopupMenu1->clear();
+    copyToClipboard_->clear();
+    if (CurrentFileLines.empty())
+        return;
+    const std::string profile = CurrentFileLines[0].size() > 9 ? CurrentFileLines[0].substr(9) : "";
+    LineList layout;
+    LoadLineFile("filelay.dat", layout);
+    if (layout.empty())
+        return;
+    const auto section = ProfileSection(layout, profile);
+    if (!section)
+        return;
+    const auto first = std::find(CurrentFileLines.begin(), CurrentFileLines.end(), "$FieldNames$");
+    if (first == CurrentFileLines.end())
+        return;
+    const auto last = std::find(first + 1, CurrentFileLines.end(), "$FieldNames$");
+    if (last == CurrentFileLines.end())
+        return;
+    QStringList names;
+    for (auto it = first + 1; it != last; ++it) {
+        if (*it == "None")
+            continue;
+        for (const std::string& line : *section) {
+            if (PipeField(line, 4) == *it) {
+                names << FromBytes(PipeField(line, 3));
+                break;
+            }
+        }
+    }
+    ListBox1->addItems(names);
+    for (QMenu* menu : {PopupMenu1, copyToClipboard_}) {
+        for (const QString& name : names)
+            menu->addAction(name, this, [this, name] { CopyFieldValue(name); });
+        if (names.isEmpty())
+            menu->addAction(QStringLiteral("Empty"))->setEnabled(false);
+    }
+}
+
+void MainWindow::CopyFieldValue(const QString& fieldName) {
+    Guard(this, [this, &fieldName] {
+        const std::string profile = CurrentFileLines.empty() || CurrentFileLines[0].size() <= 9
+                                        ? ""
+                                        : CurrentFileLines[0].substr(9);
+        LineList layout;
+        LoadLineFile("filelay.dat", layout);
+        const auto section = ProfileSection(layout, profile);
+        if (!section)
+            return;
+        for (const std::string& line : *section) {
+            if (PipeField(line, 3) == ToBytes(fieldName)) {
+                const std::string value = GetClipboard(CurrentFileLines, PipeField(line, 4));
+                QApplication::clipboard()->setText(FromBytes(value));
+                return;
+            }
+        }
+    });
+}
+
+void MainWindow::Button10Click() {
+    const auto selected = ListBox1->selectedItems();
+    if (!selected.isEmpty())
+        CopyFieldValue(selected.front()->text());
+}
+
+// ---- small events ----
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease) {
+        if (watched == Label3) {
+            Label3Click();
+            return true;
+        }
+        if (watched == Label5) {
+            Label5Click();
+            return true;
+        }
+    }
+    if (watched == ComboBox2 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && BitBtn4->isEnabled()) {
+            BitBtn4Click();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace siteherald::ui

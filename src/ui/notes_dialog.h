@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+class QPlainTextEdit;
+
+namespace siteherald::ui {
+
+// "Notes": the general note of an engine and its note for one submission data file, saved
+// on OK only.
+class NotesDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit NotesDialog(QWidget* parent);
+    // Shows the notes of engine and file; saves them when the user presses OK.
+    void Edit(const std::string& engine, const std::string& currentFile);
+
+    QPlainTextEdit* Memo3;
+    QPlainTextEdit* Memo4;
+
+public slots:
+    void Button1Click();
+
+private:
+    std::string engine_;
+    std::string currentFile_;
+};
+
+} // namespace siteherald::ui
