@@ -23,29 +23,39 @@ std::string DirectoryOf(const std::string& path) {
 
 } // namespace
 
-LineList SplitLines(std::string_view bytes, bool nulEndsLine) {
-    LineList lines;
-    size_t start = 0;
+std::vector<std::string_view> SplitLineViews(std::string_view bytes) {
+    std::vector<std::string_view> lines;
+    const char* data = bytes.data();
     const size_t n = bytes.size();
-    size_t i = 0;
-    while (i < n) {
-        const char c = bytes[i];
-        if (c != '\r' && c != '\n') {
-            ++i;
-            continue;
+    size_t start = 0;
+    size_t nextLf = 0; // the next LF at or after start, n when none is left
+    bool lfKnown = false;
+    while (start < n) {
+        if (!lfKnown || (nextLf < start)) {
+            const void* lf = std::memchr(data + start, '\n', n - start);
+            nextLf = lf ? static_cast<size_t>(static_cast<const char*>(lf) - data) : n;
+            lfKnown = true;
         }
-        lines.emplace_back(bytes.substr(start, i - start));
-        i += (c == '\r' && i + 1 < n && bytes[i + 1] == '\n') ? 2 : 1;
-        start = i;
+        const void* cr = std::memchr(data + start, '\r', nextLf - start);
+        const size_t at = cr ? static_cast<size_t>(static_cast<const char*>(cr) - data) : nextLf;
+        if (at == n)
+            break;
+        lines.push_back(bytes.substr(start, at - start));
+        start = at + ((data[at] == '\r' && at + 1 < n && data[at + 1] == '\n') ? 2 : 1);
     }
     if (start < n)
-        lines.emplace_back(bytes.substr(start));
-    if (nulEndsLine) {
-        for (std::string& line : lines) {
-            const size_t nul = line.find('\0');
-            if (nul != std::string::npos)
-                line.resize(nul);
-        }
+        lines.push_back(bytes.substr(start));
+    return lines;
+}
+
+LineList SplitLines(std::string_view bytes, bool nulEndsLine) {
+    const std::vector<std::string_view> views = SplitLineViews(bytes);
+    LineList lines;
+    lines.reserve(views.size());
+    for (std::string_view view : views) {
+        if (nulEndsLine)
+            view = view.substr(0, view.find('\0'));
+        lines.emplace_back(view);
     }
     return lines;
 }

@@ -25,6 +25,10 @@ private:
 // the text of its line and the rest up to the next break is dropped.
 LineList SplitLines(std::string_view bytes, bool nulEndsLine = false);
 
+// The same split as SplitLines, as views into `bytes` (which must outlive them): no copy of
+// the text, for reading large files quickly.
+std::vector<std::string_view> SplitLineViews(std::string_view bytes);
+
 // Joins lines, each followed by CR LF.
 std::string JoinLines(const LineList& lines);
 
