@@ -10,20 +10,6 @@ namespace siteherald {
 
 namespace {
 
-constexpr size_t kNone = static_cast<size_t>(-1);
-
-size_t FindLine(const LineList& lines, std::string_view text, size_t from = 0) {
-    for (size_t i = from; i < lines.size(); ++i)
-        if (lines[i] == text)
-            return i;
-    return kNone;
-}
-
-std::string FieldOrEmpty(const std::string& line, int n) {
-    std::string field = PipeField(line, n);
-    return field == kPipeError ? std::string() : field;
-}
-
 } // namespace
 
 std::string EngineMarker(std::string_view name) {
@@ -65,10 +51,10 @@ RecordLookup GetSEData(const std::string& file, const std::string& name, LineLis
         return RecordLookup::FileMissing;
     const std::string marker = EngineMarker(name);
     const size_t start = FindLine(lines, marker);
-    if (start == kNone)
+    if (start == kNoLine)
         return RecordLookup::NotFound;
     size_t end = FindLine(lines, marker, start + 1);
-    if (end == kNone)
+    if (end == kNoLine)
         end = lines.size();
     seRecordList.assign(std::make_move_iterator(lines.begin() + static_cast<long>(start) + 1),
                         std::make_move_iterator(lines.begin() + static_cast<long>(end)));
@@ -78,7 +64,7 @@ RecordLookup GetSEData(const std::string& file, const std::string& name, LineLis
 EngineAddresses ParseSEData(const LineList& seRecordList) {
     if (seRecordList.empty())
         return {};
-    return {FieldOrEmpty(seRecordList[0], 2), FieldOrEmpty(seRecordList[0], 3)};
+    return {PipeFieldOrEmpty(seRecordList[0], 2), PipeFieldOrEmpty(seRecordList[0], 3)};
 }
 
 bool RemoveSE(const std::string& file, const std::string& name) {
@@ -87,10 +73,10 @@ bool RemoveSE(const std::string& file, const std::string& name) {
         return false;
     const std::string marker = EngineMarker(name);
     const size_t start = FindLine(lines, marker);
-    if (start == kNone)
+    if (start == kNoLine)
         return false;
     const size_t end = FindLine(lines, marker, start + 1);
-    if (end == kNone)
+    if (end == kNoLine)
         return false;
     lines.erase(lines.begin() + static_cast<long>(start),
                 lines.begin() + static_cast<long>(end) + 1);
@@ -100,7 +86,7 @@ bool RemoveSE(const std::string& file, const std::string& name) {
 
 size_t SelectionAfterRemoval(size_t removed, size_t remaining) {
     if (remaining == 0)
-        return kNone;
+        return kNoLine;
     return removed >= remaining ? removed - 1 : removed;
 }
 
@@ -113,9 +99,9 @@ void SaveSEData(const std::string& seFile, const std::string& changeFile,
     if (editingExisting && !lines.empty()) {
         const std::string& marker = editRecord.front();
         const size_t start = FindLine(lines, marker);
-        if (start != kNone) {
+        if (start != kNoLine) {
             size_t end = FindLine(lines, marker, start + 1);
-            if (end == kNone) {
+            if (end == kNoLine) {
                 // A damaged old record: take it out up to the next engine's marker, so the
                 // engines after it are kept.
                 end = start + 1;

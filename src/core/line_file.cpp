@@ -73,6 +73,13 @@ std::string JoinLines(const LineList& lines) {
     return out;
 }
 
+size_t FindLine(const LineList& lines, std::string_view text, size_t from) {
+    for (size_t i = from; i < lines.size(); ++i)
+        if (lines[i] == text)
+            return i;
+    return kNoLine;
+}
+
 bool FileExists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);

@@ -32,6 +32,10 @@ std::vector<std::string_view> SplitLineViews(std::string_view bytes);
 // Joins lines, each followed by CR LF.
 std::string JoinLines(const LineList& lines);
 
+// Index of the first line equal to text at or after `from`; kNoLine when there is none.
+inline constexpr size_t kNoLine = static_cast<size_t>(-1);
+size_t FindLine(const LineList& lines, std::string_view text, size_t from = 0);
+
 bool FileExists(const std::string& path);
 
 // Reads a whole file. Returns false when it does not exist; throws FileError when it

@@ -17,4 +17,9 @@ std::string PipeField(std::string_view line, int n) {
     return std::string(field);
 }
 
+std::string PipeFieldOrEmpty(std::string_view line, int n) {
+    std::string field = PipeField(line, n);
+    return field == kPipeError ? std::string() : field;
+}
+
 } // namespace siteherald

@@ -13,4 +13,7 @@ inline constexpr std::string_view kPipeError = "$ERROR$";
 // the last "|" belongs to no field.
 std::string PipeField(std::string_view line, int n);
 
+// PipeField with an empty text for a missing field.
+std::string PipeFieldOrEmpty(std::string_view line, int n);
+
 } // namespace siteherald

@@ -10,26 +10,12 @@ namespace siteherald {
 
 namespace {
 
-constexpr size_t kNone = static_cast<size_t>(-1);
-
-size_t FindLine(const LineList& lines, const std::string& text, size_t from = 0) {
-    for (size_t i = from; i < lines.size(); ++i)
-        if (lines[i] == text)
-            return i;
-    return kNone;
-}
-
-std::string FieldOrEmpty(const std::string& line, int n) {
-    std::string field = PipeField(line, n);
-    return field == kPipeError ? std::string() : field;
-}
-
 // End of the "$AutoFill" section opened at `open`: its closing marker, or, in a damaged file
 // without one, the next section's marker or the end of the file (identifiers never begin
 // with "$").
 size_t AutoFillSectionEnd(const LineList& lines, size_t open, bool& closed) {
     const size_t close = FindLine(lines, "$AutoFill", open + 1);
-    closed = close != kNone;
+    closed = close != kNoLine;
     if (closed)
         return close;
     size_t end = open + 1;
@@ -52,8 +38,8 @@ void SortUnique(std::vector<std::string>& names) {
 } // namespace
 
 FieldDefinition ParseFieldDefinition(const std::string& line) {
-    return {FieldOrEmpty(line, 1), FieldOrEmpty(line, 2), FieldOrEmpty(line, 3),
-            FieldOrEmpty(line, 4), FieldOrEmpty(line, 5)};
+    return {PipeFieldOrEmpty(line, 1), PipeFieldOrEmpty(line, 2), PipeFieldOrEmpty(line, 3),
+            PipeFieldOrEmpty(line, 4), PipeFieldOrEmpty(line, 5)};
 }
 
 std::string FormatFieldDefinition(const FieldDefinition& f) {
@@ -70,10 +56,10 @@ std::vector<std::string> DisplayDefaultList(const LineList& layoutLines) {
 
 std::optional<LineList> ProfileSection(const LineList& layoutLines, const std::string& name) {
     const size_t start = FindLine(layoutLines, "$START" + name);
-    if (start == kNone)
+    if (start == kNoLine)
         return std::nullopt;
     size_t end = FindLine(layoutLines, "$END" + name, start + 1);
-    if (end == kNone)
+    if (end == kNoLine)
         end = layoutLines.size();
     return LineList(layoutLines.begin() + static_cast<long>(start) + 1,
                     layoutLines.begin() + static_cast<long>(end));
@@ -111,7 +97,7 @@ std::vector<std::string> ProfileRowList(const LineList& profileRows,
         const std::string marker = std::to_string(r);
         size_t at = FindLine(profileRows, marker);
         std::string names;
-        if (at != kNone) {
+        if (at != kNoLine) {
             for (++at; at < profileRows.size() && profileRows[at] != marker; ++at) {
                 const FieldDefinition field = ParseFieldDefinition(profileRows[at]);
                 if (field.autoFill != "None")
@@ -130,11 +116,11 @@ bool DeleteProfileSection(const std::string& layoutFile, const std::string& name
     if (lines.empty())
         return false;
     const size_t start = FindLine(lines, "$START" + name);
-    if (start == kNone)
+    if (start == kNoLine)
         return false;
     const size_t end = FindLine(lines, "$END" + name, start + 1);
     lines.erase(lines.begin() + static_cast<long>(start),
-                end == kNone ? lines.end() : lines.begin() + static_cast<long>(end) + 1);
+                end == kNoLine ? lines.end() : lines.begin() + static_cast<long>(end) + 1);
     SaveLineFile(layoutFile, lines);
     return true;
 }
@@ -148,10 +134,10 @@ void SaveNewProf(LineList& layoutLines, const std::string& name, const LineList&
 void SaveOldProf(LineList& layoutLines, const std::string& oldName, const std::string& name,
                  const LineList& profileRows) {
     const size_t start = FindLine(layoutLines, "$START" + oldName);
-    if (start != kNone) {
+    if (start != kNoLine) {
         const size_t end = FindLine(layoutLines, "$END" + oldName, start + 1);
         layoutLines.erase(layoutLines.begin() + static_cast<long>(start),
-                          end == kNone ? layoutLines.end()
+                          end == kNoLine ? layoutLines.end()
                                        : layoutLines.begin() + static_cast<long>(end) + 1);
     }
     SaveNewProf(layoutLines, name, profileRows);
@@ -161,7 +147,7 @@ std::vector<std::string> GetAutoFill(const std::string& profsFile) {
     LineList lines;
     LoadLineFile(profsFile, lines);
     const size_t open = FindLine(lines, "$AutoFill");
-    if (open == kNone)
+    if (open == kNoLine)
         return {};
     bool closed = false;
     const size_t close = AutoFillSectionEnd(lines, open, closed);
@@ -181,7 +167,7 @@ void SaveAutoFill(const std::string& profsFile, const std::vector<std::string>& 
         return;
     }
     size_t open = FindLine(lines, "$AutoFill");
-    if (open == kNone) {
+    if (open == kNoLine) {
         // A profs.dat without the section gets one at its end.
         lines.push_back("$AutoFill");
         open = lines.size() - 1;

@@ -22,26 +22,19 @@ std::string SupportAddress() {
     return IniReadString("Main", "SupportEmail", std::string(kSupportEmail));
 }
 
-// Index of the first line equal to text at or after from; lines.size() when none.
-size_t FindLine(const LineList& lines, std::string_view text, size_t from = 0) {
-    while (from < lines.size() && lines[from] != text)
-        ++from;
-    return from;
-}
-
 // Erases the record opened by lines[start]: through the next line equal to it, or to the
 // end when none follows.
 void EraseRecord(LineList& lines, size_t start) {
     const size_t end = FindLine(lines, lines[start], start + 1);
     lines.erase(lines.begin() + static_cast<long>(start),
-                end == lines.size() ? lines.end() : lines.begin() + static_cast<long>(end) + 1);
+                end == kNoLine ? lines.end() : lines.begin() + static_cast<long>(end) + 1);
 }
 
 // Whether to leave out the update's record opened by `marker`; a known engine that is to
 // be replaced is taken out of `seData` here.
 bool LeaveOut(const std::string& marker, LineList& seData, UpdatePolicy policy, Prompter& ui) {
     const size_t known = FindLine(seData, marker);
-    if (known == seData.size())
+    if (known == kNoLine)
         return false; // a new engine is always added
     if (policy == UpdatePolicy::SkipKnown)
         return true;
@@ -131,7 +124,7 @@ void FinishUpdate(const LineList& updateLines, const std::string& dataDir, Updat
         const size_t start = FindLine(work, line);
         const size_t end = FindLine(work, line, start + 1);
         taken.insert(taken.end(), work.begin() + static_cast<long>(start),
-                     end == work.size() ? work.end() : work.begin() + static_cast<long>(end) + 1);
+                     end == kNoLine ? work.end() : work.begin() + static_cast<long>(end) + 1);
     }
     seData.insert(seData.end(), taken.begin(), taken.end());
     SaveLineFile(seFile, seData);

@@ -38,6 +38,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -63,7 +64,7 @@ QComboBox* Combo(const QString& name, QWidget* parent) {
     auto* combo = new QComboBox(parent);
     combo->setObjectName(name);
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    combo->setMinimumContentsLength(20);
+    combo->setMinimumContentsLength(12);
     return combo;
 }
 
@@ -139,10 +140,21 @@ MainWindow::~MainWindow() = default;
 void MainWindow::BuildLayout() {
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    TabSheet2 = BuildFileTab();
-    TabSheet1 = BuildPromoteTab();
+    // Each page scrolls when the window is smaller than its controls, so the window can take
+    // any size (the compact and regular sizes are fixed).
+    const auto scrollable = [](QWidget* page) {
+        auto* area = new QScrollArea;
+        area->setObjectName(page->objectName());
+        page->setObjectName(page->objectName() + QStringLiteral("Page"));
+        area->setWidget(page);
+        area->setWidgetResizable(true);
+        area->setFrameShape(QFrame::NoFrame);
+        return area;
+    };
+    TabSheet2 = scrollable(BuildFileTab());
+    TabSheet1 = scrollable(BuildPromoteTab());
     logNotes_ = new LogNotesTab([this] { return ToBytes(ComboBox1->currentText()); });
-    TabSheet4 = logNotes_;
+    TabSheet4 = scrollable(logNotes_);
     ComboBox9 = logNotes_->ComboBox9;
     ComboBox10 = logNotes_->ComboBox10;
     connect(ComboBox9, &QComboBox::activated, this, &MainWindow::ComboBox1Change);
@@ -462,9 +474,11 @@ void MainWindow::BuildMenus() {
     loadSearchEngine1_->setEnabled(false);
     loadInfoUrl1_->setEnabled(false);
     showLog1_->setEnabled(false);
-    TabSheet1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(TabSheet1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { PopupMenu5->popup(TabSheet1->mapToGlobal(at)); });
+    QWidget* promotePage = static_cast<QScrollArea*>(TabSheet1)->widget();
+    promotePage->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(
+        promotePage, &QWidget::customContextMenuRequested, this,
+        [this, promotePage](const QPoint& at) { PopupMenu5->popup(promotePage->mapToGlobal(at)); });
 }
 
 void MainWindow::FormCreate() {

@@ -143,6 +143,7 @@ private:
     void CopyFieldValue(const QString& fieldName);
     void LoadMNLog(const char* fileName);
     void ShowLogViewer(bool besideWindow);
+    void ResizeClient(int width, int height);
     void SetStatus(const QString& text);
     void FormCreate();
     void FirstShow();

@@ -183,11 +183,10 @@ void MainWindow::ComboBox3Change(int index) {
         ComboBox2Change(index);
         BitBtn5->setEnabled(false);
         BitBtn4->setEnabled(true);
-        WwwDde dde;
-        dde.ServiceApplication = DefaultBrowserPath();
+        browser_.ServiceApplication = DefaultBrowserPath();
         if (!IniReadBool("Submissions", "ExternalFill", true)) {
             BoxPrompter prompter(this);
-            dde.OpenURL(ToBytes(Label3->text()), prompter);
+            browser_.OpenURL(ToBytes(Label3->text()), prompter);
         } else {
             DownloadAndChangeHTML(ToBytes(Label3->text()));
         }
@@ -232,6 +231,7 @@ void MainWindow::BitBtn4Click() {
         if (address.empty())
             return;
         if (IniReadBool("Submissions", "ExternalFill", true)) {
+            browser_.ServiceApplication = DefaultBrowserPath();
             DownloadAndChangeHTML(address);
             return;
         }
@@ -286,10 +286,12 @@ void MainWindow::DownloadAndChangeHTML(const std::string& address) {
         }
         httpCli1_.ReceiveStream = nullptr;
     }
-    try {
-        SaveLineFile(std::string(kAdPageName), AdPageLines);
-    } catch (const FileError&) {
-        // the banner is not worth stopping for
+    if (!DownloadAborted) {
+        try {
+            SaveLineFile(std::string(kAdPageName), AdPageLines);
+        } catch (const FileError&) {
+            // the banner is not worth stopping for
+        }
     }
 
     if (!DownloadAborted) {
@@ -508,10 +510,20 @@ void MainWindow::Button5Click() {
     Panel6->show();
     submitMode_ = true;
     centralWidget()->layout()->setContentsMargins(0, 0, 0, 0);
-    setMinimumSize(0, 0);
-    resize(142, Panel6->height());
+    ResizeClient(142, Panel6->height());
     if (SpeedButton1->isChecked())
         SpeedButton1Click(true);
+}
+
+void MainWindow::ResizeClient(int width, int height) {
+    // The layouts take in the controls just shown or hidden first, so the new size is not
+    // held up by the old minimum.
+    centralWidget()->layout()->invalidate();
+    centralWidget()->layout()->activate();
+    layout()->invalidate();
+    layout()->activate();
+    setMinimumSize(0, 0);
+    resize(width, height);
 }
 
 void MainWindow::Button7Click() {
@@ -523,7 +535,7 @@ void MainWindow::Button7Click() {
     menuBar()->show();
     statusBar()->show();
     centralWidget()->layout()->setContentsMargins(4, 4, 4, 0);
-    resize(609, 383 + menuBar()->sizeHint().height());
+    ResizeClient(609, 383 + menuBar()->sizeHint().height());
     if (windowFlags() & Qt::WindowStaysOnTopHint) {
         setWindowFlag(Qt::WindowStaysOnTopHint, false);
         show();
@@ -537,7 +549,7 @@ void MainWindow::Button11Click() {
         SpeedButton1->hide();
         Panel8->setFixedHeight(27);
         Panel6->setFixedHeight(29);
-        resize(142, 29);
+        ResizeClient(142, 29);
         Button11->setText(QStringLiteral("&Expand"));
     } else {
         SpeedButton1->show();
@@ -545,7 +557,7 @@ void MainWindow::Button11Click() {
         Panel6->setFixedHeight(288);
         Panel7->show();
         ListBox1->show();
-        resize(142, 288);
+        ResizeClient(142, 288);
         Button11->setText(QStringLiteral("&Shrink"));
     }
 }
