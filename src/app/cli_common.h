@@ -18,6 +18,7 @@ using Arguments = std::vector<std::string>;
 
 int RunFill(const Arguments& args);
 int RunGet(const Arguments& args);
+int RunScan(const Arguments& args);
 int RunUpdate(const Arguments& args);
 
 // Prints the usage text to stderr and returns kExitUsage.

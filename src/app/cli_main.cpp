@@ -18,6 +18,10 @@ const char* const kUsage =
     "      to open in a browser.\n"
     "  get URL\n"
     "      Download URL (http or https) and write its body to standard output.\n"
+    "  scan URL\n"
+    "  scan --page FILE\n"
+    "      List the text boxes and text areas of the forms of a page, one per line, as\n"
+    "      \"name (Text Box)\" or \"name (Textarea)\", in page order.\n"
     "  update [--yes|--no]\n"
     "      Check for a newer version, download data files marked missing and merge the next\n"
     "      search-engine update into sedata.dat. Questions (overwrite an engine? view the\n"
@@ -52,6 +56,8 @@ int main(int argc, char** argv) {
         return RunFill(args);
     if (command == "get")
         return RunGet(args);
+    if (command == "scan")
+        return RunScan(args);
     if (command == "update")
         return RunUpdate(args);
     return UsageError("unknown command \"" + command + "\"");
