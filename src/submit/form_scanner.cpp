@@ -201,6 +201,17 @@ size_t ScannerFieldPos(const std::string& line) {
 std::vector<ScannedField> CreateFieldData(LineList& scanLines) {
     std::vector<ScannedField> found;
     size_t remaining = FormCount(scanLines);
+    // Whether a form lies inside a script is judged on the page as it came: the lines are
+    // cut while forms are taken out of them, and the script marks cut away still count.
+    std::vector<std::string> original;
+    original.reserve(scanLines.size());
+    for (const std::string& line : scanLines)
+        original.push_back(LowerAscii(line));
+    std::vector<size_t> cut(scanLines.size(), 0); // characters cut from the front of each line
+    const auto cutFront = [&](size_t line, size_t count) {
+        scanLines[line].erase(0, count);
+        cut[line] += count;
+    };
     size_t i = 0;
     size_t scriptsOpened = 0; // "<script" and "</script" in the lines before i
     size_t scriptsClosed = 0;
@@ -211,22 +222,20 @@ std::vector<ScannedField> CreateFieldData(LineList& scanLines) {
         if (i >= scanLines.size())
             break;
         for (; countedUpTo < i; ++countedUpTo) {
-            const std::string lower = LowerAscii(scanLines[countedUpTo]);
-            scriptsOpened += CountOccurrences(lower, "<script");
-            scriptsClosed += CountOccurrences(lower, "</script");
+            scriptsOpened += CountOccurrences(original[countedUpTo], "<script");
+            scriptsClosed += CountOccurrences(original[countedUpTo], "</script");
         }
-        const std::string lowerLine = LowerAscii(scanLines[i]);
-        const size_t formAt = lowerLine.find("<form");
-        // Inside a script when, up to and including this line, more scripts opened than closed.
-        const bool inScript = scriptsOpened + CountOccurrences(lowerLine, "<script") >
-                              scriptsClosed + CountOccurrences(lowerLine, "</script");
+        const size_t formAt = LowerAscii(scanLines[i]).find("<form");
+        const std::string_view before = std::string_view(original[i]).substr(0, cut[i] + formAt);
+        const bool inScript = scriptsOpened + CountOccurrences(before, "<script") >
+                              scriptsClosed + CountOccurrences(before, "</script");
         if (inScript) {
             // Skip exactly this form: the line goes on after its "<form".
-            scanLines[i] = scanLines[i].substr(formAt + 5);
+            cutFront(i, formAt + 5);
             --remaining;
             continue;
         }
-        scanLines[i] = scanLines[i].substr(formAt);
+        cutFront(i, formAt);
         LineList formLines;
         for (;;) {
             const std::string lower = LowerAscii(scanLines[i]);
@@ -237,7 +246,7 @@ std::vector<ScannedField> CreateFieldData(LineList& scanLines) {
             const size_t close = lower.find("</form");
             if (close != npos) {
                 formLines.push_back(scanLines[i].substr(0, close));
-                scanLines[i] = scanLines[i].substr(close);
+                cutFront(i, close);
             } else {
                 formLines.push_back(scanLines[i]);
                 ++i;
@@ -247,7 +256,7 @@ std::vector<ScannedField> CreateFieldData(LineList& scanLines) {
         --remaining;
         // The rest of the line after "</form" may hold the next form.
         if (i < scanLines.size() && LowerAscii(scanLines[i]).rfind("</form", 0) == 0)
-            scanLines[i] = scanLines[i].substr(6);
+            cutFront(i, 6);
     }
     return found;
 }

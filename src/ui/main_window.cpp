@@ -7,6 +7,7 @@
 #include "core/profiles.h"
 #include "core/settings_store.h"
 #include "core/submission_file.h"
+#include "engine_editor.h"
 #include "event_guard.h"
 #include "file_dialogs.h"
 #include "log_notes_tab.h"
@@ -130,6 +131,7 @@ MainWindow::MainWindow(const std::string& commandLineFile, QWidget* parent)
         return ToBytes(FileDialogs::BrowserProgram(this, QString::fromLatin1(browser)));
     };
     addFilesDialog_ = new AddFilesDialog(this);
+    engineEditor_ = new EngineEditor(this);
     viewLog_ = new ViewLogDialog(this);
     notes_ = new NotesDialog(this);
     Guard(this, [this] { FormCreate(); });
@@ -287,8 +289,14 @@ QWidget* MainWindow::BuildPromoteTab() {
     auto* engines = new QHBoxLayout;
     engines->addWidget(new QLabel(QStringLiteral("Search Engine:"), tab));
     engines->addWidget(ComboBox2, 1);
-    engines->addWidget(Button(QStringLiteral("Button3"), QStringLiteral("..."),
-                              QStringLiteral("Customize Search Engines"), tab));
+    auto* customize = Button(QStringLiteral("Button3"), QStringLiteral("..."),
+                             QStringLiteral("Customize Search Engines"), tab);
+    engines->addWidget(customize);
+    PopupMenu2 = new QMenu(this);
+    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+    connect(customize, &QPushButton::clicked, this, [this, customize] {
+        PopupMenu2->popup(customize->mapToGlobal(QPoint(0, customize->height())));
+    });
     CheckBox1 = new QCheckBox(QStringLiteral("Submitted"), tab);
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
     connect(CheckBox1, &QCheckBox::toggled, this, &MainWindow::CheckBox1Click);
@@ -363,7 +371,6 @@ QWidget* MainWindow::BuildPromoteTab() {
     broadcastLayout->addWidget(memo, 1);
 
     // What later work brings to life is present and disabled until then.
-    tab->findChild<QWidget*>(QStringLiteral("Button3"))->setEnabled(false);
     broadcast->setEnabled(false);
     for (QWidget* w :
          std::initializer_list<QWidget*>{BitBtn4, BitBtn5, BitBtn1, BitBtn2, Button5, Button6})
@@ -467,6 +474,18 @@ void MainWindow::BuildMenus() {
                                                &MainWindow::BitBtn4Click);
     loadInfoUrl1_ =
         PopupMenu5->addAction(QStringLiteral("Load &Info URL"), this, &MainWindow::Label5Click);
+    PopupMenu5->addSeparator();
+    for (QMenu* menu : {PopupMenu2, PopupMenu5}) {
+        menu->addAction(QStringLiteral("&Add Search Engine"), this,
+                        &MainWindow::AddSearchEngine1Click);
+        QAction* remove = menu->addAction(QStringLiteral("&Delete Search Engine"), this,
+                                          &MainWindow::DeleteSearchEngine1Click);
+        QAction* edit = menu->addAction(QStringLiteral("&Edit Search Engine"), this,
+                                        &MainWindow::EditSearchEngine1Click);
+        remove->setEnabled(false);
+        edit->setEnabled(false);
+        engineEditActions_ << remove << edit;
+    }
     PopupMenu5->addSeparator();
     PopupMenu5->addAction(QStringLiteral("&Show &Notes"), this, &MainWindow::BitBtn19Click);
     showLog1_ = PopupMenu5->addAction(QStringLiteral("&Show Log"), this, &MainWindow::Button6Click);
@@ -593,6 +612,56 @@ void MainWindow::ComboBox2Change(int index) {
         for (QWidget* w : std::initializer_list<QWidget*>{BitBtn1, BitBtn2, Button5})
             w->setEnabled(selected);
         submitMode1_->setEnabled(selected);
+        for (QAction* action : engineEditActions_)
+            action->setEnabled(selected);
+    });
+}
+
+// ---- the engine list's commands ----
+
+void MainWindow::AddSearchEngine1Click() {
+    engineEditor_->EditEngine(true, {});
+    AfterEngineEditor();
+}
+
+void MainWindow::EditSearchEngine1Click() {
+    if (ComboBox2->currentIndex() < 0)
+        return;
+    engineEditor_->EditEngine(false, SERecordList);
+    AfterEngineEditor();
+}
+
+void MainWindow::AfterEngineEditor() {
+    Guard(this, [this] {
+        if (engineEditor_->EngineAdded) {
+            const QString engine = ComboBox2->currentText();
+            FillSeCombo();
+            const int index = IndexOfExact(ComboBox2, engine);
+            SelectQuietly(ComboBox2, index >= 0 ? index : 0);
+        }
+        ComboBox2Change(ComboBox2->currentIndex());
+    });
+}
+
+void MainWindow::DeleteSearchEngine1Click() {
+    Guard(this, [this] {
+        const int index = ComboBox2->currentIndex();
+        if (index < 0)
+            return;
+        const QString name = ComboBox2->currentText();
+        if (MessageBoxes::Show(this, MessageIcon::Confirmation,
+                               QStringLiteral("Delete \"") + name +
+                                   QStringLiteral("\" from the list?"),
+                               Buttons::YesNo) != Answer::Yes)
+            return;
+        if (!RemoveSE(kEngineFile, ToBytes(name)))
+            return;
+        const QSignalBlocker quiet(ComboBox2);
+        ComboBox2->removeItem(index);
+        const size_t next = SelectionAfterRemoval(static_cast<size_t>(index),
+                                                  static_cast<size_t>(ComboBox2->count()));
+        ComboBox2->setCurrentIndex(next == static_cast<size_t>(-1) ? -1 : static_cast<int>(next));
+        ComboBox2Change(ComboBox2->currentIndex());
     });
 }
 

@@ -25,6 +25,7 @@ class QTabWidget;
 namespace siteherald::ui {
 
 class AddFilesDialog;
+class EngineEditor;
 class LogNotesTab;
 class NotesDialog;
 class ViewLogDialog;
@@ -122,6 +123,9 @@ private slots:
     void GotoWebsite1Click();
     void HelpTopicsd1Click();
     void MailingLists1Click();
+    void AddSearchEngine1Click();
+    void EditSearchEngine1Click();
+    void DeleteSearchEngine1Click();
     void Newsgroups1Click();
 
 private:
@@ -145,6 +149,7 @@ private:
     void ShowLogViewer(bool besideWindow);
     void ResizeClient(int width, int height);
     void SetStatus(const QString& text);
+    void AfterEngineEditor();
     void FormCreate();
     void FirstShow();
     void DisplayDefaultList();
@@ -171,6 +176,8 @@ private:
     bool submitMode_ = false;
     std::unique_ptr<WindowUpdateUi> updateUi_;
     AddFilesDialog* addFilesDialog_ = nullptr;
+    EngineEditor* engineEditor_ = nullptr;
+    QList<QAction*> engineEditActions_; // "&Delete Search Engine", "&Edit Search Engine"
     ViewLogDialog* viewLog_ = nullptr;
     NotesDialog* notes_ = nullptr;
     LogNotesTab* logNotes_ = nullptr;
@@ -212,6 +219,7 @@ private:
     QAction* showLog1_ = nullptr;
     QAction* submitMode1_ = nullptr;
     QMenu* PopupMenu5 = nullptr;
+    QMenu* PopupMenu2 = nullptr;
     QAction* searchEngines1_ = nullptr;
     QPushButton* Button13 = nullptr;
     QPushButton* Button14 = nullptr;
