@@ -7,6 +7,8 @@
 #include "submit/notes_store.h"
 #include "submit/submission_log.h"
 
+#include "test_support.h"
+
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>
@@ -22,26 +24,9 @@ constexpr int kLogFiles = 2'000;
 constexpr int kLogEngines = 200;
 constexpr int kNoteEngines = 5'000;
 
-class BenchFolder {
-public:
-    BenchFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "sh-bench-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            std::abort();
-        path_ = pattern;
-    }
-    ~BenchFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
-
-const BenchFolder& Folder() {
-    static const BenchFolder folder;
+// A private folder for the benchmark's files, removed at exit.
+const siteherald::testing::TempDir& Folder() {
+    static const siteherald::testing::TempDir folder;
     return folder;
 }
 

@@ -6,6 +6,8 @@
 #include "core/line_file.h"
 #include "submit/clipboard_value.h"
 
+#include "test_support.h"
+
 #include <benchmark/benchmark.h>
 #include <cstdint>
 #include <cstdlib>
@@ -75,27 +77,9 @@ void BM_GetClipboard_SingleLineAtTop(benchmark::State& state) {
 }
 BENCHMARK(BM_GetClipboard_SingleLineAtTop)->Unit(benchmark::kMicrosecond);
 
-// A private folder for the engine files, removed at exit.
-class BenchFolder {
-public:
-    BenchFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "sh-bench-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            std::abort();
-        path_ = pattern;
-    }
-    ~BenchFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
-
-const BenchFolder& Folder() {
-    static const BenchFolder folder;
+// A private folder for the benchmark's files, removed at exit.
+const siteherald::testing::TempDir& Folder() {
+    static const siteherald::testing::TempDir folder;
     return folder;
 }
 
