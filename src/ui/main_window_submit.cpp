@@ -9,7 +9,7 @@
 #include "file_dialogs.h"
 #include "log_notes_tab.h"
 #include "main_window.h"
-#include "net/http_exception.h"
+#include "net/download.h"
 #include "net/version_check.h"
 #include "notes_dialog.h"
 #include "submit/browser_launcher.h"
@@ -274,17 +274,11 @@ void MainWindow::DownloadAndChangeHTML(const std::string& address) {
     if (adAddress.empty()) {
         AdPageLines = MakeAdBanner(ToBytes(engine));
     } else {
-        MemoryStream ad;
-        httpCli1_.Url = adAddress;
-        httpCli1_.ReceiveStream = &ad;
-        try {
-            httpCli1_.Get();
-            LoadStringListFromMemoryStream(AdPageLines, ad.data());
-        } catch (const EHttpException&) {
-            if (AdPageLines.empty())
-                AdPageLines = MakeAdBanner(ToBytes(engine));
-        }
-        httpCli1_.ReceiveStream = nullptr;
+        LineList ad;
+        if (DownloadLines(httpCli1_, adAddress, ad))
+            AdPageLines = std::move(ad);
+        else if (AdPageLines.empty())
+            AdPageLines = MakeAdBanner(ToBytes(engine));
     }
     if (!DownloadAborted) {
         try {
@@ -295,13 +289,7 @@ void MainWindow::DownloadAndChangeHTML(const std::string& address) {
     }
 
     if (!DownloadAborted) {
-        MemoryStream page;
-        httpCli1_.Url = address;
-        httpCli1_.ReceiveStream = &page;
-        try {
-            httpCli1_.Get();
-            LoadStringListFromMemoryStream(PageLines, page.data());
-        } catch (const EHttpException&) {
+        if (!DownloadLines(httpCli1_, address, PageLines)) {
             if (!RequestWasAborted)
                 MessageBoxes::Show(this, MessageIcon::Error,
                                    QStringLiteral("Unable to retrieve \"") +
@@ -310,7 +298,6 @@ void MainWindow::DownloadAndChangeHTML(const std::string& address) {
                                    Buttons::Ok);
             DownloadAborted = true;
         }
-        httpCli1_.ReceiveStream = nullptr;
     }
     SetStatus({});
     DownloadFinished = true;
