@@ -1,5 +1,6 @@
 #include "engine_editor.h"
 
+#include "core/ascii.h"
 #include "core/engine_records.h"
 #include "core/pipe_record.h"
 #include "core/profiles.h"
@@ -40,6 +41,16 @@ QPushButton* Push(const QString& name, const QString& caption, QWidget* parent) 
     return button;
 }
 
+// The identifier list stays sorted as the other lists of names are: letters compared without
+// case, ties broken by the exact text.
+void AddSorted(QListWidget* list, const QString& text) {
+    const std::string key = ToBytes(text);
+    int row = 0;
+    while (row < list->count() && !LessIgnoringCase(key, ToBytes(list->item(row)->text())))
+        ++row;
+    list->insertItem(row, text);
+}
+
 bool AlphaNumeric(const QString& text) {
     for (const QChar c : text)
         if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')))
@@ -65,7 +76,6 @@ EngineEditor::EngineEditor(QWidget* parent) : QDialog(parent) {
     ListBox2->setObjectName(QStringLiteral("ListBox2"));
     ListBox1 = new QListWidget(group);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    ListBox1->setSortingEnabled(true);
     Edit4 = Edit(QStringLiteral("Edit4"), group);
     Button3 = Push(QStringLiteral("Button3"), QStringLiteral("Add"), group);
     Button3->setToolTip(QStringLiteral("Add Auto Fill Type"));
@@ -146,7 +156,7 @@ void EngineEditor::EditEngine(bool newEngine, const LineList& record) {
     Guard(this, [this] {
         ListBox1->clear();
         for (const std::string& id : GetAutoFill(kProfsFile))
-            ListBox1->addItem(FromBytes(id));
+            AddSorted(ListBox1, FromBytes(id));
     });
     if (!newEngine && !EditRecord.empty()) {
         Edit1->setText(FromBytes(PipeFieldOrEmpty(EditRecord[0], 1)));
@@ -220,7 +230,7 @@ void EngineEditor::Button3Click() {
                            Buttons::Ok);
         return;
     }
-    ListBox1->addItem(text);
+    AddSorted(ListBox1, text);
     Edit4->clear();
 }
 
