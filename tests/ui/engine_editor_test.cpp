@@ -7,6 +7,7 @@
 #include "ui/engine_editor.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"
+#include "window_test_support.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -31,6 +32,8 @@ using siteherald::testing::ScriptedServer;
 using siteherald::testing::Send;
 using siteherald::testing::TempDir;
 using siteherald::testing::WriteBytes;
+
+using namespace siteherald::ui::testing;
 
 namespace {
 
@@ -59,34 +62,6 @@ std::string Crlf(std::initializer_list<std::string> lines) {
     for (const std::string& line : lines)
         bytes += line + "\r\n";
     return bytes;
-}
-
-template <class T = QWidget> T* Find(const QObject* parent, const QString& name) {
-    T* found = parent->findChild<T*>(name);
-    if (!found)
-        qFatal("no control %s", qPrintable(name));
-    return found;
-}
-
-QStringList Items(const QListWidget* list) {
-    QStringList items;
-    for (int i = 0; i < list->count(); ++i)
-        items << list->item(i)->text();
-    return items;
-}
-
-QStringList Items(const QComboBox* combo) {
-    QStringList items;
-    for (int i = 0; i < combo->count(); ++i)
-        items << combo->itemText(i);
-    return items;
-}
-
-QStringList BoxTexts() {
-    QStringList texts;
-    for (const auto& shown : MessageBoxes::Log())
-        texts << shown.text;
-    return texts;
 }
 
 // Clicks a list entry with the mouse, as the user picks a field or an identifier.

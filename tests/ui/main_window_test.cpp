@@ -8,6 +8,7 @@
 #include "ui/file_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"
+#include "window_test_support.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -33,6 +34,8 @@ using siteherald::testing::ScopedSettings;
 using siteherald::testing::TempDir;
 using siteherald::testing::WriteBytes;
 
+using namespace siteherald::ui::testing;
+
 namespace {
 
 const std::string kShippedData = SITEHERALD_SHIPPED_DATA_DIR;
@@ -46,20 +49,6 @@ const std::string kShortProfile = "$STARTShort\r\n1\r\nE|HALF|Site Title|title||
 const char* const kMissingFiles = "Siteherald could not find one or more neccessary files. "
                                   "Please select Update from the file menu to download them.";
 const char* const kSaveQuestion = "Save changes to current submission data file?";
-
-template <class T = QWidget> T* Find(const QObject* parent, const QString& name) {
-    T* found = parent->findChild<T*>(name);
-    if (!found)
-        qFatal("no control %s", qPrintable(name));
-    return found;
-}
-
-QStringList Items(const QComboBox* combo) {
-    QStringList items;
-    for (int i = 0; i < combo->count(); ++i)
-        items << combo->itemText(i);
-    return items;
-}
 
 // Chooses an entry as the user does, so the change handler runs.
 void Choose(QComboBox* combo, int index) {
@@ -89,13 +78,6 @@ QStringList EntryNames(const MainWindow& w) {
     for (QWidget* entry : Entries(w))
         names << entry->objectName();
     return names;
-}
-
-QStringList BoxTexts() {
-    QStringList texts;
-    for (const auto& shown : MessageBoxes::Log())
-        texts << shown.text;
-    return texts;
 }
 
 std::string Crlf(std::initializer_list<const char*> lines) {

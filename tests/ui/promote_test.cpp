@@ -11,6 +11,7 @@
 #include "ui/file_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"
+#include "window_test_support.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -53,24 +54,12 @@ using siteherald::testing::Send;
 using siteherald::testing::TempDir;
 using siteherald::testing::WriteBytes;
 
+using namespace siteherald::ui::testing;
+
 namespace {
 
 const std::string kShippedData = SITEHERALD_SHIPPED_DATA_DIR;
 const std::string kFixtures = SITEHERALD_FIXTURES_DIR;
-
-template <class T = QWidget> T* Find(const QObject* parent, const QString& name) {
-    T* found = parent->findChild<T*>(name);
-    if (!found)
-        qFatal("no control %s", qPrintable(name));
-    return found;
-}
-
-QStringList BoxTexts() {
-    QStringList texts;
-    for (const auto& shown : MessageBoxes::Log())
-        texts << shown.text;
-    return texts;
-}
 
 std::string Crlf(std::initializer_list<std::string> lines) {
     std::string bytes;

@@ -1,0 +1,43 @@
+#pragma once
+
+// Helpers shared by the window tests: finding controls by their names, reading lists, and
+// the texts of the message boxes shown.
+
+#include "ui/message_box.h"
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QStringList>
+#include <QtTest>
+
+namespace siteherald::ui::testing {
+
+template <class T = QWidget> T* Find(const QObject* parent, const QString& name) {
+    T* found = parent->findChild<T*>(name);
+    if (!found)
+        qFatal("no control %s", qPrintable(name));
+    return found;
+}
+
+inline QStringList Items(const QComboBox* combo) {
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    return items;
+}
+
+inline QStringList Items(const QListWidget* list) {
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i)
+        items << list->item(i)->text();
+    return items;
+}
+
+inline QStringList BoxTexts() {
+    QStringList texts;
+    for (const auto& shown : MessageBoxes::Log())
+        texts << shown.text;
+    return texts;
+}
+
+} // namespace siteherald::ui::testing
