@@ -79,12 +79,13 @@ std::string TagLinePage(size_t tags) {
     return page + "\n</form>\n</body></html>\n";
 }
 
-// One line holding `forms` small forms, as a page with its markup on a single line has.
-std::string FormLinePage(size_t forms) {
+// One line holding `forms` small forms, as a page with its markup on a single line has; when
+// it is the page's last line, it is never taken into a form.
+std::string FormLinePage(size_t forms, bool lastLine) {
     std::string page = kHead;
     for (size_t i = 0; i < forms; ++i)
         page += "<form action=\"a.cgi\"><input type=\"text\" name=\"q\" size=9></form>";
-    return page + "\n</body></html>\n";
+    return lastLine ? page : page + "\n</body></html>\n";
 }
 
 // A text box whose ">" never comes: `lines` lines of "<input name=a ", or one line of them.
@@ -121,10 +122,18 @@ void BM_ScanPage_TagLine(benchmark::State& state) {
 }
 BENCHMARK(BM_ScanPage_TagLine)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
+// Quadratic at present: each form taken from a line lower-cases, searches and cuts the rest of
+// that line again, so MB/s falls tenfold from 100 to 1,000 forms. On the last line, which is
+// never taken, the same form is found again once per "<form" of the line.
 void BM_ScanPage_FormLine(benchmark::State& state) {
-    RunScan(state, FormLinePage(static_cast<size_t>(state.range(0))));
+    RunScan(state, FormLinePage(static_cast<size_t>(state.range(0)), false));
 }
-BENCHMARK(BM_ScanPage_FormLine)->Arg(1'000)->Arg(5'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScanPage_FormLine)->Arg(100)->Arg(1'000)->Unit(benchmark::kMillisecond);
+
+void BM_ScanPage_FormLineLast(benchmark::State& state) {
+    RunScan(state, FormLinePage(static_cast<size_t>(state.range(0)), true));
+}
+BENCHMARK(BM_ScanPage_FormLineLast)->Arg(100)->Arg(1'000)->Unit(benchmark::kMillisecond);
 
 void BM_ScanPage_UnclosedTagLines(benchmark::State& state) {
     RunScan(state, UnclosedTagPage(static_cast<size_t>(state.range(0)), false));

@@ -2,6 +2,8 @@
 
 #include "core/ascii.h"
 
+#include <optional>
+
 namespace siteherald {
 
 namespace {
@@ -198,65 +200,93 @@ size_t ScannerFieldPos(const std::string& line) {
     return FieldTagFinder(lower).Next(0);
 }
 
-std::vector<ScannedField> CreateFieldData(LineList& scanLines) {
+namespace {
+
+// Counts the occurrences of a mark that start before a position that only grows.
+class MarkCounter {
+public:
+    MarkCounter(std::string_view text, std::string_view mark)
+        : text_(text), mark_(mark), next_(text.find(mark)) {}
+    size_t CountBefore(size_t limit) {
+        while (next_ != npos && next_ < limit) {
+            ++count_;
+            next_ = text_.find(mark_, next_ + mark_.size());
+        }
+        return count_;
+    }
+
+private:
+    std::string_view text_;
+    std::string_view mark_;
+    size_t next_;
+    size_t count_ = 0;
+};
+
+} // namespace
+
+std::vector<ScannedField> CreateFieldData(const LineList& scanLines) {
     std::vector<ScannedField> found;
     size_t remaining = FormCount(scanLines);
-    // Whether a form lies inside a script is judged on the page as it came: the lines are
-    // cut while forms are taken out of them, and the script marks cut away still count.
-    std::vector<std::string> original;
-    original.reserve(scanLines.size());
+    // The lines are read from a position that only moves forward (line i from column `at`),
+    // as if each form had been cut out of the page; whether a form lies inside a script is
+    // judged on the page as it came.
+    std::vector<std::string> lower;
+    lower.reserve(scanLines.size());
     for (const std::string& line : scanLines)
-        original.push_back(LowerAscii(line));
-    std::vector<size_t> cut(scanLines.size(), 0); // characters cut from the front of each line
-    const auto cutFront = [&](size_t line, size_t count) {
-        scanLines[line].erase(0, count);
-        cut[line] += count;
-    };
+        lower.push_back(LowerAscii(line));
     size_t i = 0;
-    size_t scriptsOpened = 0; // "<script" and "</script" in the lines before i
-    size_t scriptsClosed = 0;
+    size_t at = 0;
+    size_t opened = 0; // "<script" and "</script" in the lines before i
+    size_t closed = 0;
     size_t countedUpTo = 0;
+    std::optional<MarkCounter> openInLine;
+    std::optional<MarkCounter> closeInLine;
+    size_t counterLine = npos;
+    const auto nextLine = [&] {
+        ++i;
+        at = 0;
+    };
     while (remaining > 0) {
-        while (i < scanLines.size() && LowerAscii(scanLines[i]).find("<form") == npos)
-            ++i;
-        if (i >= scanLines.size())
+        size_t formAt = npos;
+        while (i < lower.size() && (formAt = lower[i].find("<form", at)) == npos)
+            nextLine();
+        if (i >= lower.size())
             break;
         for (; countedUpTo < i; ++countedUpTo) {
-            scriptsOpened += CountOccurrences(original[countedUpTo], "<script");
-            scriptsClosed += CountOccurrences(original[countedUpTo], "</script");
+            opened += CountOccurrences(lower[countedUpTo], "<script");
+            closed += CountOccurrences(lower[countedUpTo], "</script");
         }
-        const size_t formAt = LowerAscii(scanLines[i]).find("<form");
-        const std::string_view before = std::string_view(original[i]).substr(0, cut[i] + formAt);
-        const bool inScript = scriptsOpened + CountOccurrences(before, "<script") >
-                              scriptsClosed + CountOccurrences(before, "</script");
-        if (inScript) {
-            // Skip exactly this form: the line goes on after its "<form".
-            cutFront(i, formAt + 5);
+        if (counterLine != i) {
+            openInLine.emplace(lower[i], "<script");
+            closeInLine.emplace(lower[i], "</script");
+            counterLine = i;
+        }
+        if (opened + openInLine->CountBefore(formAt) > closed + closeInLine->CountBefore(formAt)) {
+            at = formAt + 5; // skip exactly this form
             --remaining;
             continue;
         }
-        cutFront(i, formAt);
+        at = formAt;
         LineList formLines;
         for (;;) {
-            const std::string lower = LowerAscii(scanLines[i]);
-            if (lower.rfind("</form", 0) == 0)
+            if (lower[i].compare(at, 6, "</form") == 0)
                 break;
-            if (i + 1 >= scanLines.size())
-                break;
-            const size_t close = lower.find("</form");
+            if (i + 1 >= lower.size())
+                break; // the last line is not taken
+            const size_t close = lower[i].find("</form", at);
             if (close != npos) {
-                formLines.push_back(scanLines[i].substr(0, close));
-                cutFront(i, close);
+                formLines.push_back(scanLines[i].substr(at, close - at));
+                at = close;
             } else {
-                formLines.push_back(scanLines[i]);
-                ++i;
+                formLines.push_back(scanLines[i].substr(at));
+                nextLine();
             }
         }
         DoFields(formLines, found);
         --remaining;
         // The rest of the line after "</form" may hold the next form.
-        if (i < scanLines.size() && LowerAscii(scanLines[i]).rfind("</form", 0) == 0)
-            cutFront(i, 6);
+        if (i < lower.size() && lower[i].compare(at, 6, "</form") == 0)
+            at += 6;
     }
     return found;
 }

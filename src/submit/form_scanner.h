@@ -34,11 +34,11 @@ size_t ScannerFieldPos(const std::string& line);
 // Every text box and text area of every form of the page, in page order. A form inside a
 // script is skipped (that form alone). A tag is read to its ">" or at most kMaxTag
 // characters, so no page can make the scan slow.
-std::vector<ScannedField> CreateFieldData(LineList& scanLines);
+std::vector<ScannedField> CreateFieldData(const LineList& scanLines);
 
 // The whole scan of a downloaded page: split, FixHTML, CreateFieldData.
 std::vector<ScannedField> ScanPage(std::string_view page);
 
-inline constexpr size_t kMaxTag = 4096;
+inline constexpr size_t kMaxTag = 1024;
 
 } // namespace siteherald
