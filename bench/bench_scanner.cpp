@@ -122,18 +122,17 @@ void BM_ScanPage_TagLine(benchmark::State& state) {
 }
 BENCHMARK(BM_ScanPage_TagLine)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
-// Quadratic at present: each form taken from a line lower-cases, searches and cuts the rest of
-// that line again, so MB/s falls tenfold from 100 to 1,000 forms. On the last line, which is
-// never taken, the same form is found again once per "<form" of the line.
+// Many forms on one line: each is taken from a position that only moves forward, so MB/s
+// holds from 100 to 10,000 forms.
 void BM_ScanPage_FormLine(benchmark::State& state) {
     RunScan(state, FormLinePage(static_cast<size_t>(state.range(0)), false));
 }
-BENCHMARK(BM_ScanPage_FormLine)->Arg(100)->Arg(1'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScanPage_FormLine)->Arg(100)->Arg(10'000)->Unit(benchmark::kMillisecond);
 
 void BM_ScanPage_FormLineLast(benchmark::State& state) {
     RunScan(state, FormLinePage(static_cast<size_t>(state.range(0)), true));
 }
-BENCHMARK(BM_ScanPage_FormLineLast)->Arg(100)->Arg(1'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScanPage_FormLineLast)->Arg(100)->Arg(10'000)->Unit(benchmark::kMillisecond);
 
 void BM_ScanPage_UnclosedTagLines(benchmark::State& state) {
     RunScan(state, UnclosedTagPage(static_cast<size_t>(state.range(0)), false));
