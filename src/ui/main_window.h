@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -136,8 +137,8 @@ private:
     QWidget* BuildSubmitPanel();
     void DownloadAndChangeHTML(const std::string& address);
     void ProcessDownload(const std::string& engine, const LineList& record);
-    void SubmitWithBrowser(const char* browser, const char* missingText, const char* letter,
-                           const char* launchIn);
+    void SubmitWithBrowser(const char* browser, const char* missingText, const char* launchIn);
+    std::optional<LineList> CurrentFileProfile() const;
     std::string GetBrowserLoc(const char* browser);
     void SetDownloading(bool downloading);
     void ShowProgress();

@@ -41,6 +41,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <ctime>
+#include <optional>
 
 namespace siteherald::ui {
 
@@ -337,9 +338,8 @@ std::string MainWindow::GetBrowserLoc(const char* browser) {
     return FileExists(path) ? path : std::string();
 }
 
-void MainWindow::SubmitWithBrowser(const char* browser, const char* missingText, const char* letter,
+void MainWindow::SubmitWithBrowser(const char* browser, const char* missingText,
                                    const char* launchIn) {
-    (void)letter;
     Guard(this, [&] {
         browser_.ServiceApplication = IniReadString("Browsers", browser, "");
         if (!FileExists(browser_.ServiceApplication)) {
@@ -372,7 +372,7 @@ void MainWindow::SubmitWithBrowser(const char* browser, const char* missingText,
 
 void MainWindow::BitBtn1Click() {
     SubmitWithBrowser("Netscape Navigator",
-                      "You must first give the location for Netscape under Browser Options.", "N",
+                      "You must first give the location for Netscape under Browser Options.",
                       " in Netscape Navigator.");
 }
 
@@ -380,7 +380,7 @@ void MainWindow::BitBtn2Click() {
     SubmitWithBrowser("Internet Explorer",
                       "You must first give the location for Internet Explorer under Browser "
                       "Options.",
-                      "I", " in Internet Explorer.");
+                      " in Internet Explorer.");
 }
 
 void MainWindow::Label3Click() {
@@ -560,18 +560,24 @@ void MainWindow::SpeedButton1Click(bool down) {
 
 // ---- the clipboard field list ----
 
+// The field definitions of the current submission file's profile: the file's line 0 names
+// it after the 9 characters of "$PROFILE$".
+std::optional<LineList> MainWindow::CurrentFileProfile() const {
+    const std::string profile = CurrentFileLines.empty() || CurrentFileLines[0].size() <= 9
+                                    ? std::string()
+                                    : CurrentFileLines[0].substr(9);
+    LineList layout;
+    LoadLineFile("filelay.dat", layout);
+    return ProfileSection(layout, profile);
+}
+
 void MainWindow::FillListBox() {
     ListBox1->clear();
     PopupMenu1->clear();
     copyToClipboard_->clear();
     if (CurrentFileLines.empty())
         return;
-    const std::string profile = CurrentFileLines[0].size() > 9 ? CurrentFileLines[0].substr(9) : "";
-    LineList layout;
-    LoadLineFile("filelay.dat", layout);
-    if (layout.empty())
-        return;
-    const auto section = ProfileSection(layout, profile);
+    const auto section = CurrentFileProfile();
     if (!section)
         return;
     const auto first = std::find(CurrentFileLines.begin(), CurrentFileLines.end(), "$FieldNames$");
@@ -602,12 +608,7 @@ void MainWindow::FillListBox() {
 
 void MainWindow::CopyFieldValue(const QString& fieldName) {
     Guard(this, [this, &fieldName] {
-        const std::string profile = CurrentFileLines.empty() || CurrentFileLines[0].size() <= 9
-                                        ? ""
-                                        : CurrentFileLines[0].substr(9);
-        LineList layout;
-        LoadLineFile("filelay.dat", layout);
-        const auto section = ProfileSection(layout, profile);
+        const auto section = CurrentFileProfile();
         if (!section)
             return;
         for (const std::string& line : *section) {
