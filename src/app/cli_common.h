@@ -12,6 +12,7 @@ enum ExitCode {
     kExitEngineNotFound = 3,
     kExitPageNotAvailable = 4,
     kExitFileError = 5,
+    kExitNotSent = 6,
 };
 
 using Arguments = std::vector<std::string>;
@@ -20,6 +21,7 @@ int RunFill(const Arguments& args);
 int RunGet(const Arguments& args);
 int RunScan(const Arguments& args);
 int RunUpdate(const Arguments& args);
+int RunSend(const Arguments& args);
 
 // Prints the usage text to stderr and returns kExitUsage.
 int UsageError(const std::string& problem);

@@ -26,12 +26,20 @@ const char* const kUsage =
     "      Check for a newer version, download data files marked missing and merge the next\n"
     "      search-engine update into sedata.dat. Questions (overwrite an engine? view the\n"
     "      new version?) are answered by --yes or --no, else asked on the terminal.\n"
+    "  send SDF-FILE SUBJECT [--list ADDRESS-FILE]... [--newsgroup NAME]...\n"
+    "      Mail the message SUBJECT attached to SDF-FILE to every address of the lists (one\n"
+    "      e-mail per address; a list file holds one address per line) and post it to the\n"
+    "      newsgroups (one article per group), within the limits of 25 list lines (the two\n"
+    "      name lines of each list count) and 10 newsgroups. The sender and the servers are\n"
+    "      those of the settings' [Identity] section (Name, Email, MailServer, NewsServer;\n"
+    "      a server may be host:port). Prints \"Succeeded: \" or \"Failed: \" and the address\n"
+    "      or newsgroup for each send, and appends to mail.log and news.log.\n"
     "\n"
     "The data directory is $SITEHERALD_DATA_DIR when set, else ~/Siteherald.\n"
     "\n"
     "Exit status: 0 done, 2 wrong usage, 3 engine not found, 4 page not available (for\n"
     "update: a file could not be downloaded or was damaged), 5 a file that cannot be read\n"
-    "or written.\n";
+    "or written, 6 nothing sent (the reason is printed).\n";
 
 int UsageError(const std::string& problem) {
     if (!problem.empty())
@@ -60,5 +68,7 @@ int main(int argc, char** argv) {
         return RunScan(args);
     if (command == "update")
         return RunUpdate(args);
+    if (command == "send")
+        return RunSend(args);
     return UsageError("unknown command \"" + command + "\"");
 }

@@ -4,6 +4,7 @@
 #include "core/ascii.h"
 #include "http_exception.h"
 #include "resolver.h"
+#include "tcp_connect.h"
 #include "url_parts.h"
 
 #include <cerrno>
@@ -240,43 +241,24 @@ void THttpCli::Connect(Clock::time_point deadline) {
         Fail("can't resolve hostname to IP address");
 
     state_ = HttpState::Connecting;
-    std::string lastError;
-    int fd = -1;
-    for (const sockaddr_storage& address : addresses) {
-        fd = ::socket(address.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-        if (fd < 0) {
-            lastError = "can't connect: " + ErrnoText(errno);
-            continue;
-        }
-        const socklen_t length =
-            address.ss_family == AF_INET6 ? sizeof(sockaddr_in6) : sizeof(sockaddr_in);
-        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0)
+    const TcpConnectResult connected = ConnectToAny(addresses, [&](int socket, short events) {
+        switch (WaitFor(socket, events, deadline)) {
+        case Wait::Aborted:
+            return SocketWait::Aborted;
+        case Wait::TimedOut:
+            return SocketWait::TimedOut;
+        case Wait::Ready:
             break;
-        if (errno != EINPROGRESS) {
-            lastError = "can't connect: " + ErrnoText(errno);
-        } else {
-            const Wait wait = WaitFor(fd, POLLOUT, deadline);
-            if (wait == Wait::Aborted) {
-                ::close(fd);
-                FailAborted();
-            }
-            int err = 0;
-            socklen_t len = sizeof err;
-            if (wait == Wait::TimedOut)
-                err = ETIMEDOUT;
-            else if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0)
-                err = errno;
-            if (err == 0)
-                break;
-            lastError = wait == Wait::TimedOut ? "Connection timed out: no connection within " +
-                                                     DurationText(Timeouts.connect)
-                                               : ErrnoText(err);
         }
-        ::close(fd);
-        fd = -1;
-    }
+        return SocketWait::Ready;
+    });
+    if (connected.aborted)
+        FailAborted();
+    const int fd = connected.fd;
     if (fd < 0)
-        Fail(lastError);
+        Fail(connected.error == ETIMEDOUT
+                 ? "Connection timed out: no connection within " + DurationText(Timeouts.connect)
+                 : "can't connect: " + ErrnoText(connected.error));
 
     if (scheme_ == "https") {
         std::string error;

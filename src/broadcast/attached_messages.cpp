@@ -1,0 +1,130 @@
+#include "attached_messages.h"
+
+#include <algorithm>
+
+namespace siteherald {
+
+namespace {
+
+constexpr std::string_view kStart = "$START";
+constexpr std::string_view kEnd = "$END";
+
+bool StartsWith(const std::string& line, std::string_view prefix) {
+    return line.size() >= prefix.size() && line.compare(0, prefix.size(), prefix) == 0;
+}
+
+size_t NextBlockStart(const LineList& lines, size_t from) {
+    for (size_t i = from; i < lines.size(); ++i)
+        if (StartsWith(lines[i], kStart))
+            return i;
+    return lines.size();
+}
+
+MessageBlock BlockAt(const LineList& lines, size_t start, size_t end) {
+    MessageBlock block;
+    block.start = start;
+    block.subject = lines[start].substr(kStart.size());
+    block.hasEnd = end != kNoLine;
+    block.end = block.hasEnd ? end : NextBlockStart(lines, start + 1);
+    return block;
+}
+
+} // namespace
+
+LineList MessageBlock::Text(const LineList& lines) const {
+    if (start + 2 >= end)
+        return {};
+    return LineList(lines.begin() + static_cast<long>(start) + 2,
+                    lines.begin() + static_cast<long>(end));
+}
+
+std::string MessageDisplayName(const std::string& subject) {
+    return subject.size() <= 40 ? subject : subject.substr(0, 37) + "...";
+}
+
+std::vector<std::string> MessageSubjects(const LineList& lines) {
+    std::vector<std::string> subjects;
+    for (const std::string& line : lines)
+        if (StartsWith(line, kStart))
+            subjects.push_back(line.substr(kStart.size()));
+    return subjects;
+}
+
+bool SubjectTaken(const LineList& attachmentLines, const std::string& subject) {
+    const std::string start = std::string(kStart) + subject;
+    return std::any_of(attachmentLines.begin(), attachmentLines.end(),
+                       [&](const std::string& line) { return StartsWith(line, start); });
+}
+
+void AppendMessageBlock(LineList& attachmentLines, const std::string& subject,
+                        const std::string& reservedLine, const LineList& text) {
+    attachmentLines.push_back(std::string(kStart) + subject);
+    attachmentLines.push_back(reservedLine);
+    attachmentLines.insert(attachmentLines.end(), text.begin(), text.end());
+    attachmentLines.push_back(std::string(kEnd) + subject);
+}
+
+bool ReplaceMessageBlock(LineList& attachmentLines, const std::string& subject,
+                         const LineList& text) {
+    const size_t start = FindLine(attachmentLines, std::string(kStart) + subject);
+    if (start == kNoLine)
+        return false;
+    EraseMessageBlock(attachmentLines,
+                      BlockAt(attachmentLines, start,
+                              FindLine(attachmentLines, std::string(kEnd) + subject, start + 1)));
+    AppendMessageBlock(attachmentLines, subject, "", text);
+    return true;
+}
+
+std::string MessageKey(const std::string& item) {
+    return item.size() > 37 ? item.substr(0, 36) : item;
+}
+
+std::optional<MessageBlock> FindMessageForEdit(const LineList& lines, const std::string& item) {
+    const std::string key = MessageKey(item);
+    const std::string start = std::string(kStart) + key;
+    const std::string end = std::string(kEnd) + key;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].find(start) == std::string::npos)
+            continue;
+        for (size_t j = i + 1; j < lines.size(); ++j)
+            if (lines[j].find(end) != std::string::npos)
+                return BlockAt(lines, i, j);
+        return BlockAt(lines, i, kNoLine);
+    }
+    return std::nullopt;
+}
+
+std::optional<MessageBlock> FindMessageForRemoval(const LineList& lines, const std::string& item) {
+    if (item.size() > 37)
+        return FindMessageForEdit(lines, item);
+    const size_t start = FindLine(lines, std::string(kStart) + item);
+    if (start == kNoLine)
+        return std::nullopt;
+    return BlockAt(lines, start, FindLine(lines, std::string(kEnd) + item, start + 1));
+}
+
+void EraseMessageBlock(LineList& lines, const MessageBlock& block) {
+    const size_t last = block.hasEnd ? block.end + 1 : block.end;
+    lines.erase(lines.begin() + static_cast<long>(block.start),
+                lines.begin() + static_cast<long>(std::min(last, lines.size())));
+}
+
+std::optional<std::string> ReturnMessage(const LineList& fileLines, const std::string& subject) {
+    const size_t start = FindLine(fileLines, std::string(kStart) + subject);
+    if (start == kNoLine)
+        return std::nullopt;
+    const size_t end = FindLine(fileLines, std::string(kEnd) + subject, start + 1);
+    if (end == kNoLine)
+        return std::nullopt;
+    std::string text;
+    for (size_t i = start + 2; i < end; ++i) {
+        if (text.empty())
+            text = fileLines[i];
+        else
+            text += "\r\n" + fileLines[i];
+    }
+    return text;
+}
+
+} // namespace siteherald

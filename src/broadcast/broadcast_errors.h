@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace siteherald {
+
+// The server's host name could not be resolved, and the base of the client's other errors.
+class ETcpIpError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The TCP connection could not be set up; ErrorCode is the errno of the failure.
+class ESocketError : public ETcpIpError {
+public:
+    explicit ESocketError(uint16_t code) : ETcpIpError("Error creating socket"), ErrorCode(code) {}
+    uint16_t ErrorCode;
+};
+
+// The server answered with an error reply; what() is the reply's text.
+class EProtocolError : public ETcpIpError {
+public:
+    EProtocolError(std::string protocol, uint16_t code, const std::string& text)
+        : ETcpIpError(text), ErrorCode(code), Protocol(std::move(protocol)) {}
+    uint16_t ErrorCode;
+    std::string Protocol;
+};
+
+// A readable account of a failed send, for a user or a log: the error and, for the socket and
+// protocol errors, their code.
+std::string DescribeSendError(const std::exception& error);
+
+} // namespace siteherald

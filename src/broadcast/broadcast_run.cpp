@@ -1,0 +1,116 @@
+#include "broadcast_run.h"
+
+#include "broadcast_log.h"
+#include "core/data_dir.h"
+#include "mailing_lists.h"
+
+#include <ctime>
+
+namespace siteherald {
+
+namespace {
+
+struct RunningFlag {
+    explicit RunningFlag(bool& flag) : flag_(flag) { flag_ = true; }
+    ~RunningFlag() { flag_ = false; }
+    bool& flag_;
+};
+
+void ShowStatus(const BroadcastSender::Hooks& hooks, const std::string& status) {
+    if (hooks.status)
+        hooks.status(status);
+}
+
+} // namespace
+
+BroadcastSender::BroadcastSender() {
+    Mail1.SMTP = &SMTP1;
+    News1.NNTP = &NNTP1;
+}
+
+void BroadcastSender::Abort() {
+    CancelSend = true;
+    SMTP1.Abort();
+    NNTP1.Abort();
+}
+
+SendOutcome BroadcastSender::SendMail(const std::function<void()>& idle) {
+    SMTP1.ClearAbort();
+    MailDone = false;
+    TEmailThread thread(Mail1);
+    const SendOutcome outcome = thread.Run(idle);
+    MailDone = true;
+    return outcome;
+}
+
+BroadcastSender::Report BroadcastSender::Run(const Request& request, const Hooks& hooks) {
+    const RunningFlag running(running_);
+    Report report;
+    CancelSend = false;
+    const std::string from = FromHeader(request.identity);
+    const auto prepare = [&](T_MailNews& composer) {
+        composer.From = from;
+        composer.Subject = request.subject;
+        composer.ReplyTo = request.identity.Email;
+        composer.Body = {request.messageText};
+    };
+    const auto log = [&](const char* file, const std::vector<std::string>& results) {
+        try {
+            const std::string path = request.logDir.empty() ? file : JoinPath(request.logDir, file);
+            AppendBroadcastLog(path, request.submissionFile, request.preview, results,
+                               std::time(nullptr));
+        } catch (const FileError& error) {
+            report.logErrors.push_back(error.what());
+        }
+    };
+    const auto record = [&](std::vector<std::string>& results, const std::string& target,
+                            const SendOutcome& outcome) {
+        results.push_back((outcome.sent ? "Succeeded: " : "Failed: ") + target);
+        if (hooks.result)
+            hooks.result(results.back(), outcome.error);
+    };
+
+    if (!request.mailingListLines.empty()) {
+        prepare(Mail1);
+        SMTP1.Hostname = request.identity.MailServer;
+        const std::vector<std::string> sendList = SendList(request.mailingListLines);
+        for (size_t i = 0; i < sendList.size() && !CancelSend; ++i) {
+            Mail1.Recipients = {sendList[i]};
+            ShowStatus(hooks, "Sending e-mail to " + sendList[i] + ".");
+            if (hooks.progress)
+                hooks.progress(i, sendList.size());
+            record(report.mailResults, sendList[i], SendMail(hooks.idle));
+        }
+        ShowStatus(hooks, "");
+        log(kMailLog, report.mailResults);
+        if (CancelSend) {
+            report.cancelled = true;
+            return report;
+        }
+    }
+
+    if (!request.newsgroups.empty()) {
+        prepare(News1);
+        NNTP1.Hostname = request.identity.NewsServer;
+        const size_t count = std::min(request.newsgroups.size(), kNewsgroupLimit);
+        for (size_t i = 0; i < count && !CancelSend; ++i) {
+            const std::string& group = request.newsgroups[i];
+            News1.Newsgroups = {group};
+            ShowStatus(hooks, "Sending message to " + group + ".");
+            if (hooks.progress)
+                hooks.progress(i, count);
+            NNTP1.ClearAbort();
+            NewsDone = false;
+            TNewsThread thread(News1);
+            const SendOutcome outcome = thread.Run(hooks.idle);
+            NewsDone = true;
+            record(report.newsResults, group, outcome);
+        }
+        ShowStatus(hooks, "");
+        log(kNewsLog, report.newsResults);
+        report.cancelled = CancelSend;
+    }
+    return report;
+}
+
+} // namespace siteherald

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+namespace siteherald {
+
+// The sender and the servers, from the settings' "Identity" section; a missing key reads as
+// "ERROR".
+struct Identity {
+    std::string Name;
+    std::string Email;
+    std::string MailServer; // host or host:port
+    std::string NewsServer;
+};
+
+inline constexpr const char* kIdentityUnset = "ERROR";
+
+Identity ReadIdentity();
+
+// What a run is about to do, for its checks.
+struct BroadcastChecks {
+    bool hasMailingLists = false;
+    bool hasNewsgroups = false;
+    bool messageSelected = false;
+};
+
+// The warning that stops a run, or empty when it may start. The checks run in order and the
+// last failing one is the one shown.
+std::string BroadcastValidationMessage(const BroadcastChecks& checks, const Identity& identity);
+
+// "\"Name\" <Email>".
+std::string FromHeader(const Identity& identity);
+
+} // namespace siteherald

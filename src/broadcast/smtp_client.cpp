@@ -1,0 +1,67 @@
+#include "smtp_client.h"
+
+#include "broadcast_errors.h"
+#include "message_format.h"
+#include "reply_code.h"
+
+namespace siteherald {
+
+void T_SMTP::ReadReply(std::chrono::milliseconds timeout) {
+    std::optional<std::string> line = ReadLine(timeout);
+    const std::string first = line.value_or("");
+    const int code = ReplyCode(first);
+    if (code < 0)
+        throw EProtocolError(
+            "SMTP", 999, line ? "Unreadable reply: " + first : "The server closed the connection");
+    LastReplyCode = code;
+    LastReplyText = first.size() > 4 ? first.substr(4) : "";
+    while (line && line->size() > 3 && (*line)[3] == '-')
+        line = ReadLine(timeout);
+}
+
+void T_SMTP::Expect(int below, std::chrono::milliseconds timeout) {
+    ReadReply(timeout);
+    if (LastReplyCode >= below)
+        throw EProtocolError("SMTP", static_cast<uint16_t>(LastReplyCode), LastReplyText);
+}
+
+void T_SMTP::Action() {
+    if (Recipients.empty() || MessageLines.empty() || EnvelopeSender.empty())
+        return;
+    Login();
+    LocalHost = LocalHostName();
+    ReadReply(Timeouts.reply); // the greeting's code is not checked
+    SendCommand("HELO " + LocalHost);
+    Expect(300, Timeouts.reply);
+    SendCommand("MAIL FROM: <" + NthAddress(EnvelopeSender, 1).value_or("") + ">");
+    Expect(300, Timeouts.reply);
+    for (const std::string& line : Recipients) {
+        for (int n = 1;; ++n) {
+            const auto address = NthAddress(line, n);
+            if (!address)
+                break;
+            SendCommand("RCPT TO: <" + *address + ">");
+            ReadReply(Timeouts.reply); // a refused recipient shows in the answer to DATA
+        }
+    }
+    SendCommand("DATA");
+    ReadReply(Timeouts.reply);
+    if (LastReplyCode == 354) {
+        std::string data;
+        for (const std::string& line : TransparentLines(MessageLines))
+            data += line + "\r\n";
+        SendText(data + ".\r\n");
+        ReadReply(Timeouts.dataEnd);
+    }
+    if (LastReplyCode >= 300)
+        throw EProtocolError("SMTP", static_cast<uint16_t>(LastReplyCode), LastReplyText);
+    // The message is accepted; the answer to QUIT no longer matters.
+    SendCommand("QUIT");
+    try {
+        ReadReply(Timeouts.reply);
+    } catch (const ETcpIpError&) {
+    }
+    Logout();
+}
+
+} // namespace siteherald

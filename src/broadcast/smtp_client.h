@@ -1,0 +1,30 @@
+#pragma once
+
+#include "tcp_ip.h"
+
+#include <string>
+#include <vector>
+
+namespace siteherald {
+
+// Sends one message through an SMTP server (port 25 unless Hostname names one).
+class T_SMTP : public T_TcpIp {
+public:
+    T_SMTP() : T_TcpIp(25) {}
+
+    std::string EnvelopeSender;            // its first address goes into MAIL FROM
+    std::vector<std::string> Recipients;   // each line may hold several addresses
+    std::vector<std::string> MessageLines; // header and body, as composed
+    std::string LocalHost;
+
+    // The whole transaction: connect, HELO, MAIL FROM, a RCPT TO per address, DATA, the
+    // message, QUIT. Does nothing without a recipient line, a message line or an envelope
+    // sender. Throws EProtocolError when HELO, MAIL FROM or the message is refused.
+    void Action();
+
+private:
+    void ReadReply(std::chrono::milliseconds timeout);
+    void Expect(int below, std::chrono::milliseconds timeout);
+};
+
+} // namespace siteherald

@@ -1,0 +1,208 @@
+#include "tcp_ip.h"
+
+#include "broadcast_errors.h"
+#include "net/resolver.h"
+#include "net/tcp_connect.h"
+
+#include <cerrno>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace siteherald {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr size_t kMaxReplyLine = 64 * 1024;
+
+std::string Seconds(std::chrono::milliseconds duration) {
+    const auto ms = duration.count();
+    return ms % 1000 == 0 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms";
+}
+
+} // namespace
+
+std::optional<ServerAddress> ParseServerAddress(const std::string& text, uint16_t defaultPort) {
+    ServerAddress result{text, defaultPort};
+    std::string port;
+    if (!text.empty() && text.front() == '[') {
+        const size_t close = text.find(']');
+        if (close == std::string::npos)
+            return std::nullopt;
+        result.host = text.substr(1, close - 1);
+        if (close + 1 < text.size()) {
+            if (text[close + 1] != ':')
+                return std::nullopt;
+            port = text.substr(close + 2);
+            if (port.empty())
+                return std::nullopt;
+        }
+    } else if (const size_t colon = text.find(':');
+               colon != std::string::npos && text.find(':', colon + 1) == std::string::npos) {
+        result.host = text.substr(0, colon);
+        port = text.substr(colon + 1);
+        if (port.empty())
+            return std::nullopt;
+    }
+    if (!port.empty()) {
+        unsigned long value = 0;
+        for (const char c : port) {
+            if (c < '0' || c > '9' || port.size() > 5)
+                return std::nullopt;
+            value = value * 10 + static_cast<unsigned long>(c - '0');
+        }
+        if (value == 0 || value > 65535)
+            return std::nullopt;
+        result.port = static_cast<uint16_t>(value);
+    }
+    return result;
+}
+
+T_TcpIp::T_TcpIp(uint16_t defaultPort)
+    : defaultPort_(defaultPort), abortFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+T_TcpIp::~T_TcpIp() {
+    Close();
+    if (abortFd_ >= 0)
+        ::close(abortFd_);
+}
+
+void T_TcpIp::Abort() {
+    aborted_ = true;
+    const uint64_t one = 1;
+    [[maybe_unused]] const auto written = ::write(abortFd_, &one, sizeof one);
+}
+
+void T_TcpIp::ClearAbort() {
+    uint64_t count = 0;
+    [[maybe_unused]] const auto drained = ::read(abortFd_, &count, sizeof count);
+    aborted_ = false;
+}
+
+bool T_TcpIp::WaitFor(short events, Clock::time_point deadline) {
+    return WaitFor(socket_, events, deadline) == SocketWait::Ready;
+}
+
+SocketWait T_TcpIp::WaitFor(int fd, short events, Clock::time_point deadline) {
+    for (;;) {
+        if (aborted_)
+            return SocketWait::Aborted;
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0)
+            return SocketWait::TimedOut;
+        pollfd fds[2] = {{fd, events, 0}, {abortFd_, POLLIN, 0}};
+        const int n = ::poll(fds, 2, static_cast<int>(std::min<long long>(left.count(), 1000)));
+        if (n < 0 && errno != EINTR)
+            return SocketWait::TimedOut;
+        if (aborted_)
+            return SocketWait::Aborted;
+        if (n > 0 && fds[0].revents != 0)
+            return SocketWait::Ready;
+    }
+}
+
+void T_TcpIp::Login() {
+    Close();
+    const auto server = ParseServerAddress(Hostname, defaultPort_);
+    if (!server || server->host.empty())
+        throw ETcpIpError("Couldn't resolve hostname " + Hostname);
+    const auto deadline = Clock::now() + Timeouts.connect;
+    const auto lookup = Resolution::Start(server->host, std::to_string(server->port));
+    const SocketWait resolved = WaitFor(lookup->readyFd(), POLLIN, deadline);
+    if (resolved == SocketWait::Aborted)
+        throw ETcpIpError("Cancelled");
+    const auto addresses =
+        resolved == SocketWait::Ready ? lookup->addresses() : std::vector<sockaddr_storage>{};
+    if (addresses.empty())
+        throw ETcpIpError("Couldn't resolve hostname " + Hostname);
+    const TcpConnectResult connected = ConnectToAny(
+        addresses, [&](int fd, short events) { return WaitFor(fd, events, deadline); });
+    if (connected.aborted)
+        throw ETcpIpError("Cancelled");
+    if (connected.fd < 0)
+        throw ESocketError(static_cast<uint16_t>(connected.error));
+    socket_ = connected.fd;
+    endOfData_ = false;
+    buffer_.clear();
+}
+
+void T_TcpIp::Logout() {
+    Close();
+}
+
+void T_TcpIp::Close() {
+    if (socket_ >= 0)
+        ::close(socket_);
+    socket_ = -1;
+    buffer_.clear();
+}
+
+void T_TcpIp::SendCommand(const std::string& text) {
+    SendText(text + "\r\n");
+}
+
+void T_TcpIp::SendText(const std::string& bytes) {
+    size_t sent = 0;
+    const auto deadline = Clock::now() + Timeouts.reply;
+    while (socket_ >= 0 && !endOfData_ && sent < bytes.size()) {
+        const ssize_t n = ::send(socket_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (n > 0) {
+            sent += static_cast<size_t>(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (!WaitFor(POLLOUT, deadline))
+                endOfData_ = true;
+        } else {
+            endOfData_ = true;
+        }
+    }
+}
+
+std::optional<std::string> T_TcpIp::ReadLine(std::chrono::milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    size_t scanned = 0;
+    for (;;) {
+        const size_t lf = buffer_.find('\n', scanned);
+        if (lf != std::string::npos) {
+            std::string line;
+            line.reserve(lf);
+            for (size_t i = 0; i < lf; ++i)
+                if (buffer_[i] != '\r')
+                    line += buffer_[i];
+            buffer_.erase(0, lf + 1);
+            return line;
+        }
+        scanned = buffer_.size();
+        if (buffer_.size() > kMaxReplyLine)
+            throw ETcpIpError("The server sent a reply line longer than 64 KiB");
+        if (socket_ < 0 || endOfData_)
+            return std::nullopt;
+        char chunk[4096];
+        const ssize_t n = ::recv(socket_, chunk, sizeof chunk, 0);
+        if (n > 0) {
+            buffer_.append(chunk, static_cast<size_t>(n));
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            switch (WaitFor(socket_, POLLIN, deadline)) {
+            case SocketWait::Aborted:
+                throw ETcpIpError("Cancelled");
+            case SocketWait::TimedOut:
+                throw ETcpIpError("No answer from " + Hostname + " within " + Seconds(timeout));
+            case SocketWait::Ready:
+                continue;
+            }
+        }
+        endOfData_ = true;
+        return std::nullopt;
+    }
+}
+
+} // namespace siteherald
