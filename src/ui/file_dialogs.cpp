@@ -9,6 +9,7 @@ namespace siteherald::ui {
 namespace {
 
 const QString kFilter = QStringLiteral("Submission Data Files (*.sdf)");
+const QString kTextFilter = QStringLiteral("Text Files (*.txt)");
 
 std::optional<std::deque<QString>>& Scripted() {
     static std::optional<std::deque<QString>> paths;
@@ -50,6 +51,25 @@ QString FileDialogs::BrowserProgram(QWidget* parent, const QString& browser) {
         return *scripted;
     return QFileDialog::getOpenFileName(parent, QStringLiteral("Location of ") + browser,
                                         QStringLiteral("/usr/bin"));
+}
+
+QString FileDialogs::OpenTextFile(QWidget* parent) {
+    if (auto scripted = NextScripted())
+        return *scripted;
+    return QFileDialog::getOpenFileName(parent, QStringLiteral("Open"), QDir::homePath(),
+                                        kTextFilter);
+}
+
+QString FileDialogs::SaveTextFile(QWidget* parent, const QString& proposedName) {
+    if (auto scripted = NextScripted())
+        return *scripted;
+    QFileDialog dialog(parent, QStringLiteral("Save As"), QDir::homePath(), kTextFilter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    dialog.selectFile(proposedName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().front();
 }
 
 void FileDialogs::Script(std::deque<QString> paths) {

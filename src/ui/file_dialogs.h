@@ -15,6 +15,10 @@ public:
     static QString SaveSubmissionFile(QWidget* parent);
     // The program of a browser ("Netscape Navigator", "Internet Explorer", ...).
     static QString BrowserProgram(QWidget* parent, const QString& browser);
+    // Plain text files of e-mail addresses: an existing file to open; a file to save, the
+    // dialog proposing `proposedName` and asking before it overwrites.
+    static QString OpenTextFile(QWidget* parent);
+    static QString SaveTextFile(QWidget* parent, const QString& proposedName);
 
     static void Script(std::deque<QString> paths);
     static void StopScript();

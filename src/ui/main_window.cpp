@@ -1,6 +1,8 @@
 #include "main_window.h"
 
 #include "add_files_dialog.h"
+#include "attach_message_dialog.h"
+#include "broadcast_panel.h"
 #include "core/engine_records.h"
 #include "core/known_files.h"
 #include "core/missing_file.h"
@@ -17,6 +19,7 @@
 #include "notes_dialog.h"
 #include "submit/browser_association.h"
 #include "submit/notes_store.h"
+#include "support_dialog.h"
 #include "text_codec.h"
 #include "view_log_dialog.h"
 #include "window_update_ui.h"
@@ -131,6 +134,13 @@ MainWindow::MainWindow(const std::string& commandLineFile, QWidget* parent)
         return ToBytes(FileDialogs::BrowserProgram(this, QString::fromLatin1(browser)));
     };
     addFilesDialog_ = new AddFilesDialog(this);
+    Form4 = new AttachMessageDialog(this);
+    Form4->Store = [this] { return Form4->Editing ? EditAttachment() : AddAttachment(); };
+    Form4->AfterStore = [this] {
+        FileSaved = false;
+        UpdateMessageButtons();
+    };
+    Form14 = new SupportDialog(sender_, this);
     engineEditor_ = new EngineEditor(this);
     viewLog_ = new ViewLogDialog(this);
     notes_ = new NotesDialog(this);
@@ -194,6 +204,9 @@ void MainWindow::BuildLayout() {
     statusBar()->addPermanentWidget(progress_);
     setCentralWidget(central);
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+    sendProgress_ = new QLabel(this);
+    sendProgress_->setObjectName(QStringLiteral("SendProgress"));
+    statusBar()->addPermanentWidget(sendProgress_);
     resize(617, 460);
 }
 
@@ -208,7 +221,7 @@ QWidget* MainWindow::BuildFileTab() {
         Button(QStringLiteral("BitBtn8"), QStringLiteral("Save"), QStringLiteral("Save"), tab);
     auto* Attach = Button(QStringLiteral("BitBtn10"), QStringLiteral("Attach Message"),
                           QStringLiteral("Attach Message"), tab);
-    Attach->setEnabled(false);
+    connect(Attach, &QPushButton::clicked, this, &MainWindow::CleanForm4);
     ComboBox4 = Combo(QStringLiteral("ComboBox4"), tab);
     ComboBox4->setContextMenuPolicy(Qt::CustomContextMenu);
     auto* Customize = Button(QStringLiteral("BitBtn9"), QStringLiteral("Profiles..."),
@@ -243,11 +256,18 @@ QWidget* MainWindow::BuildFileTab() {
 
     auto* messages = new QGroupBox(QStringLiteral("Attached Messages:"), tab);
     ComboBox5 = Combo(QStringLiteral("ComboBox5"), messages);
-    auto* Add = Button(QStringLiteral("Button16"), QStringLiteral("Add"), {}, messages);
-    Button14 = Button(QStringLiteral("Button14"), QStringLiteral("Edit"), {}, messages);
-    Button13 = Button(QStringLiteral("Button13"), QStringLiteral("Remove"), {}, messages);
-    for (QPushButton* b : {Add, Button14, Button13})
+    auto* Add = Button(QStringLiteral("Button16"), QStringLiteral("Add"),
+                       QStringLiteral("Add a message"), messages);
+    Button14 = Button(QStringLiteral("Button14"), QStringLiteral("Edit"),
+                      QStringLiteral("Edit selected message"), messages);
+    Button13 = Button(QStringLiteral("Button13"), QStringLiteral("Remove"),
+                      QStringLiteral("Remove selected message"), messages);
+    for (QPushButton* b : {Button14, Button13})
         b->setEnabled(false);
+    connect(Add, &QPushButton::clicked, this, &MainWindow::CleanForm4);
+    connect(Button14, &QPushButton::clicked, this, [this] { ShowEditAttachment(ComboBox5); });
+    connect(Button13, &QPushButton::clicked, this, [this] { RemoveAttachment(ComboBox5); });
+    connect(ComboBox5, &QComboBox::activated, this, &MainWindow::UpdateMessageButtons);
     auto* messageRow = new QHBoxLayout(messages);
     messageRow->addWidget(ComboBox5, 1);
     messageRow->addWidget(Add);
@@ -357,21 +377,15 @@ QWidget* MainWindow::BuildPromoteTab() {
         buttons->addWidget(w);
     buttons->addStretch();
 
-    auto* broadcast = new QGroupBox(QStringLiteral("Mailing Lists and Newsgroups"), tab);
-    auto* broadcastLayout = new QVBoxLayout(broadcast);
-    auto* messageRow = new QHBoxLayout;
-    messageRow->addWidget(new QLabel(QStringLiteral("Currently selected message:"), broadcast));
-    messageRow->addWidget(Combo(QStringLiteral("ComboBox6"), broadcast), 1);
-    messageRow->addWidget(
-        Button(QStringLiteral("SendMessage"), QStringLiteral("Send Message"), {}, broadcast));
-    broadcastLayout->addLayout(messageRow);
-    auto* memo = new QPlainTextEdit(broadcast);
-    memo->setObjectName(QStringLiteral("Memo1"));
-    memo->setReadOnly(true);
-    broadcastLayout->addWidget(memo, 1);
+    broadcast_ = new BroadcastPanel(sender_,
+                                    {[this]() -> const LineList& { return CurrentFileLines; },
+                                     [this] { return ComboBox1->currentText(); },
+                                     [this](const QString& text) { SetStatus(text); },
+                                     [this](const QString& text) { sendProgress_->setText(text); }},
+                                    tab);
+    auto* broadcast = broadcast_;
 
-    // What later work brings to life is present and disabled until then.
-    broadcast->setEnabled(false);
+    // Nothing to submit until an engine is chosen.
     for (QWidget* w :
          std::initializer_list<QWidget*>{BitBtn4, BitBtn5, BitBtn1, BitBtn2, Button5, Button6})
         w->setEnabled(false);
@@ -463,7 +477,7 @@ void MainWindow::BuildMenus() {
     submitMode1_->setEnabled(false);
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     add(help, QStringLiteral("&Help Topics"), &MainWindow::HelpTopicsd1Click);
-    later(help, QStringLiteral("&E-mail Support"));
+    add(help, QStringLiteral("&E-mail Support"), &MainWindow::EmailSupport1Click);
     add(help, QStringLiteral("&Goto Website"), &MainWindow::GotoWebsite1Click);
     later(help, QStringLiteral("&About"));
 
@@ -815,6 +829,7 @@ void MainWindow::OpenFile(const std::string& path) {
     const SubmissionFileContents contents = ReadSubmissionFile(file, ScrollBox1->Values());
     ScrollBox1->SetValues(contents.fields);
     AttachmentLines = contents.attachmentLines;
+    ParseAttachments();
     FileSaved = true;
     FileHasName = true;
     CurrentFilePath = path;
@@ -933,6 +948,7 @@ void MainWindow::ComboBox1Change(int index) {
         if (index < 0) {
             BitBtn17->setEnabled(false);
             CurrentFileLines.clear();
+            broadcast_->AddMessages();
             logNotes_->RichEdit1->clear();
             return;
         }
@@ -942,6 +958,7 @@ void MainWindow::ComboBox1Change(int index) {
         if (FileExists(path)) {
             BitBtn17->setEnabled(true);
             LoadLineFile(path, CurrentFileLines);
+            broadcast_->AddMessages();
             FillListBox();
             logNotes_->LoadLog();
             logNotes_->LoadSubnotes();
@@ -958,6 +975,7 @@ void MainWindow::ComboBox1Change(int index) {
         }
         BitBtn17->setEnabled(false);
         CurrentFileLines.clear();
+        broadcast_->AddMessages();
         logNotes_->RichEdit1->clear();
     });
 }
@@ -1034,6 +1052,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         }
         httpCli1_.Abort();
         httpCli3_.Abort();
+        sender_.Abort();
         WriteSDFFiles();
         IniWriteString("Main", "WindowSate", isMaximized() ? "wsMaximized" : "wsNormal");
     });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "broadcast/broadcast_run.h"
 #include "core/line_file.h"
 #include "field_form.h"
 #include "net/http_client.h"
@@ -26,6 +27,9 @@ class QTabWidget;
 namespace siteherald::ui {
 
 class AddFilesDialog;
+class AttachMessageDialog;
+class BroadcastPanel;
+class SupportDialog;
 class EngineEditor;
 class LogNotesTab;
 class NotesDialog;
@@ -128,8 +132,20 @@ private slots:
     void EditSearchEngine1Click();
     void DeleteSearchEngine1Click();
     void Newsgroups1Click();
+    void EmailSupport1Click();
+    void CleanForm4();
+
+public:
+    // The attached messages of the file being edited.
+    void ParseAttachments();
+    void ShowEditAttachment(QComboBox* combo);
+    void RemoveAttachment(QComboBox* combo);
+    bool AddAttachment();
+    bool EditAttachment();
+    BroadcastSender& sender() { return sender_; }
 
 private:
+    void UpdateMessageButtons();
     void BuildLayout();
     void BuildMenus();
     QWidget* BuildFileTab();
@@ -161,7 +177,9 @@ private:
     void SavedFalse() { FileSaved = false; }
     void DeleteProfile();
     void SetBusy(bool updateRunning);
-    bool AnyTransferRunning() const { return !updateIdle_ || !DownloadFinished; }
+    bool AnyTransferRunning() const {
+        return !updateIdle_ || !DownloadFinished || !sender_.MailDone || !sender_.NewsDone;
+    }
 
     QString dataDir_;
     std::string commandLineFile_;
@@ -170,6 +188,11 @@ private:
     bool updateIdle_ = true;
     bool quitRequested_ = false;
 
+    BroadcastSender sender_; // the mail and news clients
+    BroadcastPanel* broadcast_ = nullptr;
+    AttachMessageDialog* Form4 = nullptr;
+    SupportDialog* Form14 = nullptr;
+    QLabel* sendProgress_ = nullptr;
     THttpCli httpCli1_;
     WwwDde browser_; // the browser the frame page opens in
     THttpCli httpCli3_;

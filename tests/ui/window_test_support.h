@@ -6,17 +6,25 @@
 #include "ui/message_box.h"
 
 #include <QComboBox>
+#include <QDialog>
 #include <QListWidget>
 #include <QStringList>
 #include <QtTest>
 
 namespace siteherald::ui::testing {
 
+// A control of the window `parent` itself; controls of its dialogs, which reuse names such as
+// "Button4", are found from the dialog.
 template <class T = QWidget> T* Find(const QObject* parent, const QString& name) {
-    T* found = parent->findChild<T*>(name);
-    if (!found)
-        qFatal("no control %s", qPrintable(name));
-    return found;
+    const auto* window = qobject_cast<const QWidget*>(parent);
+    for (T* found : parent->findChildren<T*>(name)) {
+        const auto* widget = qobject_cast<const QWidget*>(found);
+        if (!window || !widget || widget->isWindow() || widget->window() == window ||
+            !qobject_cast<const QDialog*>(widget->window()))
+            return found;
+    }
+    qFatal("no control %s", qPrintable(name));
+    return nullptr;
 }
 
 inline QStringList Items(const QComboBox* combo) {
