@@ -28,6 +28,15 @@ void T_SMTP::Expect(int below, std::chrono::milliseconds timeout) {
 void T_SMTP::Action() {
     if (Recipients.empty() || MessageLines.empty() || EnvelopeSender.empty())
         return;
+    try {
+        Transaction();
+    } catch (...) {
+        Logout(); // a failed transaction leaves no connection behind
+        throw;
+    }
+}
+
+void T_SMTP::Transaction() {
     Login();
     LocalHost = LocalHostName();
     ReadReply(Timeouts.reply); // the greeting's code is not checked

@@ -23,6 +23,7 @@ public:
     void Action();
 
 private:
+    void Transaction();
     void ReadReply(std::chrono::milliseconds timeout);
     void Expect(int below, std::chrono::milliseconds timeout);
 };
