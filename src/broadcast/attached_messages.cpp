@@ -23,7 +23,11 @@ size_t NextBlockStart(const LineList& lines, size_t from) {
 MessageBlock BlockAt(const LineList& lines, size_t start, size_t end) {
     MessageBlock block;
     block.start = start;
-    block.subject = lines[start].substr(kStart.size());
+    block.subject = lines[start].find(kStart) == std::string::npos
+                        ? std::string()
+                        : lines[start].substr(lines[start].find(kStart) + kStart.size());
+    if (end != kNoLine && NextBlockStart(lines, start + 1) < end)
+        end = kNoLine; // the end line found belongs to a later block
     block.hasEnd = end != kNoLine;
     block.end = block.hasEnd ? end : NextBlockStart(lines, start + 1);
     return block;
@@ -81,13 +85,22 @@ std::string MessageKey(const std::string& item) {
 }
 
 std::optional<MessageBlock> FindMessageForEdit(const LineList& lines, const std::string& item) {
+    // A block whose subject is listed as the item, whole or shortened, is the one meant; two
+    // long subjects may share the first 36 characters of a shortened name.
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (!StartsWith(lines[i], kStart))
+            continue;
+        const std::string subject = lines[i].substr(kStart.size());
+        if (subject == item || MessageDisplayName(subject) == item)
+            return BlockAt(lines, i, FindLine(lines, std::string(kEnd) + subject, i + 1));
+    }
     const std::string key = MessageKey(item);
     const std::string start = std::string(kStart) + key;
     const std::string end = std::string(kEnd) + key;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (lines[i].find(start) == std::string::npos)
             continue;
-        for (size_t j = i + 1; j < lines.size(); ++j)
+        for (size_t j = i + 1; j < lines.size() && !StartsWith(lines[j], kStart); ++j)
             if (lines[j].find(end) != std::string::npos)
                 return BlockAt(lines, i, j);
         return BlockAt(lines, i, kNoLine);

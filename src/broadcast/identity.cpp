@@ -4,11 +4,18 @@
 
 namespace siteherald {
 
+namespace {
+
+// The preferences store an emptied box as an empty value: that is no identity either.
+std::string Setting(const char* key) {
+    const std::string value = IniReadString("Identity", key, kIdentityUnset);
+    return value.empty() ? kIdentityUnset : value;
+}
+
+} // namespace
+
 Identity ReadIdentity() {
-    return {IniReadString("Identity", "Name", kIdentityUnset),
-            IniReadString("Identity", "Email", kIdentityUnset),
-            IniReadString("Identity", "MailServer", kIdentityUnset),
-            IniReadString("Identity", "NewsServer", kIdentityUnset)};
+    return {Setting("Name"), Setting("Email"), Setting("MailServer"), Setting("NewsServer")};
 }
 
 std::string BroadcastValidationMessage(const BroadcastChecks& checks, const Identity& identity) {

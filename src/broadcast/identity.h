@@ -4,8 +4,8 @@
 
 namespace siteherald {
 
-// The sender and the servers, from the settings' "Identity" section; a missing key reads as
-// "ERROR".
+// The sender and the servers, from the settings' "Identity" section; a missing or empty key
+// reads as "ERROR".
 struct Identity {
     std::string Name;
     std::string Email;

@@ -61,6 +61,10 @@ void T_SMTP::Transaction() {
             data += line + "\r\n";
         SendText(data + ".\r\n");
         ReadReply(Timeouts.dataEnd);
+    } else if (LastReplyCode < 300) {
+        // Only 354 lets the message go out; anything else must not count as sent.
+        throw EProtocolError("SMTP", static_cast<uint16_t>(LastReplyCode),
+                             "Unexpected answer to DATA: " + LastReplyText);
     }
     if (LastReplyCode >= 300)
         throw EProtocolError("SMTP", static_cast<uint16_t>(LastReplyCode), LastReplyText);
