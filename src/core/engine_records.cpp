@@ -8,10 +8,6 @@
 
 namespace siteherald {
 
-namespace {
-
-} // namespace
-
 std::string EngineMarker(std::string_view name) {
     return std::string(1, '$').append(name).append("$");
 }

@@ -138,7 +138,7 @@ void SaveOldProf(LineList& layoutLines, const std::string& oldName, const std::s
         const size_t end = FindLine(layoutLines, "$END" + oldName, start + 1);
         layoutLines.erase(layoutLines.begin() + static_cast<long>(start),
                           end == kNoLine ? layoutLines.end()
-                                       : layoutLines.begin() + static_cast<long>(end) + 1);
+                                         : layoutLines.begin() + static_cast<long>(end) + 1);
     }
     SaveNewProf(layoutLines, name, profileRows);
 }

@@ -54,13 +54,10 @@ void AttachMessageDialog::showEvent(QShowEvent* event) {
 }
 
 bool AttachMessageDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Edit1 && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            if (Button1->isEnabled())
-                Button1->click();
-            return true;
-        }
+    if (watched == Edit1 && IsEnterPress(event)) {
+        if (Button1->isEnabled())
+            Button1->click();
+        return true;
     }
     return QDialog::eventFilter(watched, event);
 }

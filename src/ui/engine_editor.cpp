@@ -9,6 +9,7 @@
 #include "submit/browser_launcher.h"
 #include "submit/form_scanner.h"
 #include "text_codec.h"
+#include "widgets.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -28,15 +29,8 @@ constexpr const char* kEngineFile = "sedata.dat";
 constexpr const char* kChangeFile = "sechanged.sec";
 constexpr const char* kProfsFile = "profs.dat";
 
-QLineEdit* Edit(const QString& name, QWidget* parent) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(name);
-    return edit;
-}
-
 QPushButton* Push(const QString& name, const QString& caption, QWidget* parent) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
+    QPushButton* button = NamedButton(name, caption, {}, parent);
     button->setAutoDefault(false);
     return button;
 }
@@ -63,9 +57,9 @@ bool AlphaNumeric(const QString& text) {
 EngineEditor::EngineEditor(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TForm8"));
     setWindowTitle(QStringLiteral("Customize Search Engines"));
-    Edit1 = Edit(QStringLiteral("Edit1"), this);
-    Edit2 = Edit(QStringLiteral("Edit2"), this);
-    Edit3 = Edit(QStringLiteral("Edit3"), this);
+    Edit1 = NamedEdit(QStringLiteral("Edit1"), this);
+    Edit2 = NamedEdit(QStringLiteral("Edit2"), this);
+    Edit3 = NamedEdit(QStringLiteral("Edit3"), this);
     Button2 = Push(QStringLiteral("Button2"), QStringLiteral("&Get Fields"), this);
     Button2->setToolTip(QStringLiteral("Load Search Engine"));
     Button5 = Push(QStringLiteral("Button5"), QStringLiteral("&Launch In Browser"), this);
@@ -76,7 +70,7 @@ EngineEditor::EngineEditor(QWidget* parent) : QDialog(parent) {
     ListBox2->setObjectName(QStringLiteral("ListBox2"));
     ListBox1 = new QListWidget(group);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    Edit4 = Edit(QStringLiteral("Edit4"), group);
+    Edit4 = NamedEdit(QStringLiteral("Edit4"), group);
     Button3 = Push(QStringLiteral("Button3"), QStringLiteral("Add"), group);
     Button3->setToolTip(QStringLiteral("Add Auto Fill Type"));
     Button3->setEnabled(false);

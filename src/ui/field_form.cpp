@@ -108,3 +108,29 @@ void FieldForm::SetValues(const std::vector<FieldValue>& values) {
 }
 
 } // namespace siteherald::ui
+
+namespace siteherald::ui {
+
+bool FieldForm::SetEntryLines(const std::string& name, const std::vector<std::string>& lines,
+                              bool single) {
+    bool taken = false;
+    for (QWidget* entry : entries_) {
+        if (entry->objectName().toStdString() != name)
+            continue;
+        taken = true;
+        if (auto* edit = qobject_cast<QLineEdit*>(entry)) {
+            QString text;
+            for (const std::string& line : lines)
+                text += FromBytes(line) + (single ? QString() : QStringLiteral(" "));
+            edit->setText(text);
+        } else if (auto* memo = qobject_cast<QPlainTextEdit*>(entry)) {
+            QStringList text;
+            for (const std::string& line : lines)
+                text << FromBytes(line);
+            memo->setPlainText(text.join(QLatin1Char('\n')));
+        }
+    }
+    return taken;
+}
+
+} // namespace siteherald::ui

@@ -25,6 +25,11 @@ public:
     // Fills the entry controls from values matched by position and name; others are emptied.
     void SetValues(const std::vector<FieldValue>& values);
     int fieldCount() const { return static_cast<int>(entries_.size()); }
+    // Gives every entry control named `name` the lines: a multi-line control as its lines, a
+    // single-line one all on one line, each line followed by a space; with `single`, the one
+    // value as it is. Returns whether a control took it.
+    bool SetEntryLines(const std::string& name, const std::vector<std::string>& lines,
+                       bool single = false);
 
 signals:
     void changed();

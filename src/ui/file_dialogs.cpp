@@ -60,6 +60,13 @@ QString FileDialogs::OpenTextFile(QWidget* parent) {
                                         kTextFilter);
 }
 
+QString FileDialogs::OpenOlderSubmissionFile(QWidget* parent) {
+    if (auto scripted = NextScripted())
+        return *scripted;
+    return QFileDialog::getOpenFileName(parent, QStringLiteral("Import"), QDir::homePath(),
+                                        QStringLiteral("Submission Files (*.sub)"));
+}
+
 QString FileDialogs::SaveTextFile(QWidget* parent, const QString& proposedName) {
     if (auto scripted = NextScripted())
         return *scripted;

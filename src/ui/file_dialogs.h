@@ -18,6 +18,8 @@ public:
     // Plain text files of e-mail addresses: an existing file to open; a file to save, the
     // dialog proposing `proposedName` and asking before it overwrites.
     static QString OpenTextFile(QWidget* parent);
+    // An older submission file (".sub") to import.
+    static QString OpenOlderSubmissionFile(QWidget* parent);
     static QString SaveTextFile(QWidget* parent, const QString& proposedName);
 
     static void Script(std::deque<QString> paths);

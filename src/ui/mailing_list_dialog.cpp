@@ -84,12 +84,9 @@ void MailingListDialog::done(int result) {
 }
 
 bool MailingListDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Edit1 && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            Button4->click();
-            return true;
-        }
+    if (watched == Edit1 && IsEnterPress(event)) {
+        Button4->click();
+        return true;
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include "about_dialog.h"
 #include "add_files_dialog.h"
 #include "attach_message_dialog.h"
 #include "broadcast_panel.h"
@@ -17,11 +18,14 @@
 #include "net/data_update.h"
 #include "net/version_check.h"
 #include "notes_dialog.h"
+#include "preferences_dialog.h"
+#include "profile_editor.h"
 #include "submit/browser_association.h"
 #include "submit/notes_store.h"
 #include "support_dialog.h"
 #include "text_codec.h"
 #include "view_log_dialog.h"
+#include "widgets.h"
 #include "window_update_ui.h"
 
 #include <QApplication>
@@ -54,15 +58,6 @@ namespace {
 constexpr const char* kLayoutFile = "filelay.dat";
 constexpr const char* kProfsFile = "profs.dat";
 constexpr const char* kEngineFile = "sedata.dat";
-
-QPushButton* Button(const QString& name, const QString& caption, const QString& hint,
-                    QWidget* parent) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    if (!hint.isEmpty())
-        button->setToolTip(hint);
-    return button;
-}
 
 QComboBox* Combo(const QString& name, QWidget* parent) {
     auto* combo = new QComboBox(parent);
@@ -130,9 +125,6 @@ MainWindow::MainWindow(const std::string& commandLineFile, QWidget* parent)
     httpCli1_.OnRequestDone = [this](THttpCli&, int, int error) {
         RequestWasAborted = error == kHttpAborted;
     };
-    AskBrowserLocation = [this](const char* browser) {
-        return ToBytes(FileDialogs::BrowserProgram(this, QString::fromLatin1(browser)));
-    };
     addFilesDialog_ = new AddFilesDialog(this);
     Form4 = new AttachMessageDialog(this);
     Form4->Store = [this] { return Form4->Editing ? EditAttachment() : AddAttachment(); };
@@ -141,6 +133,9 @@ MainWindow::MainWindow(const std::string& commandLineFile, QWidget* parent)
         UpdateMessageButtons();
     };
     Form14 = new SupportDialog(sender_, this);
+    Form5 = new ProfileEditor(ProfileChanged, this);
+    Form9 = new PreferencesDialog(this);
+    Form13 = new AboutDialog(this);
     engineEditor_ = new EngineEditor(this);
     viewLog_ = new ViewLogDialog(this);
     notes_ = new NotesDialog(this);
@@ -214,18 +209,18 @@ QWidget* MainWindow::BuildFileTab() {
     auto* tab = new QWidget;
     tab->setObjectName(QStringLiteral("TabSheet2"));
     auto* New =
-        Button(QStringLiteral("BitBtn6"), QStringLiteral("New"), QStringLiteral("New"), tab);
+        NamedButton(QStringLiteral("BitBtn6"), QStringLiteral("New"), QStringLiteral("New"), tab);
     auto* Open =
-        Button(QStringLiteral("BitBtn7"), QStringLiteral("Open"), QStringLiteral("Open"), tab);
+        NamedButton(QStringLiteral("BitBtn7"), QStringLiteral("Open"), QStringLiteral("Open"), tab);
     auto* Save =
-        Button(QStringLiteral("BitBtn8"), QStringLiteral("Save"), QStringLiteral("Save"), tab);
-    auto* Attach = Button(QStringLiteral("BitBtn10"), QStringLiteral("Attach Message"),
-                          QStringLiteral("Attach Message"), tab);
+        NamedButton(QStringLiteral("BitBtn8"), QStringLiteral("Save"), QStringLiteral("Save"), tab);
+    auto* Attach = NamedButton(QStringLiteral("BitBtn10"), QStringLiteral("Attach Message"),
+                               QStringLiteral("Attach Message"), tab);
     connect(Attach, &QPushButton::clicked, this, &MainWindow::CleanForm4);
     ComboBox4 = Combo(QStringLiteral("ComboBox4"), tab);
     ComboBox4->setContextMenuPolicy(Qt::CustomContextMenu);
-    auto* Customize = Button(QStringLiteral("BitBtn9"), QStringLiteral("Profiles..."),
-                             QStringLiteral("Customize Profiles"), tab);
+    auto* Customize = NamedButton(QStringLiteral("BitBtn9"), QStringLiteral("Profiles..."),
+                                  QStringLiteral("Customize Profiles"), tab);
     connect(New, &QPushButton::clicked, this, &MainWindow::New1Click);
     connect(Open, &QPushButton::clicked, this, &MainWindow::Open1Click);
     connect(Save, &QPushButton::clicked, this, &MainWindow::Save1Click);
@@ -233,9 +228,9 @@ QWidget* MainWindow::BuildFileTab() {
 
     PopupMenu3 = new QMenu(this);
     PopupMenu3->setObjectName(QStringLiteral("PopupMenu3"));
-    PopupMenu3->addAction(QStringLiteral("&Add Profile"))->setEnabled(false);
+    PopupMenu3->addAction(QStringLiteral("&Add Profile"), this, &MainWindow::MenuItem1Click);
     PopupMenu3->addAction(QStringLiteral("&Delete Profile"), this, &MainWindow::MenuItem2Click);
-    PopupMenu3->addAction(QStringLiteral("&Edit Profile"))->setEnabled(false);
+    PopupMenu3->addAction(QStringLiteral("&Edit Profile"), this, &MainWindow::MenuItem3Click);
     connect(Customize, &QPushButton::clicked, this, [this, Customize] {
         PopupMenu3->popup(Customize->mapToGlobal(QPoint(0, Customize->height())));
     });
@@ -256,12 +251,12 @@ QWidget* MainWindow::BuildFileTab() {
 
     auto* messages = new QGroupBox(QStringLiteral("Attached Messages:"), tab);
     ComboBox5 = Combo(QStringLiteral("ComboBox5"), messages);
-    auto* Add = Button(QStringLiteral("Button16"), QStringLiteral("Add"),
-                       QStringLiteral("Add a message"), messages);
-    Button14 = Button(QStringLiteral("Button14"), QStringLiteral("Edit"),
-                      QStringLiteral("Edit selected message"), messages);
-    Button13 = Button(QStringLiteral("Button13"), QStringLiteral("Remove"),
-                      QStringLiteral("Remove selected message"), messages);
+    auto* Add = NamedButton(QStringLiteral("Button16"), QStringLiteral("Add"),
+                            QStringLiteral("Add a message"), messages);
+    Button14 = NamedButton(QStringLiteral("Button14"), QStringLiteral("Edit"),
+                           QStringLiteral("Edit selected message"), messages);
+    Button13 = NamedButton(QStringLiteral("Button13"), QStringLiteral("Remove"),
+                           QStringLiteral("Remove selected message"), messages);
     for (QPushButton* b : {Button14, Button13})
         b->setEnabled(false);
     connect(Add, &QPushButton::clicked, this, &MainWindow::CleanForm4);
@@ -285,13 +280,13 @@ QWidget* MainWindow::BuildPromoteTab() {
     auto* tab = new QWidget;
     tab->setObjectName(QStringLiteral("TabSheet1"));
     ComboBox1 = Combo(QStringLiteral("ComboBox1"), tab);
-    BitBtn17 = Button(QStringLiteral("BitBtn17"), QStringLiteral("Edit File"),
-                      QStringLiteral("Edit File"), tab);
+    BitBtn17 = NamedButton(QStringLiteral("BitBtn17"), QStringLiteral("Edit File"),
+                           QStringLiteral("Edit File"), tab);
     BitBtn17->setEnabled(false);
-    auto* NewFileButton = Button(QStringLiteral("BitBtn18"), QStringLiteral("New File"),
-                                 QStringLiteral("New File"), tab);
-    auto* AddFiles = Button(QStringLiteral("Button2"), QStringLiteral("&Add Files"),
-                            QStringLiteral("Add Submission Files"), tab);
+    auto* NewFileButton = NamedButton(QStringLiteral("BitBtn18"), QStringLiteral("New File"),
+                                      QStringLiteral("New File"), tab);
+    auto* AddFiles = NamedButton(QStringLiteral("Button2"), QStringLiteral("&Add Files"),
+                                 QStringLiteral("Add Submission Files"), tab);
     connect(ComboBox1, &QComboBox::activated, this, &MainWindow::ComboBox1Change);
     connect(BitBtn17, &QPushButton::clicked, this, &MainWindow::BitBtn17Click);
     connect(NewFileButton, &QPushButton::clicked, this, &MainWindow::New1Click);
@@ -309,8 +304,8 @@ QWidget* MainWindow::BuildPromoteTab() {
     auto* engines = new QHBoxLayout;
     engines->addWidget(new QLabel(QStringLiteral("Search Engine:"), tab));
     engines->addWidget(ComboBox2, 1);
-    auto* customize = Button(QStringLiteral("Button3"), QStringLiteral("..."),
-                             QStringLiteral("Customize Search Engines"), tab);
+    auto* customize = NamedButton(QStringLiteral("Button3"), QStringLiteral("..."),
+                                  QStringLiteral("Customize Search Engines"), tab);
     engines->addWidget(customize);
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
@@ -321,9 +316,9 @@ QWidget* MainWindow::BuildPromoteTab() {
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
     connect(CheckBox1, &QCheckBox::toggled, this, &MainWindow::CheckBox1Click);
     engines->addWidget(CheckBox1);
-    Button6 = Button(QStringLiteral("Button6"), QStringLiteral("Show Log"), {}, tab);
-    BitBtn4 = Button(QStringLiteral("BitBtn4"), QStringLiteral("GO!"), {}, tab);
-    BitBtn5 = Button(QStringLiteral("BitBtn5"), QStringLiteral("Stop"), {}, tab);
+    Button6 = NamedButton(QStringLiteral("Button6"), QStringLiteral("Show Log"), {}, tab);
+    BitBtn4 = NamedButton(QStringLiteral("BitBtn4"), QStringLiteral("GO!"), {}, tab);
+    BitBtn5 = NamedButton(QStringLiteral("BitBtn5"), QStringLiteral("Stop"), {}, tab);
     connect(Button6, &QPushButton::clicked, this, &MainWindow::Button6Click);
     connect(BitBtn4, &QPushButton::clicked, this, &MainWindow::BitBtn4Click);
     connect(BitBtn5, &QPushButton::clicked, this, &MainWindow::BitBtn5Click);
@@ -356,13 +351,13 @@ QWidget* MainWindow::BuildPromoteTab() {
     addressGrid->setColumnStretch(1, 1);
 
     auto* buttons = new QHBoxLayout;
-    auto* notesButton = Button(QStringLiteral("BitBtn19"), QStringLiteral("Notes"), {}, tab);
-    BitBtn1 = Button(QStringLiteral("BitBtn1"), QStringLiteral("Netcape"), {}, tab);
-    BitBtn2 = Button(QStringLiteral("BitBtn2"), QStringLiteral("IExplorer"), {}, tab);
-    auto* clipboard = Button(QStringLiteral("BitBtn3"), QStringLiteral("Clipboard"),
-                             QStringLiteral("Copy Data to the Clipboard"), tab);
-    Button5 = Button(QStringLiteral("Button5"), QStringLiteral("Submit Mode"),
-                     QStringLiteral("Shrink Window"), tab);
+    auto* notesButton = NamedButton(QStringLiteral("BitBtn19"), QStringLiteral("Notes"), {}, tab);
+    BitBtn1 = NamedButton(QStringLiteral("BitBtn1"), QStringLiteral("Netcape"), {}, tab);
+    BitBtn2 = NamedButton(QStringLiteral("BitBtn2"), QStringLiteral("IExplorer"), {}, tab);
+    auto* clipboard = NamedButton(QStringLiteral("BitBtn3"), QStringLiteral("Clipboard"),
+                                  QStringLiteral("Copy Data to the Clipboard"), tab);
+    Button5 = NamedButton(QStringLiteral("Button5"), QStringLiteral("Submit Mode"),
+                          QStringLiteral("Shrink Window"), tab);
     connect(notesButton, &QPushButton::clicked, this, &MainWindow::BitBtn19Click);
     connect(BitBtn1, &QPushButton::clicked, this, &MainWindow::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &MainWindow::BitBtn2Click);
@@ -406,19 +401,13 @@ void MainWindow::BuildMenus() {
         connect(action, &QAction::triggered, this, slot);
         return action;
     };
-    auto later = [](QMenu* menu, const QString& caption, QKeySequence shortcut = {}) {
-        QAction* action = menu->addAction(caption);
-        action->setShortcut(shortcut);
-        action->setEnabled(false);
-        return action;
-    };
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     add(file, QStringLiteral("&New"), &MainWindow::New1Click, QKeySequence(Qt::CTRL | Qt::Key_N));
     add(file, QStringLiteral("&Open"), &MainWindow::Open1Click, QKeySequence(Qt::CTRL | Qt::Key_O));
     add(file, QStringLiteral("&Save"), &MainWindow::Save1Click, QKeySequence(Qt::CTRL | Qt::Key_S));
     add(file, QStringLiteral("Save &As"), &MainWindow::SaveAs1Click);
     file->addSeparator();
-    later(file, QStringLiteral("&Import"));
+    add(file, QStringLiteral("&Import"), &MainWindow::Import1Click);
     add(file, QStringLiteral("A&dd"), &MainWindow::Button2Click);
     update1_ = add(file, QStringLiteral("&Update"), &MainWindow::Update1Click);
     file->addSeparator();
@@ -466,11 +455,12 @@ void MainWindow::BuildMenus() {
     add(logs, QStringLiteral("&Newsgroups"), &MainWindow::Newsgroups1Click,
         QKeySequence(Qt::CTRL | Qt::Key_F12));
     QMenu* profiles = menuBar()->addMenu(QStringLiteral("&Profiles"));
-    later(profiles, QStringLiteral("&Add"));
+    add(profiles, QStringLiteral("&Add"), &MainWindow::MenuItem1Click);
     add(profiles, QStringLiteral("&Delete"), &MainWindow::MenuItem2Click);
-    later(profiles, QStringLiteral("&Edit"));
+    add(profiles, QStringLiteral("&Edit"), &MainWindow::MenuItem3Click);
     QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
-    later(options, QStringLiteral("&Preferences"), QKeySequence(Qt::CTRL | Qt::Key_P));
+    add(options, QStringLiteral("&Preferences"), &MainWindow::Preferences1Click,
+        QKeySequence(Qt::CTRL | Qt::Key_P));
     QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
     submitMode1_ = add(window, QStringLiteral("&Submit Mode"), &MainWindow::Button5Click,
                        QKeySequence(Qt::Key_F10));
@@ -479,7 +469,7 @@ void MainWindow::BuildMenus() {
     add(help, QStringLiteral("&Help Topics"), &MainWindow::HelpTopicsd1Click);
     add(help, QStringLiteral("&E-mail Support"), &MainWindow::EmailSupport1Click);
     add(help, QStringLiteral("&Goto Website"), &MainWindow::GotoWebsite1Click);
-    later(help, QStringLiteral("&About"));
+    add(help, QStringLiteral("&About"), &MainWindow::About1Click);
 
     // The right-click menu of the engine, address and button panels.
     PopupMenu5 = new QMenu(this);

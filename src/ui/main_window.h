@@ -26,7 +26,10 @@ class QTabWidget;
 
 namespace siteherald::ui {
 
+class AboutDialog;
 class AddFilesDialog;
+class PreferencesDialog;
+class ProfileEditor;
 class AttachMessageDialog;
 class BroadcastPanel;
 class SupportDialog;
@@ -85,10 +88,6 @@ public:
     bool DownloadAborted = false;
     bool RequestWasAborted = false;
 
-    // Where the named-browser buttons ask for a missing browser program; returns the path
-    // chosen (empty: none). The preferences window takes this over.
-    std::function<std::string(const char* browser)> AskBrowserLocation;
-
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -133,6 +132,11 @@ private slots:
     void DeleteSearchEngine1Click();
     void Newsgroups1Click();
     void EmailSupport1Click();
+    void MenuItem1Click(); // add a profile
+    void MenuItem3Click(); // edit the chosen profile
+    void Preferences1Click();
+    void About1Click();
+    void Import1Click();
     void CleanForm4();
 
 public:
@@ -146,6 +150,7 @@ public:
 
 private:
     void UpdateMessageButtons();
+    void ShowProfileEditor(const std::string& name);
     void BuildLayout();
     void BuildMenus();
     QWidget* BuildFileTab();
@@ -192,6 +197,9 @@ private:
     BroadcastPanel* broadcast_ = nullptr;
     AttachMessageDialog* Form4 = nullptr;
     SupportDialog* Form14 = nullptr;
+    ProfileEditor* Form5 = nullptr;
+    PreferencesDialog* Form9 = nullptr;
+    AboutDialog* Form13 = nullptr;
     QLabel* sendProgress_ = nullptr;
     THttpCli httpCli1_;
     WwwDde browser_; // the browser the frame page opens in

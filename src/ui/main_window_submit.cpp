@@ -1,5 +1,6 @@
 // The main window's submission work: engine choice, GO and Stop, the browsers, the
 // "Submitted" tick boxes, logs and notes, the compact submit mode and the clipboard list.
+#include "about_dialog.h"
 #include "core/file_url.h"
 #include "core/pipe_record.h"
 #include "core/product_defaults.h"
@@ -12,6 +13,7 @@
 #include "net/download.h"
 #include "net/version_check.h"
 #include "notes_dialog.h"
+#include "preferences_dialog.h"
 #include "submit/browser_launcher.h"
 #include "submit/clipboard_value.h"
 #include "submit/desktop_open.h"
@@ -30,6 +32,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -330,11 +333,9 @@ void MainWindow::ProcessDownload(const std::string& engine, const LineList& reco
 // ---- the named browsers ----
 
 std::string MainWindow::GetBrowserLoc(const char* browser) {
-    if (!AskBrowserLocation)
-        return {};
-    const std::string path = AskBrowserLocation(browser);
-    if (!path.empty())
-        IniWriteString("Browsers", browser, path);
+    const bool netscape = std::string_view(browser) == "Netscape Navigator";
+    Form9->ShowWithFocus(netscape ? Form9->Edit1 : Form9->Edit2);
+    const std::string path = IniReadString("Browsers", browser, "");
     return FileExists(path) ? path : std::string();
 }
 
@@ -410,13 +411,7 @@ void MainWindow::Label5Click() {
 }
 
 void MainWindow::GotoWebsite1Click() {
-    Guard(this, [this] {
-        std::string error;
-        const std::string site = IniReadString("Main", "Website", std::string(kDefaultWebsite));
-        if (!OpenWithDesktop(site, error))
-            MessageBoxes::Show(this, MessageIcon::Error,
-                               FromBytes("Could not open " + site + ": " + error), Buttons::Ok);
-    });
+    Guard(this, [this] { AboutDialog::OpenWebsite(this); });
 }
 
 void MainWindow::HelpTopicsd1Click() {

@@ -79,13 +79,10 @@ void SupportDialog::showEvent(QShowEvent* event) {
 }
 
 bool SupportDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            if (Button2->isEnabled())
-                Button2->click();
-            return true;
-        }
+    if (IsEnterPress(event)) {
+        if (Button2->isEnabled())
+            Button2->click();
+        return true;
     }
     return QDialog::eventFilter(watched, event);
 }

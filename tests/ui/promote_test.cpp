@@ -23,6 +23,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -33,6 +34,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QtTest>
 #include <ctime>
 #include <filesystem>
@@ -405,15 +407,31 @@ private slots:
         QCOMPARE(BoxTexts(), QStringList{question});
         QCOMPARE(MessageBoxes::Log()[0].icon, siteherald::MessageIcon::Error);
         QCOMPARE(MessageBoxes::Log()[0].buttons, Buttons::OkCancel);
+        // OK opens the preferences with the focus in the browser's path box.
+        const QString pathBox = button == "BitBtn1" ? "Edit1" : "Edit2";
+        const auto inPreferences = [&](std::function<void(QDialog*)> act) {
+            QTimer::singleShot(0, &*w, [&w, act] {
+                auto* preferences = Find<QDialog>(w.get(), "TForm9");
+                QTRY_VERIFY(preferences->isVisible());
+                act(preferences);
+            });
+        };
         MessageBoxes::Script({Answer::Ok});
-        FileDialogs::Script({QString()}); // the program dialog cancelled
+        inPreferences([&](QDialog* preferences) {
+            QCOMPARE(preferences->focusWidget(), Find<QLineEdit>(preferences, pathBox));
+            preferences->reject();
+        });
         named->click();
         QCOMPARE(BoxTexts(), QStringList{question});
         QCOMPARE(page.requests().size(), 0u);
         QCOMPARE(IniReadString("Browsers", browser.toStdString(), "unset"), "unset");
 
         MessageBoxes::Script({Answer::Ok});
-        FileDialogs::Script({QString::fromStdString(Browser())});
+        inPreferences([&](QDialog* preferences) {
+            Find<QLineEdit>(preferences, pathBox)->setText(QString::fromStdString(Browser()));
+            Find<QComboBox>(preferences, "ComboBox1")->setCurrentText(browser);
+            Find<QPushButton>(preferences, "Button1")->click();
+        });
         named->click();
         QCOMPARE(BoxTexts(), QStringList{question});
         QCOMPARE(IniReadString("Browsers", browser.toStdString(), ""), Browser());

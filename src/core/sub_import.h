@@ -1,0 +1,33 @@
+#pragma once
+
+#include "line_file.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace siteherald {
+
+// An older ".sub" submission file, read by line position: eight single values, four text
+// sections ended by the marker lines "$MEMO2$", "$MEMO3$", "$MEMO4$" and "$MEMO7$", and a
+// message after the last marker.
+struct SubFileContents {
+    // (field name, value) for title, url, email, name, addre, city, busna, phone.
+    std::vector<std::pair<std::string, std::string>> singles;
+    // The sections for desc1, keywo, desc2 and desc3.
+    std::array<std::pair<std::string, LineList>, 4> sections;
+    LineList message;
+};
+
+// Nothing, with the reason in `problem`, for a file too short to hold the fixed positions
+// (fewer than 14 lines) or lacking one of the markers.
+std::optional<SubFileContents> ReadSubFile(const LineList& lines, std::string& problem);
+
+// The subject of an imported message: the file name without its folder and its last four
+// characters, with a running number's digits appended while a message already begins with
+// it (x, x1, x12, ...), cut to 37 characters and "..." when longer than 40.
+std::string ImportSubject(const LineList& attachmentLines, const std::string& path);
+
+} // namespace siteherald

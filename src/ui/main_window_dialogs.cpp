@@ -1,0 +1,79 @@
+// The profile editor, preferences, About and the import of older submission files.
+#include "about_dialog.h"
+#include "broadcast/attached_messages.h"
+#include "core/sub_import.h"
+#include "event_guard.h"
+#include "file_dialogs.h"
+#include "main_window.h"
+#include "preferences_dialog.h"
+#include "profile_editor.h"
+#include "sorted_list.h"
+#include "text_codec.h"
+
+#include <QComboBox>
+#include <QPushButton>
+
+namespace siteherald::ui {
+
+void MainWindow::ShowProfileEditor(const std::string& name) {
+    ProfileChanged = false;
+    Form5->Open(name);
+    // The editor may have added or renamed profiles: list them, keeping the choice.
+    Guard(this, [this] {
+        const QString chosen = ComboBox4->currentText();
+        DisplayDefaultList();
+        const QSignalBlocker quiet(ComboBox4);
+        ComboBox4->setCurrentIndex(ComboBox4->findText(chosen, Qt::MatchExactly));
+    });
+    Timer2.start();
+}
+
+void MainWindow::MenuItem1Click() {
+    ShowProfileEditor({});
+}
+
+void MainWindow::MenuItem3Click() {
+    ShowProfileEditor(ToBytes(ComboBox4->currentText()));
+}
+
+void MainWindow::Preferences1Click() {
+    Form9->ShowWithFocus();
+}
+
+void MainWindow::About1Click() {
+    Form13->exec();
+}
+
+void MainWindow::Import1Click() {
+    Guard(this, [this] {
+        const QString chosen = FileDialogs::OpenOlderSubmissionFile(this);
+        if (chosen.isEmpty())
+            return;
+        const std::string path = ToBytes(chosen);
+        LineList lines;
+        if (!LoadLineFile(path, lines))
+            throw FileError("Unable to read " + path + ": No such file", path);
+        std::string problem;
+        const auto contents = ReadSubFile(lines, problem);
+        if (!contents) {
+            MessageBoxes::Show(
+                this, MessageIcon::Error,
+                FromBytes("Unable to import " + path + ": " + problem + ". Nothing was changed."),
+                Buttons::Ok);
+            return;
+        }
+        for (const auto& [name, value] : contents->singles)
+            ScrollBox1->SetEntryLines(name, {value}, true);
+        for (const auto& [name, section] : contents->sections)
+            ScrollBox1->SetEntryLines(name, section);
+        FileSaved = false;
+        if (contents->message.empty())
+            return;
+        const std::string subject = ImportSubject(AttachmentLines, path);
+        AppendMessageBlock(AttachmentLines, subject, "M", contents->message);
+        InsertSorted(ComboBox5, FromBytes(subject));
+        BitBtn17->setEnabled(true);
+    });
+}
+
+} // namespace siteherald::ui
