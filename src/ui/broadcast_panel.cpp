@@ -138,7 +138,8 @@ BroadcastPanel::BroadcastPanel(BroadcastSender& sender, Context context, QWidget
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(messageRow);
-    layout->addWidget(Memo1, 1);
+    Memo1->setMaximumHeight(Memo1->fontMetrics().lineSpacing() * 6);
+    layout->addWidget(Memo1);
     layout->addLayout(lists, 1);
     layout->addWidget(label10);
 }
@@ -267,7 +268,8 @@ void BroadcastPanel::Button20Click() {
         return;
     QString name = item->text();
     if (!InputBox::Ask(this, QStringLiteral("Edit Newsgroup"),
-                       QStringLiteral("Edit the name of this newsgroup."), name))
+                       QStringLiteral("Edit the name of this newsgroup."), name) ||
+        name.isEmpty())
         return;
     delete ListBox2->takeItem(ListBox2->row(item));
     ListBox2->setCurrentRow(InsertSorted(ListBox2, name));

@@ -105,8 +105,11 @@ void MailingListDialog::Button1Click() {
     LineList lines;
     if (!LoadLineFile(ToBytes(path), lines))
         throw FileError("Unable to read " + ToBytes(path) + ": No such file", ToBytes(path));
-    const QString fileName = QFileInfo(path).fileName();
-    Edit1->setText(fileName.left(std::max<qsizetype>(0, fileName.size() - 4)));
+    // A list being edited keeps its name; a new one is named after the file.
+    if (!Edit1->isReadOnly()) {
+        const QString fileName = QFileInfo(path).fileName();
+        Edit1->setText(fileName.left(std::max<qsizetype>(0, fileName.size() - 4)));
+    }
     QStringList text;
     for (const std::string& line : lines)
         text << FromBytes(line);

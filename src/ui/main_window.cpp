@@ -306,6 +306,8 @@ QWidget* MainWindow::BuildPromoteTab() {
     engines->addWidget(ComboBox2, 1);
     auto* customize = NamedButton(QStringLiteral("Button3"), QStringLiteral("..."),
                                   QStringLiteral("Customize Search Engines"), tab);
+    customize->setMaximumWidth(customize->fontMetrics().horizontalAdvance(QStringLiteral("...")) +
+                               24);
     engines->addWidget(customize);
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));

@@ -1,0 +1,744 @@
+// Broadcasting from the window on the offscreen platform: the message choice and the checks of
+// "Send Message", runs against a real SMTP server (tests/e2e/smtp_sink.py) and, when
+// SITEHERALD_TEST_NNTP names one, an INN server; Cancel and closing during a send against a
+// server that never answers; the "Attach Message" and "Add Mailing List" windows, the
+// newsgroups and "E-mail Support".
+
+#include "broadcast/broadcast_log.h"
+#include "core/line_file.h"
+#include "core/product_defaults.h"
+#include "core/settings_store.h"
+#include "test_support.h"
+#include "ui/broadcast_panel.h"
+#include "ui/file_dialogs.h"
+#include "ui/input_box.h"
+#include "ui/main_window.h"
+#include "ui/message_box.h"
+#include "window_test_support.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+#include <ctime>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+namespace fs = std::filesystem;
+using namespace siteherald::ui;
+using namespace siteherald::ui::testing;
+using siteherald::IniWriteString;
+using siteherald::LineList;
+using siteherald::SplitLines;
+using siteherald::testing::ReadBytes;
+using siteherald::testing::ScopedSettings;
+using siteherald::testing::TempDir;
+using siteherald::testing::WriteBytes;
+
+namespace {
+
+const std::string kShippedData = SITEHERALD_SHIPPED_DATA_DIR;
+const std::string kFixtures = SITEHERALD_FIXTURES_DIR;
+const std::string kName = "Robin Fairweather";
+const std::string kEmail = "robin@harbour-kayaks.example";
+const std::string kSpring = "Spring tours 2027";
+const std::string kDots = "Dots at line starts";
+// The texts of two messages of broadcast.sdf.
+const LineList kSpringText{
+    "Hello,",
+    "",
+    "Harbour Kayak Tours opens its 2027 season on 1 April: guided tours of the harbour",
+    "& the islands, for beginners and \"old salts\" alike.",
+    "",
+    "Robin Fairweather"};
+const LineList kDotsText{
+    "A line of a single dot follows.", ".", ".hidden", "..two", "...", "The end."};
+
+std::string Crlf(const LineList& lines) {
+    std::string bytes;
+    for (const std::string& line : lines)
+        bytes += line + "\r\n";
+    return bytes;
+}
+
+LineList Concat(std::initializer_list<LineList> parts) {
+    LineList all;
+    for (const LineList& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+// One mail.log/news.log entry, its date line written as "Message sent on *" (see Undated).
+std::string Entry(const std::string& file, const std::string& subject, const LineList& text,
+                  const LineList& results) {
+    const LineList head{"Submission file: " + file, "Message sent on *", "", subject, ""};
+    return Crlf(Concat({head, text, {""}, results, {std::string(25, '^')}}));
+}
+
+// A log with the date lines of the seconds from `from` to now written as "*".
+std::string Undated(std::string log, std::time_t from) {
+    for (std::time_t t = from; t <= std::time(nullptr); ++t) {
+        const std::string line = "Message sent on " + siteherald::LogDateTime(t) + "\r\n";
+        for (size_t at; (at = log.find(line)) != std::string::npos;)
+            log.replace(at, line.size(), "Message sent on *\r\n");
+    }
+    return log;
+}
+
+void Select(QComboBox* combo, const std::string& text) {
+    const int index = combo->findText(QString::fromStdString(text), Qt::MatchExactly);
+    if (index < 0)
+        qFatal("no entry %s", text.c_str());
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+}
+
+// Runs `act` on the next modal dialog once its own event loop runs.
+void OnModal(std::function<void(QDialog*)> act) {
+    auto* timer = new QTimer;
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, act, tries] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog && ++*tries < 500)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (dialog)
+            act(dialog);
+    });
+    timer->start(10);
+}
+
+void Click(const QObject* window, const char* button) {
+    Find<QPushButton>(window, button)->click();
+}
+
+// The SMTP sink in a process of its own; it keeps each message it receives as a JSON file.
+class SmtpSink {
+public:
+    SmtpSink() {
+        process_.start("/usr/bin/python3",
+                       {SITEHERALD_SMTP_SINK, QString::fromStdString(dir_.path())});
+        if (process_.waitForReadyRead(20000))
+            port_ = process_.readLine().trimmed().toInt();
+    }
+    ~SmtpSink() {
+        process_.kill();
+        process_.waitForFinished();
+    }
+    std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
+    bool running() const { return port_ > 0; }
+    std::vector<QJsonObject> received() const {
+        const QDir dir(QString::fromStdString(dir_.path()));
+        std::vector<QJsonObject> messages;
+        for (const QString& name : dir.entryList({"*.json"}, QDir::Files, QDir::Name))
+            messages.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(
+                                                           ReadBytes((dir_ / name.toStdString()))))
+                                   .object());
+        return messages;
+    }
+
+private:
+    TempDir dir_;
+    QProcess process_;
+    int port_ = 0;
+};
+
+// Accepts connections and says nothing; `connected` is told of each one.
+class SilentServer {
+public:
+    SilentServer() {
+        server_.listen(QHostAddress::LocalHost);
+        QObject::connect(&server_, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket* socket = server_.nextPendingConnection()) {
+                ++connections;
+                if (connected)
+                    connected(socket);
+            }
+        });
+    }
+    std::string address() const { return "127.0.0.1:" + std::to_string(server_.serverPort()); }
+    std::function<void(QTcpSocket*)> connected;
+    int connections = 0;
+
+private:
+    QTcpServer server_;
+};
+
+} // namespace
+
+class BroadcastTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TempDir> data_;
+    std::unique_ptr<ScopedSettings> settings_;
+    QString oldCwd_;
+    std::string sdf_;
+
+    std::string At(const std::string& name) const { return *data_ / name; }
+    void KnownFiles(std::initializer_list<std::string> paths) {
+        std::string section = "$sdffiles\r\n";
+        for (const std::string& path : paths)
+            section += path + "|" + fs::path(path).filename().string() + "|\r\n";
+        std::string profs = ReadBytes(At("profs.dat"));
+        profs.replace(profs.find("$sdffiles\r\n"), 11, section);
+        WriteBytes(At("profs.dat"), profs);
+    }
+    static void Identity(const std::string& mailServer, const std::string& newsServer) {
+        IniWriteString("Identity", "Name", kName);
+        IniWriteString("Identity", "Email", kEmail);
+        IniWriteString("Identity", "MailServer", mailServer);
+        if (!newsServer.empty())
+            IniWriteString("Identity", "NewsServer", newsServer);
+    }
+    static std::unique_ptr<MainWindow> Start() {
+        auto w = std::make_unique<MainWindow>();
+        w->Start();
+        QTest::qWait(20); // the silent version check fails against the closed port
+        return w;
+    }
+    static void AddList(MainWindow& w, const QString& name, const QString& addresses) {
+        OnModal([=](QDialog* d) {
+            Find<QLineEdit>(d, "Edit1")->setText(name);
+            Find<QPlainTextEdit>(d, "Memo1")->setPlainText(addresses);
+            Click(d, "Button4");
+        });
+        Click(&w, "Button48");
+    }
+    static void AddNewsgroup(MainWindow& w, const QString& name) {
+        InputBox::Script({name});
+        Click(&w, "Button19");
+    }
+
+private slots:
+    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+
+    void init() {
+        data_ = std::make_unique<TempDir>();
+        for (const char* name : {"filelay.dat", "profs.dat", "sedata.dat"})
+            fs::copy_file(kShippedData + "/" + name, At(name));
+        sdf_ = At("broadcast.sdf");
+        fs::copy_file(kFixtures + "/broadcast.sdf", sdf_);
+        KnownFiles({sdf_});
+        settings_ = std::make_unique<ScopedSettings>();
+        fs::create_directories(fs::path(settings_->iniPath()).parent_path());
+        WriteBytes(settings_->iniPath(),
+                   "[Main]\nFirst=0\nVersionUpdate=http://127.0.0.1:1/none\n");
+        oldCwd_ = QDir::currentPath();
+        QDir::setCurrent(QString::fromStdString(data_->path()));
+        MessageBoxes::Script();
+        FileDialogs::Script({});
+        InputBox::Script({});
+    }
+
+    void cleanup() {
+        MessageBoxes::StopScript();
+        FileDialogs::StopScript();
+        InputBox::StopScript();
+        QDir::setCurrent(oldCwd_);
+        settings_.reset();
+        data_.reset();
+    }
+
+    void messageChoiceAndSendChecks() {
+        const std::string other = At("other.sdf");
+        WriteBytes(other, Crlf({"$PROFILE$DEFAULT", "title:Other", "$STARTBroken", "MN", "text",
+                                "$STARTFine", "MN", "fine", "$ENDFine", "$FieldNames$", "title",
+                                "$FieldNames$"}));
+        KnownFiles({sdf_, other});
+        SilentServer mail, news;
+        auto w = Start();
+        auto* messages = Find<QComboBox>(w.get(), "ComboBox6");
+        auto* preview = Find<QPlainTextEdit>(w.get(), "Memo1");
+        QCOMPARE(Items(messages),
+                 (QStringList{"Dots at line starts", "Spring tours 2027", "Winter storage"}));
+        QCOMPARE(messages->currentIndex(), -1);
+        Select(messages, "Winter storage"); // its leading empty lines are dropped
+        QCOMPARE(preview->toPlainText(), "Winter storage\n\nBoats stored over the winter are "
+                                         "ready for collection from 15 March.\nCall +44 1632 "
+                                         "960 123.");
+
+        // The list follows the current submission file; a block without its end line goes.
+        Select(Find<QComboBox>(w.get(), "ComboBox1"), other);
+        QCOMPARE(Items(messages), (QStringList{"Broken", "Fine"}));
+        QCOMPARE(preview->toPlainText(), "");
+        Select(messages, "Broken");
+        QCOMPARE(BoxTexts(), QStringList{"Message has been deleted or corrupted."});
+        QCOMPARE(MessageBoxes::Log()[0].icon, siteherald::MessageIcon::Error);
+        QCOMPARE(Items(messages), QStringList{"Fine"});
+        QVERIFY(messages->currentIndex() == -1 && preview->toPlainText().isEmpty());
+        Select(Find<QComboBox>(w.get(), "ComboBox1"), sdf_);
+
+        // Each press shows the last failing check alone.
+        QStringList shown;
+        const auto press = [&] {
+            MessageBoxes::Script();
+            Click(w.get(), "Button54");
+            shown << BoxTexts().join('|');
+            QCOMPARE(MessageBoxes::Log().at(0).icon, siteherald::MessageIcon::Warning);
+        };
+        press();
+        IniWriteString("Identity", "Email", kEmail);
+        press();
+        IniWriteString("Identity", "Name", kName);
+        press();
+        Select(messages, kSpring);
+        press();
+        AddNewsgroup(*w, "siteherald.test.g01");
+        press();
+        AddList(*w, "Customers", "a@shop.test");
+        press();
+        IniWriteString("Identity", "NewsServer", news.address());
+        press();
+        Find<QListWidget>(w.get(), "ListBox2")->setCurrentRow(0);
+        MessageBoxes::Script({Answer::Yes});
+        Click(w.get(), "Button21");
+        press();
+        const QString mailServer = "Please enter a valid mail server in message options.";
+        const QString newsServer = "Please enter a valid news server in message options.";
+        QCOMPARE(shown, (QStringList{"Please enter your e-mail address in message options.",
+                                     "Please enter your name in message options.",
+                                     "You must first select a message.",
+                                     "You must first add e-mail addresses or newsgroups.",
+                                     newsServer, newsServer, mailServer, mailServer}));
+        QTest::qWait(50);
+        QCOMPARE(mail.connections + news.connections, 0);
+        QVERIFY(!fs::exists(At("mail.log")) && !fs::exists(At("news.log")));
+    }
+
+    // Lists made in the "Add Mailing List" window are sent to in the store's order; two runs in
+    // a row, each with an entry of its own in the logs.
+    void runMailsEachAddressAndLogsEachRun() {
+        SmtpSink sink;
+        QVERIFY2(sink.running(), "smtp_sink.py did not start");
+        const QString nntp = qEnvironmentVariable("SITEHERALD_TEST_NNTP");
+        Identity(sink.address(), nntp.toStdString());
+        auto w = Start();
+        AddList(*w, "Customers", "a@shop.test\nb@shop.test");
+        AddList(*w, "Partners", "c@shop.test");
+        Find<QListWidget>(w.get(), "ListBox3")->setCurrentRow(0);
+        OnModal([](QDialog* d) { // an edited list moves to the end of the store
+            Find<QPlainTextEdit>(d, "Memo1")->setPlainText("a@shop.test\nd@shop.test");
+            Click(d, "Button4");
+        });
+        Click(w.get(), "Button52");
+        const QStringList groups{"siteherald.test.g01", "siteherald.test.g02"};
+        for (const QString& group : nntp.isEmpty() ? QStringList() : groups)
+            AddNewsgroup(*w, group);
+        QStringList statuses;
+        connect(w->statusBar(), &QStatusBar::messageChanged, this, [&](const QString& text) {
+            if (!text.isEmpty())
+                statuses << text;
+        });
+        const std::time_t start = std::time(nullptr);
+        for (const std::string& subject : {kSpring, kDots}) {
+            Select(Find<QComboBox>(w.get(), "ComboBox6"), subject);
+            Click(w.get(), "Button54");
+        }
+        QCOMPARE(BoxTexts(), QStringList());
+
+        const QStringList order{"c@shop.test", "a@shop.test", "d@shop.test"};
+        QStringList expectedStatus;
+        LineList mailed;
+        for (const QString& address : order) {
+            expectedStatus << "Sending e-mail to " + address + ".";
+            mailed.push_back("Succeeded: " + address.toStdString());
+        }
+        for (const QString& group : nntp.isEmpty() ? QStringList() : groups)
+            expectedStatus << "Sending message to " + group + ".";
+        QCOMPARE(statuses, expectedStatus + expectedStatus);
+        QCOMPARE(Find<QLabel>(w.get(), "SendProgress")->text(), "");
+
+        const auto received = sink.received();
+        QCOMPARE(received.size(), size_t(6));
+        for (size_t i = 0; i < received.size(); ++i) {
+            const QJsonObject& m = received[i];
+            const QString to = order[int(i % 3)];
+            QCOMPARE(m["mail_from"].toString().toStdString(), kEmail);
+            QCOMPARE(m["rcpt_tos"].toVariant().toStringList(), QStringList{to});
+            const QRegularExpression made("^(Message-ID|Date): [^\r\n]+",
+                                          QRegularExpression::MultilineOption);
+            QCOMPARE(m["data"].toString().replace(made, "\\1: *").toStdString(),
+                     Crlf({"From: \"" + kName + "\" <" + kEmail + ">", "Message-ID: *", "Date: *",
+                           "Subject: " + (i < 3 ? kSpring : kDots), "To: " + to.toStdString(),
+                           "Reply-To: " + kEmail, ""}) +
+                         Crlf(i < 3 ? kSpringText : kDotsText));
+        }
+        QCOMPARE(Undated(ReadBytes(At("mail.log")), start),
+                 Entry(sdf_, kSpring, kSpringText, mailed) + Entry(sdf_, kDots, kDotsText, mailed));
+
+        if (nntp.isEmpty())
+            QSKIP("SITEHERALD_TEST_NNTP is not set: no news server to post to");
+        const LineList posted{"Succeeded: siteherald.test.g01", "Succeeded: siteherald.test.g02"};
+        QCOMPARE(Undated(ReadBytes(At("news.log")), start),
+                 Entry(sdf_, kSpring, kSpringText, posted) + Entry(sdf_, kDots, kDotsText, posted));
+    }
+
+    // Against a server that never answers: during the first send the window is asked to close
+    // and to send again, during the second Cancel is pressed; each send ends when the server
+    // drops the connection.
+    void cancelAndCloseDuringASend() {
+        SilentServer mail, news;
+        Identity(mail.address(), news.address());
+        auto w = Start();
+        AddList(*w, "Club", "a@club.test\nb@club.test\nc@club.test");
+        AddNewsgroup(*w, "siteherald.test.g01");
+        Select(Find<QComboBox>(w.get(), "ComboBox6"), kSpring);
+        auto* send = Find<QPushButton>(w.get(), "Button54");
+        auto* cancel = Find<QPushButton>(w.get(), "Button22");
+        QAction* sendAgain = Find<QMenu>(w.get(), "PopupMenu4")->actions().at(3);
+        QStringList seen;
+        bool closed = true;
+        mail.connected = [&](QTcpSocket* socket) {
+            seen << w->statusBar()->currentMessage() + " " +
+                        Find<QLabel>(w.get(), "SendProgress")->text() +
+                        (send->isHidden() && !cancel->isHidden() ? " running" : " idle");
+            if (mail.connections == 1) {
+                closed = w->close(); // answered No
+                sendAgain->trigger();
+            } else {
+                cancel->click();
+            }
+            socket->close();
+        };
+        const std::time_t start = std::time(nullptr);
+        send->click();
+        QVERIFY(!closed && w->isVisible());
+        QCOMPARE(BoxTexts(),
+                 QStringList{"Siteherald is in the middle of downloading. Quit anyway?"});
+        QCOMPARE(MessageBoxes::Log()[0].buttons, Buttons::YesNo);
+        QCOMPARE(seen, (QStringList{"Sending e-mail to a@club.test. 1 of 3 running",
+                                    "Sending e-mail to b@club.test. 2 of 3 running"}));
+        QVERIFY(!send->isHidden() && cancel->isHidden());
+        QCOMPARE(Find<QLabel>(w.get(), "SendProgress")->text(), "");
+        QTest::qWait(50);
+        QCOMPARE(mail.connections, 2);
+        QCOMPARE(news.connections, 0);
+        QVERIFY(!fs::exists(At("news.log")));
+        const std::string first =
+            Entry(sdf_, kSpring, kSpringText, {"Failed: a@club.test", "Failed: b@club.test"});
+        QCOMPARE(Undated(ReadBytes(At("mail.log")), start), first);
+
+        // Quitting during a send ends it at once, though the server keeps silent.
+        MessageBoxes::Script({Answer::Yes});
+        mail.connected = [&](QTcpSocket*) { closed = w->close(); };
+        QElapsedTimer timer;
+        timer.start();
+        send->click();
+        QVERIFY(closed && !w->isVisible());
+        QVERIFY(timer.elapsed() < 10000);
+        QCOMPARE(mail.connections, 3);
+        QCOMPARE(Undated(ReadBytes(At("mail.log")), start),
+                 first + Entry(sdf_, kSpring, kSpringText, {"Failed: a@club.test"}));
+        QCOMPARE(news.connections, 0);
+    }
+
+    void attachMessageWindow() {
+        const std::string longSubject = "Harbour Kayak Tours: all 2027 price lists";
+        const QString longItem = QString::fromStdString(longSubject.substr(0, 37) + "...");
+        const LineList fixture = SplitLines(ReadBytes(sdf_));
+        const auto part = [&](const std::string& from, const std::string& to) {
+            const size_t begin = siteherald::FindLine(fixture, from);
+            const size_t end = siteherald::FindLine(fixture, to, begin + 1) + 1;
+            return LineList(fixture.begin() + long(begin), fixture.begin() + long(end));
+        };
+        const LineList head = part("$PROFILE$DEFAULT", "city:Portsmouth");
+        const LineList dots = part("$STARTDots at line starts", "$ENDDots at line starts");
+        const LineList winter = part("$STARTWinter storage", "$ENDWinter storage");
+        const LineList names = part("$FieldNames$", "$FieldNames$");
+        const LineList autumn{"$STARTAutumn offer", "MN", "Ten per cent off", "until October.",
+                              "$ENDAutumn offer"};
+        const LineList prices{"$START" + longSubject, "MN", "On request.", "$END" + longSubject};
+
+        auto w = Start();
+        Click(w.get(), "BitBtn17"); // "Edit File": the File tab
+        auto* attached = Find<QComboBox>(w.get(), "ComboBox5");
+        QCOMPARE(Items(attached),
+                 (QStringList{"Dots at line starts", "Spring tours 2027", "Winter storage"}));
+        QStringList states; // Button1 enabled, window shown
+        OnModal([&](QDialog* d) {
+            auto* attach = Find<QPushButton>(d, "Button1");
+            const auto state = [&] {
+                states << QString("%1%2").arg(attach->isEnabled()).arg(d->isVisible());
+            };
+            state();
+            Find<QLineEdit>(d, "Edit1")->setText("Spring");
+            state();
+            Find<QPlainTextEdit>(d, "Memo1")->setPlainText("Ten per cent off\nuntil October.");
+            state();
+            attach->click(); // "Spring" begins "Spring tours 2027"
+            state();
+            Find<QLineEdit>(d, "Edit1")->setText("");
+            state();
+            Find<QLineEdit>(d, "Edit1")->setText("Autumn offer");
+            attach->click();
+            state();
+        });
+        Click(w.get(), "BitBtn10");
+        QCOMPARE(states, (QStringList{"01", "01", "11", "11", "01", "10"}));
+        QCOMPARE(BoxTexts(), QStringList{"There is already one message with that subject. "
+                                         "Please choose another."});
+        QVERIFY(!w->FileSaved);
+        OnModal([&](QDialog* d) {
+            Find<QLineEdit>(d, "Edit1")->setText(QString::fromStdString(longSubject));
+            Find<QPlainTextEdit>(d, "Memo1")->setPlainText("On request.");
+            Click(d, "Button1");
+        });
+        Click(w.get(), "Button16");
+        QCOMPARE(Items(attached), (QStringList{"Autumn offer", "Dots at line starts", longItem,
+                                               "Spring tours 2027", "Winter storage"}));
+        Click(w.get(), "BitBtn8"); // Save
+        QVERIFY(w->FileSaved);
+        QCOMPARE(ReadBytes(sdf_), Crlf(Concat({head, part("$START" + kSpring, "$END" + kSpring),
+                                               dots, winter, autumn, prices, names})));
+
+        // Editing keeps the subject; the block moves to the end, its reserved line empty.
+        Select(attached, kSpring);
+        QString edited;
+        OnModal([&](QDialog* d) {
+            auto* subject = Find<QLineEdit>(d, "Edit1");
+            auto* text = Find<QPlainTextEdit>(d, "Memo1");
+            edited = QString("%1|%2|%3|%4")
+                         .arg(d->windowTitle(), subject->text())
+                         .arg(subject->isEnabled())
+                         .arg(text->toPlainText());
+            text->setPlainText("Season opens 1 April.");
+            Click(d, "Button1");
+        });
+        Click(w.get(), "Button14");
+        QCOMPARE(edited,
+                 "Edit Message|Spring tours 2027|0|" +
+                     QString::fromStdString(Crlf(kSpringText)).replace("\r\n", "\n").chopped(1));
+        Click(w.get(), "BitBtn8");
+        const LineList spring{"$START" + kSpring, "", "Season opens 1 April.", "$END" + kSpring};
+        QCOMPARE(ReadBytes(sdf_),
+                 Crlf(Concat({head, dots, winter, autumn, prices, spring, names})));
+
+        // Removing asks first; a shortened name finds its block.
+        Select(attached, "Winter storage");
+        MessageBoxes::Script();
+        Click(w.get(), "Button13"); // No
+        QCOMPARE(BoxTexts(), QStringList{"Remove: \"Winter storage\"?"});
+        QVERIFY(w->FileSaved);
+        MessageBoxes::Script({Answer::Yes});
+        Click(w.get(), "Button13");
+        Select(attached, longItem.toStdString());
+        MessageBoxes::Script({Answer::Yes});
+        Click(w.get(), "Button13");
+        QCOMPARE(BoxTexts(), QStringList{"Remove: \"" + longItem + "\"?"});
+        QVERIFY(!w->FileSaved);
+        Click(w.get(), "BitBtn8");
+        QCOMPARE(ReadBytes(sdf_), Crlf(Concat({head, dots, autumn, spring, names})));
+
+        // Back on the Promote tab the messages are those of the saved file.
+        Find<QTabWidget>(w.get(), "PageControl1")->setCurrentIndex(1);
+        QCOMPARE(Items(Find<QComboBox>(w.get(), "ComboBox6")),
+                 (QStringList{"Autumn offer", "Dots at line starts", "Spring tours 2027"}));
+    }
+
+    // FAILS: the long subject is listed whole when the file is opened, shortened only when it
+    // was just added (MainWindow::ParseAttachments); left failing for a decision.
+    // A message read from the file is listed by its whole subject (only messages added or
+    // edited since are listed by the shortened name); editing and removing work on it.
+    void longSubjectListedWholeWhenOpened() {
+        const std::string subject = "Harbour Kayak Tours: all 2027 price lists";
+        std::string bytes = ReadBytes(sdf_);
+        bytes.insert(bytes.find("$FieldNames$"),
+                     Crlf({"$START" + subject, "MN", "On request.", "$END" + subject}));
+        WriteBytes(sdf_, bytes);
+        auto w = Start();
+        Click(w.get(), "BitBtn17");
+        auto* messages = Find<QComboBox>(w.get(), "ComboBox5");
+        QCOMPARE(Items(messages).filter("Harbour"), QStringList{QString::fromStdString(subject)});
+        messages->setCurrentIndex(messages->findText(QString::fromStdString(subject)));
+        MessageBoxes::Script({Answer::Yes});
+        Click(w.get(), "Button13");
+        QCOMPARE(BoxTexts(), QStringList{"Remove: \"" + QString::fromStdString(subject) + "\"?"});
+        for (const std::string& line : w->AttachmentLines)
+            QVERIFY(line.find(subject) == std::string::npos);
+    }
+
+    void mailingListWindowAndNewsgroups() {
+        auto w = Start();
+        auto* lists = Find<QListWidget>(w.get(), "ListBox3");
+        QString title;
+        OnModal([&](QDialog* d) {
+            title = d->windowTitle();
+            Click(d, "Button4");
+            Find<QLineEdit>(d, "Edit1")->setText("News");
+            Click(d, "Button4");
+            Find<QPlainTextEdit>(d, "Memo1")->setPlainText("kim@club.test");
+            Click(d, "Button4");
+        });
+        Click(w.get(), "Button48");
+        QCOMPARE(title, "Add Mailing List");
+        QCOMPARE(BoxTexts(), (QStringList{"You must enter a mailing list name.",
+                                          "You must enter e-mail addresses."}));
+        MessageBoxes::Script();
+        OnModal([&](QDialog* d) {
+            Find<QLineEdit>(d, "Edit1")->setText("News");
+            Find<QPlainTextEdit>(d, "Memo1")->setPlainText("lee@club.test");
+            Click(d, "Button4");
+            Find<QLineEdit>(d, "Edit1")->setText("news");
+            Click(d, "Button4");
+        });
+        Click(w.get(), "Button48");
+        QCOMPARE(BoxTexts(), QStringList{"That mailing list name is already being used. Please "
+                                         "choose another."});
+
+        // "Save As", then "Open Text File": the addresses come back, the list named after the file.
+        const QString text = QString::fromStdString(At("club members.txt"));
+        QString opened;
+        OnModal([&](QDialog* d) {
+            auto* name = Find<QLineEdit>(d, "Edit1");
+            auto* addresses = Find<QPlainTextEdit>(d, "Memo1");
+            name->setText("Club");
+            addresses->setPlainText("a@club.test\nb@club.test");
+            FileDialogs::Script({text});
+            Click(d, "Button2");
+            name->clear();
+            addresses->clear();
+            FileDialogs::Script({text});
+            Click(d, "Button1");
+            opened = name->text() + "|" + addresses->toPlainText();
+            Click(d, "Button4");
+        });
+        Click(w.get(), "Button48");
+        QCOMPARE(ReadBytes(text.toStdString()), Crlf({"a@club.test", "b@club.test"}));
+        QCOMPARE(opened, "club members|a@club.test\nb@club.test");
+        QCOMPARE(Items(lists), (QStringList{"club members", "News", "news"}));
+
+        MessageBoxes::Script();
+        lists->setCurrentRow(2);
+        Click(w.get(), "Button49"); // No
+        QCOMPARE(BoxTexts(), QStringList{"Remove \"news\"?"});
+        MessageBoxes::Script({Answer::Yes});
+        Click(w.get(), "Button49");
+        QCOMPARE(Items(lists), (QStringList{"club members", "News"}));
+        QCOMPARE(Find<BroadcastPanel>(w.get(), "Panel32")->MailingListLines,
+                 (LineList{"$News", "kim@club.test", "$News", "$club members", "a@club.test",
+                           "b@club.test", "$club members"}));
+
+        auto* groups = Find<QListWidget>(w.get(), "ListBox2");
+        InputBox::Script({"siteherald.test.g02", "Siteherald.test.g01", std::nullopt});
+        Click(w.get(), "Button19");
+        Click(w.get(), "Button19");
+        Find<QMenu>(w.get(), "PopupMenu4")->actions().at(1)->trigger(); // "Add &Newsgroup": Cancel
+        QCOMPARE(InputBox::Log().back().title + "|" + InputBox::Log().back().prompt,
+                 "Add a Newsgroup|Type in the name of a newsgroup.");
+        QCOMPARE(Items(groups), (QStringList{"Siteherald.test.g01", "siteherald.test.g02"}));
+        groups->setCurrentRow(1);
+        InputBox::Script({"alt.test"});
+        Click(w.get(), "Button20");
+        QCOMPARE(Items(groups), (QStringList{"alt.test", "Siteherald.test.g01"}));
+        const InputBox::Asked asked = InputBox::Log().at(0);
+        QCOMPARE(asked.title + "|" + asked.prompt + "|" + asked.initial,
+                 "Edit Newsgroup|Edit the name of this newsgroup.|siteherald.test.g02");
+        MessageBoxes::Script({Answer::Yes});
+        Click(w.get(), "Button21");
+        QCOMPARE(BoxTexts(), QStringList{"Remove \"alt.test\"?"});
+        QCOMPARE(Items(groups), QStringList{"Siteherald.test.g01"});
+
+#ifdef SITEHERALD_SCREENSHOT_DIR
+        Select(Find<QComboBox>(w.get(), "ComboBox6"), kSpring);
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QTest::qWait(200);
+        QDir().mkpath(SITEHERALD_SCREENSHOT_DIR);
+        QVERIFY(w->grab().save(SITEHERALD_SCREENSHOT_DIR "/broadcast_promote.png"));
+#endif
+    }
+
+    void emailSupport() {
+        SmtpSink sink;
+        QVERIFY2(sink.running(), "smtp_sink.py did not start");
+        Identity(sink.address(), {});
+        auto w = Start();
+        QAction* support = nullptr;
+        for (QAction* menu : w->menuBar()->actions())
+            for (QAction* action : menu->menu()->actions())
+                if (action->text() == "&E-mail Support")
+                    support = action;
+        QVERIFY(support);
+        QString prefilled, status;
+        OnModal([&](QDialog* d) {
+            auto* name = Find<QLineEdit>(d, "Edit1");
+            auto* email = Find<QLineEdit>(d, "Edit2");
+            prefilled = d->objectName() + "|" + name->text() + "|" + email->text();
+            name->clear();
+            Click(d, "Button2");
+            name->setText("Robin");
+            email->clear();
+            Click(d, "Button2");
+            email->setText("robin@example.org");
+            Click(d, "Button2");
+            Find<QComboBox>(d, "ComboBox1")->setCurrentText("Problem");
+            Find<QPlainTextEdit>(d, "Memo1")->setPlainText("No mail arrives.\nWhy?");
+            Click(d, "Button2");
+            status = Find<QLabel>(d, "Label5")->text();
+            Click(d, "Button1");
+        });
+        support->trigger();
+        QCOMPARE(prefilled, QString::fromStdString("TForm14|" + kName + "|" + kEmail));
+        QCOMPARE(BoxTexts(),
+                 (QStringList{"Please type in your name.", "Please type in your e-mail address.",
+                              "Please type a message."}));
+        QCOMPARE(status, "Message sent.");
+        const auto received = sink.received();
+        QCOMPARE(received.size(), size_t(1));
+        QCOMPARE(received[0]["rcpt_tos"].toVariant().toStringList(),
+                 QStringList{QString::fromLatin1(siteherald::kSupportEmail)});
+        const std::string data = received[0]["data"].toString().toStdString();
+        const LineList lines = SplitLines(data);
+        QVERIFY(std::count(lines.begin(), lines.end(), "Subject: E-mail Support - Siteherald"));
+        const std::string body = data.substr(data.find("\r\n\r\n") + 4);
+        QVERIFY2(body.starts_with(
+                     Crlf({"From:", "Robin|robin@example.org|", "", "Message Type:", "Problem", "",
+                           "Message:", "No mail arrives.", "Why?", "", "Details:"})),
+                 body.c_str());
+        const std::string sedata = SplitLines(ReadBytes(At("sedata.dat"))).at(0);
+        const std::string parts[] = {"\r\n[Identity]\r\n", "\r\n\r\nSEDATA:\r\n" + sedata + "\r\n",
+                                     "\r\n\r\nPROFS:\r\n"};
+        for (const std::string& part : parts)
+            QVERIFY2(body.find(part) != std::string::npos, part.c_str());
+
+        // Without a mail server the message cannot go.
+        WriteBytes(settings_->iniPath(),
+                   "[Main]\nFirst=0\nVersionUpdate=http://127.0.0.1:1/none\n");
+        MessageBoxes::Script();
+        OnModal([&](QDialog* d) {
+            Find<QLineEdit>(d, "Edit1")->setText("Robin");
+            Find<QLineEdit>(d, "Edit2")->setText("robin@example.org");
+            Find<QPlainTextEdit>(d, "Memo1")->setPlainText("Hello");
+            Click(d, "Button2");
+            status = Find<QLabel>(d, "Label5")->text();
+            d->reject();
+        });
+        support->trigger();
+        QCOMPARE(BoxTexts().size(), 1);
+        QVERIFY2(BoxTexts()[0].startsWith("Siteherald was unable to send your message to support."),
+                 qPrintable(BoxTexts()[0]));
+        QCOMPARE(MessageBoxes::Log()[0].icon, siteherald::MessageIcon::Information);
+        QCOMPARE(status, "");
+        QCOMPARE(sink.received().size(), size_t(1));
+    }
+};
+
+QTEST_MAIN(BroadcastTest)
+#include "broadcast_test.moc"
