@@ -72,6 +72,7 @@ void MainWindow::Import1Click() {
         const std::string subject = ImportSubject(AttachmentLines, path);
         AppendMessageBlock(AttachmentLines, subject, "M", contents->message);
         InsertSorted(ComboBox5, FromBytes(subject));
+        UpdateMessageButtons();
         BitBtn17->setEnabled(true);
     });
 }

@@ -403,7 +403,7 @@ bool ProfileEditor::CheckSaved() {
                                Buttons::YesNoCancel)) {
     case Answer::Yes:
         Button10->click();
-        return true;
+        return ProfileSaved; // a refused save keeps the editor open, so no row is lost
     case Answer::No:
         return true;
     default:

@@ -1,0 +1,674 @@
+// The profile editor, Preferences, About and File > Import on the offscreen platform, driven
+// through the real widgets with scripted message boxes and file dialogs, checked against the
+// files on disk.
+
+#include "core/settings_store.h"
+#include "test_support.h"
+#include "ui/about_dialog.h"
+#include "ui/field_form.h"
+#include "ui/file_dialogs.h"
+#include "ui/main_window.h"
+#include "ui/message_box.h"
+#include "ui/preferences_dialog.h"
+#include "ui/profile_editor.h"
+#include "window_test_support.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTextDocument>
+#include <QTimer>
+#include <QtTest>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <sys/stat.h>
+#include <type_traits>
+
+namespace fs = std::filesystem;
+using namespace siteherald::ui;
+using namespace siteherald::ui::testing;
+using siteherald::IniReadString;
+using siteherald::LineList;
+using siteherald::testing::ReadBytes;
+using siteherald::testing::ScopedSettings;
+using siteherald::testing::TempDir;
+using siteherald::testing::WriteBytes;
+
+namespace {
+
+const std::string kShippedData = SITEHERALD_SHIPPED_DATA_DIR;
+const std::string kShortProfile = "$STARTShort\r\n1\r\nE|WHOLE|Only|None||\r\n1\r\n$ENDShort\r\n";
+const QStringList kIdentifiers{"addre", "busna", "city", "desc1", "desc2", "desc3",
+                               "email", "keywo", "name", "phone", "title", "url"};
+
+QAction* MenuItem(MainWindow& w, const QString& menu, const QString& item) {
+    for (QAction* top : w.menuBar()->actions())
+        if (top->text() == menu && top->menu())
+            for (QAction* action : top->menu()->actions())
+                if (action->text() == item)
+                    return action;
+    qFatal("no menu item %s", qPrintable(item));
+}
+
+std::string Crlf(const QStringList& lines) {
+    std::string bytes;
+    for (const QString& line : lines)
+        bytes += line.toStdString() + "\r\n";
+    return bytes;
+}
+
+// Runs `act` on the modal dialog once its loop runs. A failed check inside returns from
+// `act` only; a dialog left open is then closed, so the test never waits on it.
+template <class Dialog> class OnDialog {
+public:
+    explicit OnDialog(std::function<void(Dialog*)> act) : act_(std::move(act)) {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            timer_.stop();
+            ran_ = true;
+            act_(dialog);
+            if (dialog->isVisible()) {
+                if constexpr (std::is_same_v<Dialog, ProfileEditor>)
+                    dialog->ProfileSaved = true;
+                dialog->QDialog::reject();
+            }
+        });
+        timer_.start(10);
+    }
+    bool ran() const { return ran_; }
+
+private:
+    std::function<void(Dialog*)> act_;
+    QTimer timer_;
+    bool ran_ = false;
+};
+
+void Choose(QComboBox* combo, const QString& text) {
+    const int index = combo->findText(text, Qt::MatchExactly);
+    if (index < 0)
+        qFatal("no choice %s", qPrintable(text));
+    combo->setCurrentIndex(index);
+}
+
+// One row into the editor's boxes: "type;name;default;auto fill" per field, no field two for
+// a whole row.
+void EnterRow(ProfileEditor* e, const QString& one, const QString& two = {}) {
+    const QStringList a = one.split(';'), b = two.split(';');
+    e->CheckBox1->setChecked(!two.isEmpty());
+    Choose(e->ComboBox1, a[0]);
+    e->Edit1->setText(a[1]);
+    e->Edit2->setText(a[2]);
+    Choose(e->ComboBox3, a[3]);
+    if (two.isEmpty())
+        return;
+    Choose(e->ComboBox2, b[0]);
+    e->Edit3->setText(b[1]);
+    e->Edit4->setText(b[2]);
+    Choose(e->ComboBox4, b[3]);
+}
+
+// The boxes read back in EnterRow's form, " + " field two for a half-size row.
+QString Boxes(const ProfileEditor* e) {
+    QString boxes = QStringList{e->ComboBox1->currentText(), e->Edit1->text(), e->Edit2->text(),
+                                e->ComboBox3->currentText()}
+                        .join(';');
+    if (e->CheckBox1->isChecked())
+        boxes += " + " + QStringList{e->ComboBox2->currentText(), e->Edit3->text(),
+                                     e->Edit4->text(), e->ComboBox4->currentText()}
+                             .join(';');
+    return boxes;
+}
+
+QStringList Without(QStringList list, const QStringList& gone) {
+    for (const QString& item : gone)
+        list.removeAll(item);
+    return list << "None";
+}
+
+QString LastBox() {
+    return MessageBoxes::Log().empty() ? QString() : MessageBoxes::Log().back().text;
+}
+
+QStringList FieldTexts(const MainWindow& w) {
+    QStringList texts;
+    for (const auto& value : Find<FieldForm>(&w, "ScrollBox1")->Values())
+        texts << QString::fromStdString(value.multiLine ? siteherald::JoinLines(value.lines)
+                                                        : value.text);
+    return texts;
+}
+
+// An older submission file of 28 lines (N): the message ends at N-14, then the contact
+// lines by position.
+const QStringList kSubLines =
+    QString("SHSUB|Harbour Kayaks|https://kayaks.example/|Guided sea kayak tours|along the coast."
+            "|$MEMO2$|kayak|tours|$MEMO3$|Rentals by the day.|$MEMO4$|$MEMO7$|Hello,"
+            "|please list our site.|Regards|ann@kayaks.example|Ann Berg|Norway|9008|fax|"
+            "|1 Quay Street|Tromso|Harbour Kayaks AS|+47 555 0100|||")
+        .split('|');
+
+// The Preferences boxes in the order of Stored(), joined with ",".
+QString Shown(const PreferencesDialog* d) {
+    QStringList shown{d->Edit1->text(), d->Edit2->text(), d->Edit3->text(),
+                      d->ComboBox1->currentText()};
+    shown << QString::number(d->CheckBox2->isChecked());
+    shown << d->Edit4->text() << d->Edit5->text() << d->Edit6->text() << d->Edit7->text();
+    for (const QRadioButton* radio : {d->RadioButton1, d->RadioButton2, d->RadioButton3})
+        shown << QString::number(radio->isChecked());
+    return shown.join(',');
+}
+
+// The stored settings ("-" for a missing one) in the same order.
+QString Stored() {
+    QStringList stored;
+    for (const QString& key :
+         QString("Browsers/Netscape Navigator,Browsers/Internet Explorer,Browsers/Other Browser,"
+                 "Browsers/Default,Submissions/ExternalFill,Identity/MailServer,"
+                 "Identity/NewsServer,Identity/Name,Identity/Email,Updates/Automate,Updates/Ask,"
+                 "Updates/Skip")
+             .split(','))
+        stored << QString::fromStdString(IniReadString(key.section('/', 0, 0).toStdString(),
+                                                       key.section('/', 1).toStdString(), "-"));
+    return stored.join(',');
+}
+
+} // namespace
+
+class ProfilesPrefsTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TempDir> data_;
+    std::unique_ptr<ScopedSettings> settings_;
+    QString oldCwd_;
+
+    std::string At(const std::string& name) const { return *data_ / name; }
+    void Settings(const std::string& extra) {
+        fs::create_directories(fs::path(settings_->iniPath()).parent_path());
+        WriteBytes(settings_->iniPath(),
+                   "[Main]\nFirst=0\nVersionUpdate=http://127.0.0.1:1/none\n" + extra);
+    }
+    std::unique_ptr<MainWindow> Start() {
+        auto w = std::make_unique<MainWindow>();
+        w->Start();
+        QTest::qWait(20); // the silent version check fails against the closed port
+        MessageBoxes::Script();
+        return w;
+    }
+    std::string Program(const std::string& name, unsigned mode) {
+        WriteBytes(At(name), "#!/bin/sh\nexit 0\n");
+        ::chmod(At(name).c_str(), mode);
+        return At(name);
+    }
+    void Screenshot(QWidget* widget, const QString& name) {
+        QDir().mkpath(SITEHERALD_SCREENSHOT_DIR);
+        QVERIFY(widget->grab().save(QStringLiteral(SITEHERALD_SCREENSHOT_DIR "/") + name));
+    }
+
+private slots:
+    void init() {
+        data_ = std::make_unique<TempDir>();
+        for (const char* name : {"filelay.dat", "profs.dat", "sedata.dat"})
+            fs::copy_file(kShippedData + "/" + name, At(name));
+        settings_ = std::make_unique<ScopedSettings>();
+        Settings("");
+        oldCwd_ = QDir::currentPath();
+        QDir::setCurrent(QString::fromStdString(data_->path()));
+        MessageBoxes::Script();
+        FileDialogs::Script({});
+    }
+
+    void cleanup() {
+        MessageBoxes::StopScript();
+        FileDialogs::StopScript();
+        QDir::setCurrent(oldCwd_);
+        settings_.reset();
+        data_.reset();
+    }
+
+    void editorRefusesBadRows() {
+        auto w = Start();
+        OnDialog<ProfileEditor> editor([&](ProfileEditor* e) {
+            QCOMPARE(e->windowTitle(), "Profile Editor");
+            e->Button10->click();
+            QCOMPARE(LastBox(), "You must add at least one row of fields before saving.");
+            const QString pipe = "Names and Default Values cannot contain a \"|\".";
+            const QString once = "Each AutoFill value can only be used once.";
+            const QString comma = "Names and Default Values cannot contain a \",\".";
+            const QString noName = "Please type in a name for each field.";
+            // Field two of a whole row counts in the auto-fill and comma checks only.
+            const std::tuple<bool, QString, QString, QString> cases[] = {
+                {true, "Edit;a,|;;None", "Edit;B;;title", pipe}, // before the comma check
+                {true, "Edit;A;;title", "Memo;B;|;url", pipe},
+                {false, "Edit;A;;title", "Edit;B|;|;title", once},
+                {true, "Edit;a,b;;None", "Edit;B;;None", comma},
+                {false, "Edit;A;;None", "Edit;B,|;;None", comma},
+                {true, "Edit;;;None", "Edit;B;;None", noName},
+                {true, "Edit;A;;None", "Edit;;;None", noName},
+            };
+            for (const auto& [half, one, two, expected] : cases) {
+                MessageBoxes::Script();
+                EnterRow(e, one, two);
+                e->CheckBox1->setChecked(half);
+                e->Button3->click();
+                QCOMPARE(LastBox(), expected);
+                QCOMPARE(MessageBoxes::Log().back().icon, siteherald::MessageIcon::Warning);
+            }
+            QCOMPARE(e->ListBox1->count(), 0);
+            QVERIFY(e->ProfileRows.empty());
+        });
+        MenuItem(*w, "&Profiles", "&Add")->trigger();
+        QVERIFY(editor.ran());
+    }
+
+    void editorBuildsAndSavesANewProfile() {
+        auto w = Start();
+        const std::string shipped = ReadBytes(At("filelay.dat"));
+        OnDialog<ProfileEditor> editor([&](ProfileEditor* e) {
+            QVERIFY(e->Edit5->isEnabled());
+            QCOMPARE(e->Label13->text(), "1");
+            QCOMPARE(Items(e->ComboBox3), Without(kIdentifiers, {}));
+            QCOMPARE(e->ComboBox3->currentText(), "None");
+
+            EnterRow(e, "Edit;Site Title;My site;title", "Memo;Notes;n;None");
+            e->Button3->click();
+            EnterRow(e, "Memo;About;;desc1");
+            e->Button3->click();
+            QCOMPARE(e->ProfileRows,
+                     (LineList{"1", "E|HALF|Site Title|title|My site|", "M|HALF|Notes|None|n|", "1",
+                               "2", "M|WHOLE|About|desc1||", "2"}));
+            QCOMPARE(Items(e->ListBox1), (QStringList{"Row 1: Site Title, Notes", "Row 2: About"}));
+            QCOMPARE(e->Label13->text(), "3");
+            QCOMPARE(Items(e->ComboBox3), Without(kIdentifiers, {"title", "desc1"}));
+            QCOMPARE(Items(e->ComboBox4), Items(e->ComboBox3));
+            QCOMPARE(Boxes(e), "Edit;;;None + Edit;;;None");
+
+            // A double click edits row 1: its values are back in the boxes, the preview shows it.
+            const QRect first = e->ListBox1->visualItemRect(e->ListBox1->item(0));
+            QTest::mouseClick(e->ListBox1->viewport(), Qt::LeftButton, {}, first.center());
+            QTest::mouseDClick(e->ListBox1->viewport(), Qt::LeftButton, {}, first.center());
+            QCOMPARE(e->Button3->text(), "OK");
+            QVERIFY(e->Button7->isVisible());
+            for (QWidget* off :
+                 std::initializer_list<QWidget*>{e->ListBox1, e->Button4, e->Button5, e->Button10})
+                QVERIFY(!off->isEnabled());
+            QCOMPARE(e->Label13->text(), "1");
+            QCOMPARE(Boxes(e), "Edit;Site Title;My site;title + Memo;Notes;n;None");
+            QCOMPARE(e->Preview->fieldCount(), 2);
+            QVERIFY(QTest::qWaitForWindowExposed(e));
+            Screenshot(e, "profile_editor.png");
+
+            e->Edit1->setText("Changed");
+            e->Button7->click(); // Cancel
+            QCOMPARE(e->ProfileRows.at(1), "E|HALF|Site Title|title|My site|");
+            QCOMPARE(e->Label13->text(), "3");
+            QCOMPARE(e->Button3->text(), "&Add");
+            QVERIFY(!e->Button7->isVisible() && e->ListBox1->isEnabled());
+            QVERIFY(!Items(e->ComboBox3).contains("title"));
+
+            e->ListBox1->setCurrentRow(1);
+            e->Button4->click();
+            QCOMPARE(Boxes(e), "Memo;About;;desc1");
+            e->Edit1->setText("Summary");
+            Choose(e->ComboBox3, "None");
+            e->Button3->click(); // OK
+            QCOMPARE(e->ProfileRows.at(5), "M|WHOLE|Summary|None||");
+            QCOMPARE(Items(e->ListBox1).at(1), "Row 2: Summary");
+            QCOMPARE(e->Label13->text(), "3");
+            QCOMPARE(Items(e->ComboBox3), Without(kIdentifiers, {"title"}));
+
+            EnterRow(e, "Edit;Phone;;phone", "Edit;City;;city");
+            e->Button3->click();
+            e->ListBox1->setCurrentRow(1);
+            MessageBoxes::Script({Answer::No});
+            e->Button5->click();
+            QCOMPARE(BoxTexts(), QStringList{"Remove Row #2"});
+            QCOMPARE(MessageBoxes::Log()[0].buttons, Buttons::YesNo);
+            QCOMPARE(e->ListBox1->count(), 3);
+            MessageBoxes::Script({Answer::Yes});
+            e->Button5->click();
+            QCOMPARE(e->ProfileRows,
+                     (LineList{"1", "E|HALF|Site Title|title|My site|", "M|HALF|Notes|None|n|", "1",
+                               "2", "E|HALF|Phone|phone||", "E|HALF|City|city||", "2"}));
+            QCOMPARE(Items(e->ListBox1),
+                     (QStringList{"Row 1: Site Title, Notes", "Row 2: Phone, City"}));
+            QCOMPARE(e->Label13->text(), "3");
+            QCOMPARE(Items(e->ComboBox3), Without(kIdentifiers, {"title", "phone", "city"}));
+
+            MessageBoxes::Script();
+            e->Button10->click();
+            QCOMPARE(LastBox(), "You give this profile a name before saving.");
+            QTest::keyClicks(e->Edit5, "DEFAULT");
+            e->Button10->click();
+            QCOMPARE(LastBox(), "That profile name is already taken.");
+            QCOMPARE(ReadBytes(At("filelay.dat")), shipped);
+            e->Edit5->clear();
+            QTest::keyClicks(e->Edit5, "Kayaks");
+            MessageBoxes::Script();
+            e->Button10->click();
+            QVERIFY(e->ProfileSaved);
+            e->reject();
+            QVERIFY(!e->isVisible());
+            QCOMPARE(BoxTexts(), QStringList());
+        });
+        MenuItem(*w, "&Profiles", "&Add")->trigger();
+        QVERIFY(editor.ran());
+        QCOMPARE(ReadBytes(At("filelay.dat")),
+                 shipped + Crlf({"$STARTKayaks", "1", "E|HALF|Site Title|title|My site|",
+                                 "M|HALF|Notes|None|n|", "1", "2", "E|HALF|Phone|phone||",
+                                 "E|HALF|City|city||", "2", "$ENDKayaks"}));
+        auto* profiles = Find<QComboBox>(w.get(), "ComboBox4");
+        QCOMPARE(Items(profiles), (QStringList{"DEFAULT", "Kayaks"}));
+        QCOMPARE(profiles->currentText(), "DEFAULT");
+        QTRY_COMPARE(BoxTexts(), QStringList{"The current profile has changed. Reload profile?"});
+    }
+
+    void editorAsksBeforeClosing_data() {
+        QTest::addColumn<Answer>("answer");
+        QTest::newRow("yes") << Answer::Yes;
+        QTest::newRow("no") << Answer::No;
+        QTest::newRow("cancel") << Answer::Cancel;
+    }
+
+    // filelay.dat is kept with LF endings here, so that the rewrite on close shows.
+    void editorAsksBeforeClosing() {
+        QFETCH(Answer, answer);
+        const std::string crlf = ReadBytes(At("filelay.dat")) + kShortProfile;
+        QString lf = QString::fromStdString(crlf);
+        lf.replace("\r\n", "\n");
+        WriteBytes(At("filelay.dat"), lf.toStdString());
+        auto w = Start();
+        OnDialog<ProfileEditor> editor([&](ProfileEditor* e) {
+            QVERIFY(!e->Edit5->isEnabled());
+            QCOMPARE(e->Edit5->text(), "DEFAULT");
+            QCOMPARE(e->ListBox1->count(), 9);
+            QCOMPARE(Items(e->ListBox1).at(6), "Row 7: Contact, E-mail");
+            QCOMPARE(e->Label13->text(), "10");
+            QCOMPARE(Items(e->ComboBox3), QStringList{"None"});
+            EnterRow(e, "Edit;Fax;;None");
+            e->Button3->click();
+            MessageBoxes::Script({answer, Answer::Yes});
+            e->reject();
+            QCOMPARE(BoxTexts().value(0), "Save changes to the current profile?");
+            QCOMPARE(MessageBoxes::Log()[0].buttons, Buttons::YesNoCancel);
+            QCOMPARE(e->isVisible(), answer == Answer::Cancel);
+            if (answer == Answer::Cancel)
+                QCOMPARE(QString::fromStdString(ReadBytes(At("filelay.dat"))), lf);
+        });
+        Find<QMenu>(w.get(), "PopupMenu3")->actions().at(2)->trigger(); // "&Edit Profile"
+        QVERIFY(editor.ran());
+        if (answer == Answer::No) {
+            QCOMPARE(ReadBytes(At("filelay.dat")), crlf);
+            QTest::qWait(300);
+            QCOMPARE(BoxTexts(), QStringList{"Save changes to the current profile?"});
+        } else if (answer == Answer::Yes) {
+            // The edited profile is now the last section.
+            std::string defaultSection = crlf.substr(0, crlf.size() - kShortProfile.size());
+            defaultSection.insert(defaultSection.rfind("$ENDDEFAULT"),
+                                  "10\r\nE|WHOLE|Fax|None||\r\n10\r\n");
+            QCOMPARE(ReadBytes(At("filelay.dat")), kShortProfile + defaultSection);
+            QTRY_COMPARE(BoxTexts().size(), 2);
+            QCOMPARE(BoxTexts()[1], "The current profile has changed. Reload profile?");
+            QCOMPARE(Find<FieldForm>(w.get(), "ScrollBox1")->fieldCount(), 13);
+        }
+    }
+
+    // Yes to the close question with a save that is refused (here: no name) keeps the editor
+    // open with its rows, as the main window keeps its edits.
+    void editorKeepsRowsWhenTheSaveOnCloseIsRefused() {
+        auto w = Start();
+        const std::string shipped = ReadBytes(At("filelay.dat"));
+        OnDialog<ProfileEditor> editor([&](ProfileEditor* e) {
+            EnterRow(e, "Edit;Fax;;None");
+            e->Button3->click();
+            MessageBoxes::Script({Answer::Yes});
+            e->reject();
+            QCOMPARE(BoxTexts(), (QStringList{"Save changes to the current profile?",
+                                              "You give this profile a name before saving."}));
+            QVERIFY(e->isVisible());
+            QCOMPARE(e->ListBox1->count(), 1);
+        });
+        MenuItem(*w, "&Profiles", "&Add")->trigger();
+        QVERIFY(editor.ran());
+        QCOMPARE(ReadBytes(At("filelay.dat")), shipped);
+    }
+
+    void editingAVanishedProfile() {
+        auto w = Start();
+        WriteBytes(At("filelay.dat"), kShortProfile);
+        OnDialog<ProfileEditor> editor([&](ProfileEditor* e) {
+            QCOMPARE(BoxTexts(), QStringList{"Cannot find selected profile."});
+            QCOMPARE(e->ListBox1->count(), 0);
+            QCOMPARE(e->Edit5->text(), "");
+            QCOMPARE(Items(e->ListBox2), QStringList{"Short"});
+        });
+        MenuItem(*w, "&Profiles", "&Edit")->trigger();
+        QVERIFY(editor.ran());
+    }
+
+    void preferencesShowStoredValuesAndCancelKeepsThem() {
+        const std::string navigator = Program("navigator", 0755);
+        Settings("[Browsers]\nNetscape Navigator=" + navigator +
+                 "\nInternet Explorer=\nOther Browser=/usr/bin/true\nDefault=Other Browser\n"
+                 "[Submissions]\nExternalFill=0\n[Identity]\nMailServer=mail.example.org:587\n"
+                 "NewsServer=news.example.org\nName=Ann Berg\nEmail=ann@kayaks.example\n"
+                 "[Updates]\nAutomate=0\nAsk=0\nSkip=1\n");
+        auto w = Start();
+        const std::string ini = ReadBytes(settings_->iniPath());
+        QAction* preferences = MenuItem(*w, "&Options", "&Preferences");
+        QCOMPARE(preferences->shortcut(), QKeySequence("Ctrl+P"));
+        for (int round = 0; round < 2; ++round) {
+            OnDialog<PreferencesDialog> dialog([&](PreferencesDialog* d) {
+                QCOMPARE(Shown(d), QString::fromStdString(navigator) +
+                                       ",,/usr/bin/true,Other Browser,0,mail.example.org:587,"
+                                       "news.example.org,Ann Berg,ann@kayaks.example,0,0,1");
+                if (round == 0) {
+                    QVERIFY(QTest::qWaitForWindowExposed(d));
+                    for (int tab = 0; tab < d->PageControl1->count(); ++tab) {
+                        d->PageControl1->setCurrentIndex(tab);
+                        Screenshot(d, QStringLiteral("preferences_%1.png").arg(tab + 1));
+                    }
+                }
+                d->Edit6->setText("Someone Else");
+                d->Edit1->clear();
+                d->RadioButton1->setChecked(true);
+                d->Button2->click(); // Cancel
+                QVERIFY(!d->isVisible());
+            });
+            preferences->trigger();
+            QVERIFY(dialog.ran());
+            QCOMPARE(ReadBytes(settings_->iniPath()), ini);
+        }
+    }
+
+    void preferencesRefuseBadBrowsers_data() {
+        QTest::addColumn<int>("box");
+        QTest::addColumn<QString>("bad");
+        QTest::addColumn<QString>("message");
+        const QString refusal = "Please choose a valid executable for %1 or leave the field blank.";
+        QTest::newRow("missing") << 1 << "gone" << refusal.arg("Netscape Navigator");
+        QTest::newRow("mode 0644") << 2 << "plain" << refusal.arg("Internet Explorer");
+        QTest::newRow("folder") << 3 << "browsers" << refusal.arg("Other Browser");
+        QTest::newRow("default empty")
+            << 0 << ""
+            << "Please choose a valid executable for the default browser. (Internet Explorer)";
+    }
+
+    void preferencesRefuseBadBrowsers() {
+        QFETCH(int, box);
+        QFETCH(QString, bad);
+        QFETCH(QString, message);
+        const std::string good = Program("navigator", 0755);
+        Program("plain", 0644);
+        fs::create_directory(At("browsers"));
+        auto w = Start();
+        const std::string ini = ReadBytes(settings_->iniPath());
+        OnDialog<PreferencesDialog> dialog([&](PreferencesDialog* d) {
+            QLineEdit* edits[] = {d->Edit1, d->Edit2, d->Edit3};
+            d->Edit1->setText(QString::fromStdString(good));
+            if (box == 0)
+                Choose(d->ComboBox1, "Internet Explorer");
+            else
+                edits[box - 1]->setText(QString::fromStdString(At(bad.toStdString())));
+            d->PageControl1->setCurrentIndex(3);
+            d->Button1->click();
+            QCOMPARE(BoxTexts(), QStringList{message});
+            QCOMPARE(MessageBoxes::Log()[0].icon, siteherald::MessageIcon::Warning);
+            QVERIFY(d->isVisible());
+            if (box > 0) {
+                QCOMPARE(d->PageControl1->currentIndex(), 0);
+                QCOMPARE(d->focusWidget(), edits[box - 1]);
+            }
+        });
+        MenuItem(*w, "&Options", "&Preferences")->trigger();
+        QVERIFY(dialog.ran());
+        QCOMPARE(ReadBytes(settings_->iniPath()), ini);
+    }
+
+    void preferencesEnterStoresEverything() {
+        const std::string navigator = Program("navigator", 0755);
+        auto w = Start();
+        OnDialog<PreferencesDialog> dialog([&](PreferencesDialog* d) {
+            QCOMPARE(Shown(d), ",,,Netscape Navigator,1,,,,,0,1,0");
+            d->Edit1->setText(QString::fromStdString(navigator));
+            d->Edit3->setText("/usr/bin/true");
+            Choose(d->ComboBox1, "Other Browser");
+            d->CheckBox2->setChecked(false);
+            d->Edit4->setText("mail.example.org:587");
+            d->Edit5->setText("news.example.org:119");
+            d->Edit6->setText("Ann Berg");
+            d->Edit7->setText("ann@kayaks.example");
+            d->RadioButton1->setChecked(true);
+            QTest::keyClick(d->Edit7, Qt::Key_Return);
+            QVERIFY(!d->isVisible());
+        });
+        MenuItem(*w, "&Options", "&Preferences")->trigger();
+        QVERIFY(dialog.ran());
+        QCOMPARE(BoxTexts(), QStringList());
+        QCOMPARE(Stored(), QString::fromStdString(navigator) +
+                               ",,/usr/bin/true,Other Browser,0,mail.example.org:587,"
+                               "news.example.org:119,Ann Berg,ann@kayaks.example,1,0,0");
+    }
+
+    void aboutShowsVersionAndWebsite() {
+        Settings("Website=https://kayaks.example/siteherald/\n");
+        auto w = Start();
+        OnDialog<AboutDialog> about([&](AboutDialog* d) {
+            QCOMPARE(d->Label3->text(), "Siteherald 1.75.01");
+            QTextDocument text;
+            text.setHtml(d->Label4->text());
+            QCOMPARE(text.toPlainText(), "Visit our web site: https://kayaks.example/siteherald/");
+            QVERIFY(d->Label4->text().contains("href=\"https://kayaks.example/siteherald/\""));
+            d->Button1->click();
+            QVERIFY(!d->isVisible());
+        });
+        MenuItem(*w, "&Help", "&About")->trigger();
+        QVERIFY(about.ran());
+    }
+
+    void importFillsTheDefaultProfile() {
+        const std::string sub = At("kayaks.sub");
+        WriteBytes(sub, Crlf(kSubLines));
+        auto w = Start();
+        QAction* import = MenuItem(*w, "&File", "&Import");
+        FileDialogs::Script({QString::fromStdString(sub)});
+        import->trigger();
+        QCOMPARE(BoxTexts(), QStringList());
+        QCOMPARE(FieldTexts(*w),
+                 (QStringList{"Harbour Kayaks", "https://kayaks.example/",
+                              "Guided sea kayak tours\r\nalong the coast.\r\n", "kayak tours ",
+                              "Rentals by the day.\r\n", "", "Ann Berg", "ann@kayaks.example",
+                              "Harbour Kayaks AS", "+47 555 0100", "1 Quay Street", "Tromso"}));
+        auto* messages = Find<QComboBox>(w.get(), "ComboBox5");
+        QCOMPARE(Items(messages), QStringList{"kayaks"});
+        QVERIFY(!w->FileSaved);
+
+        // Each import adds a message; the subject gets digits while it is taken.
+        for (int i = 0; i < 2; ++i) {
+            FileDialogs::Script({QString::fromStdString(sub)});
+            import->trigger();
+        }
+        QCOMPARE(Items(messages), (QStringList{"kayaks", "kayaks1", "kayaks12"}));
+
+        const std::string saved = At("kayaks.sdf");
+        FileDialogs::Script({QString::fromStdString(saved)});
+        MenuItem(*w, "&File", "&Save")->trigger();
+        QVERIFY(w->FileSaved);
+        QString expected = "$PROFILE$DEFAULT|title:Harbour Kayaks|url:https://kayaks.example/"
+                           "|desc1:|Guided sea kayak tours|along the coast.|$desc1:"
+                           "|keywo:kayak tours |desc2:|Rentals by the day.|$desc2:|desc3:|$desc3:"
+                           "|name:Ann Berg|email:ann@kayaks.example|busna:Harbour Kayaks AS"
+                           "|phone:+47 555 0100|addre:1 Quay Street|city:Tromso";
+        for (const QString subject : {"kayaks", "kayaks1", "kayaks12"})
+            expected +=
+                "|$START" + subject + "|M|Hello,|please list our site.|Regards|$END" + subject;
+        expected += "|$FieldNames$|title|url|desc1|keywo|desc2|desc3|name|email|busna|phone|addre"
+                    "|city|$FieldNames$";
+        QCOMPARE(ReadBytes(saved), Crlf(expected.split('|')));
+    }
+
+    // The imported message shows as chosen in ComboBox5, with its Edit and Remove buttons.
+    void importedMessageCanBeEditedAndRemoved() {
+        WriteBytes(At("kayaks.sub"), Crlf(kSubLines));
+        auto w = Start();
+        FileDialogs::Script({QString::fromStdString(At("kayaks.sub"))});
+        MenuItem(*w, "&File", "&Import")->trigger();
+        QCOMPARE(Find<QComboBox>(w.get(), "ComboBox5")->currentText(), "kayaks");
+        QVERIFY(Find<QPushButton>(w.get(), "Button14")->isEnabled());
+        QVERIFY(Find<QPushButton>(w.get(), "Button13")->isEnabled());
+    }
+
+    void importOfADamagedFileChangesNothing_data() {
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<QString>("dropped");
+        QTest::newRow("13 lines") << 13 << "";
+        QTest::newRow("no $MEMO3$") << int(kSubLines.size()) << "$MEMO3$";
+        QTest::newRow("no $MEMO7$") << int(kSubLines.size()) << "$MEMO7$";
+    }
+
+    void importOfADamagedFileChangesNothing() {
+        QFETCH(int, lines);
+        QFETCH(QString, dropped);
+        QStringList damaged = kSubLines.mid(0, lines);
+        if (!dropped.isEmpty())
+            damaged.removeAll(dropped);
+        WriteBytes(At("old.sub"), Crlf(damaged));
+        const std::string site = At("site.sdf");
+        WriteBytes(site, Crlf({"$PROFILE$DEFAULT", "title:Old site", "url:http://old.example/",
+                               "$STARTHello", "MN", "text", "$ENDHello", "$FieldNames$", "title",
+                               "url", "$FieldNames$"}));
+        auto w = Start();
+        FileDialogs::Script({QString::fromStdString(site)});
+        MenuItem(*w, "&File", "&Open")->trigger();
+        const QStringList fields = FieldTexts(*w);
+        QCOMPARE(fields.first(), "Old site");
+        const LineList attachments = w->AttachmentLines;
+        QCOMPARE(attachments.size(), 4u);
+        auto* messages = Find<QComboBox>(w.get(), "ComboBox5");
+        QCOMPARE(Items(messages), QStringList{"Hello"});
+
+        FileDialogs::Script({QString::fromStdString(At("old.sub"))});
+        MenuItem(*w, "&File", "&Import")->trigger();
+        QCOMPARE(BoxTexts().size(), 1);
+        QVERIFY2(BoxTexts()[0].startsWith("Unable to import"), qPrintable(BoxTexts()[0]));
+        QCOMPARE(MessageBoxes::Log()[0].icon, siteherald::MessageIcon::Error);
+        QCOMPARE(FieldTexts(*w), fields);
+        QCOMPARE(w->AttachmentLines, attachments);
+        QCOMPARE(Items(messages), QStringList{"Hello"});
+        QVERIFY(w->FileSaved);
+    }
+};
+
+QTEST_MAIN(ProfilesPrefsTest)
+#include "profiles_prefs_test.moc"
