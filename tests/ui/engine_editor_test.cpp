@@ -9,35 +9,28 @@
 #include "ui/message_box.h"
 #include "window_test_support.h"
 
-#include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QtTest>
 #include <filesystem>
-#include <functional>
 #include <memory>
-#include <sys/stat.h>
+#include <optional>
 
 namespace fs = std::filesystem;
 using namespace siteherald::ui;
 using siteherald::MessageIcon;
 using siteherald::testing::Hold;
 using siteherald::testing::ReadBytes;
-using siteherald::testing::ScopedSettings;
 using siteherald::testing::ScriptedServer;
 using siteherald::testing::Send;
-using siteherald::testing::TempDir;
-using siteherald::testing::WriteBytes;
 
 using namespace siteherald::ui::testing;
 
 namespace {
 
-const std::string kShippedData = SITEHERALD_SHIPPED_DATA_DIR;
 const QString kSaveQuestion = QStringLiteral("Save changes to search engine?");
 const QString kNeedsName = QStringLiteral("Please give the search engine a name and a "
                                           "submission address before saving.");
@@ -57,13 +50,6 @@ std::string Http(const std::string& body) {
            std::to_string(body.size()) + "\r\n\r\n" + body;
 }
 
-std::string Crlf(std::initializer_list<std::string> lines) {
-    std::string bytes;
-    for (const std::string& line : lines)
-        bytes += line + "\r\n";
-    return bytes;
-}
-
 // Clicks a list entry with the mouse, as the user picks a field or an identifier.
 void ClickItem(QListWidget* list, int row) {
     list->scrollToItem(list->item(row));
@@ -75,27 +61,6 @@ void Type(QLineEdit* box, const QString& text) {
     box->setFocus();
     box->selectAll();
     QTest::keyClicks(box, text);
-}
-
-// Runs `act` on the engine editor once its modal loop runs. A failed check inside returns
-// from `act` only, so callers confirm that `act` ran to its end.
-void OnEditor(std::function<void(EngineEditor*)> act) {
-    auto* timer = new QTimer;
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, act, tries] {
-        auto* editor = qobject_cast<EngineEditor*>(QApplication::activeModalWidget());
-        if (!editor && ++*tries < 500)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        if (!editor)
-            return;
-        act(editor);
-        // A failed check inside `act` must not leave the test waiting on the dialog.
-        if (editor->isVisible())
-            editor->done(QDialog::Rejected);
-    });
-    timer->start(10);
 }
 
 // The record of `name` cut out of a sedata.dat text: the bytes from its start marker through
@@ -116,20 +81,11 @@ std::string Without(std::string file, const std::string& part) {
 class EngineEditorTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TempDir> data_;
-    std::unique_ptr<TempDir> bin_;
-    std::unique_ptr<ScopedSettings> settings_;
-    QString oldCwd_;
-    QByteArray oldPath_;
+    std::optional<WindowSandbox> sandbox_;
     std::string shippedEngines_;
 
-    std::string At(const std::string& name) const { return *data_ / name; }
-    std::unique_ptr<MainWindow> Start() {
-        auto w = std::make_unique<MainWindow>();
-        w->Start();
-        QTest::qWait(20); // the silent version check fails against the closed port
-        return w;
-    }
+    std::string At(const std::string& name) const { return sandbox_->At(name); }
+    std::unique_ptr<MainWindow> Start() { return StartMainWindow(); }
     static QAction* EngineCommand(MainWindow& w, const QString& text) {
         for (QAction* action : Find<QMenu>(&w, "PopupMenu2")->actions())
             if (action->text() == text)
@@ -139,32 +95,11 @@ class EngineEditorTest : public QObject {
 
 private slots:
     void init() {
-        data_ = std::make_unique<TempDir>();
-        for (const char* name : {"filelay.dat", "profs.dat", "sedata.dat"})
-            fs::copy_file(kShippedData + "/" + name, At(name));
+        sandbox_.emplace();
         shippedEngines_ = ReadBytes(At("sedata.dat"));
-        settings_ = std::make_unique<ScopedSettings>();
-        fs::create_directories(fs::path(settings_->iniPath()).parent_path());
-        WriteBytes(settings_->iniPath(),
-                   "[Main]\nFirst=0\nVersionUpdate=http://127.0.0.1:1/none\n");
-        bin_ = std::make_unique<TempDir>();
-        WriteBytes(*bin_ / "xdg-open", "#!/bin/sh\nexit 0\n");
-        ::chmod((*bin_ / "xdg-open").c_str(), 0755);
-        oldPath_ = qgetenv("PATH");
-        qputenv("PATH", QByteArray::fromStdString(bin_->path()) + ":" + oldPath_);
-        oldCwd_ = QDir::currentPath();
-        QDir::setCurrent(QString::fromStdString(data_->path()));
-        MessageBoxes::Script();
     }
 
-    void cleanup() {
-        MessageBoxes::StopScript();
-        QDir::setCurrent(oldCwd_);
-        qputenv("PATH", oldPath_);
-        settings_.reset();
-        bin_.reset();
-        data_.reset();
-    }
+    void cleanup() { sandbox_.reset(); }
 
     void scannedFieldsAssignedAndSavedAsNewEngine() {
         ScriptedServer server({Send(Http(kTwoForms))});
@@ -175,7 +110,7 @@ private slots:
         QVERIFY(!selectedBefore.isEmpty());
 
         bool done = false;
-        OnEditor([&](EngineEditor* e) {
+        OnModal<EngineEditor>([&](EngineEditor* e) {
             QVERIFY(e->Edit1->isEnabled());
             QCOMPARE(e->ListBox1->count(), 12);
             Type(e->Edit1, "Loop Engine");
@@ -251,7 +186,7 @@ private slots:
     void identifiersAddedAndKeptWithoutSaving() {
         bool done = false;
         EngineEditor editor(nullptr);
-        OnEditor([&](EngineEditor* e) {
+        OnModal<EngineEditor>([&](EngineEditor* e) {
             QVERIFY(!e->Button3->isEnabled());
             Type(e->Edit4, "url");
             QVERIFY(e->Button3->isEnabled());
@@ -297,7 +232,7 @@ private slots:
         MessageBoxes::Script({Answer::Cancel, Answer::Yes});
         bool done = false;
         QString address;
-        OnEditor([&](EngineEditor* e) {
+        OnModal<EngineEditor>([&](EngineEditor* e) {
             QVERIFY(!e->Edit1->isEnabled());
             QCOMPARE(e->Edit1->text().toStdString(), name);
             address = e->Edit2->text();
@@ -336,7 +271,7 @@ private slots:
         MessageBoxes::Script({Answer::No});
         EngineEditor editor(nullptr);
         bool done = false;
-        OnEditor([&](EngineEditor* e) {
+        OnModal<EngineEditor>([&](EngineEditor* e) {
             Type(e->Edit1, "A|b");
             Type(e->Edit2, "http://127.0.0.1:1/add");
             QTest::keyClick(e->Edit2, Qt::Key_Return); // Enter saves

@@ -24,13 +24,12 @@
 #include <QtTest>
 #include <filesystem>
 #include <memory>
-#include <sys/stat.h>
+#include <optional>
 
 namespace fs = std::filesystem;
 using namespace siteherald::ui;
 using siteherald::IniReadString;
 using siteherald::testing::ReadBytes;
-using siteherald::testing::ScopedSettings;
 using siteherald::testing::TempDir;
 using siteherald::testing::WriteBytes;
 
@@ -56,15 +55,6 @@ void Choose(QComboBox* combo, int index) {
     emit combo->activated(index);
 }
 
-QAction* MenuItem(MainWindow& w, const QString& menu, const QString& item) {
-    for (QAction* top : w.menuBar()->actions())
-        if (top->text() == menu && top->menu())
-            for (QAction* action : top->menu()->actions())
-                if (action->text() == item)
-                    return action;
-    qFatal("no menu item %s", qPrintable(item));
-}
-
 QList<QWidget*> Entries(const MainWindow& w) {
     QList<QWidget*> entries;
     for (QObject* child : Find<QScrollArea>(&w, "ScrollBox1")->widget()->children())
@@ -80,74 +70,21 @@ QStringList EntryNames(const MainWindow& w) {
     return names;
 }
 
-std::string Crlf(std::initializer_list<const char*> lines) {
-    std::string bytes;
-    for (const char* line : lines)
-        bytes += std::string(line) + "\r\n";
-    return bytes;
-}
-
 } // namespace
 
 class WindowTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TempDir> data_;
-    std::unique_ptr<TempDir> bin_;
-    std::unique_ptr<ScopedSettings> settings_;
-    QString oldCwd_;
-    QByteArray oldPath_;
+    std::optional<WindowSandbox> sandbox_;
 
-    std::string At(const std::string& name) const { return *data_ / name; }
-    void Settings(const std::string& extra) {
-        fs::create_directories(fs::path(settings_->iniPath()).parent_path());
-        WriteBytes(settings_->iniPath(),
-                   "[Main]\nFirst=0\nVersionUpdate=http://127.0.0.1:1/none\n" + extra);
-    }
-    void KnownFiles(std::initializer_list<std::string> paths) {
-        std::string section = "$sdffiles\r\n";
-        for (const std::string& path : paths)
-            section += path + "|" + fs::path(path).filename().string() + "|\r\n";
-        std::string profs = ReadBytes(At("profs.dat"));
-        profs.replace(profs.find("$sdffiles\r\n"), 11, section);
-        WriteBytes(At("profs.dat"), profs);
-    }
-    std::unique_ptr<MainWindow> Start() {
-        auto w = std::make_unique<MainWindow>();
-        w->Start();
-        QTest::qWait(20); // the silent version check fails against the closed port
-        return w;
-    }
+    std::string At(const std::string& name) const { return sandbox_->At(name); }
+    void Settings(const std::string& extra) { sandbox_->Settings(extra); }
+    void KnownFiles(std::initializer_list<std::string> paths) { sandbox_->KnownFiles(paths); }
+    std::unique_ptr<MainWindow> Start() { return StartMainWindow(); }
 
 private slots:
-    void init() {
-        data_ = std::make_unique<TempDir>();
-        for (const char* name : {"filelay.dat", "profs.dat", "sedata.dat"})
-            fs::copy_file(kShippedData + "/" + name, At(name));
-        settings_ = std::make_unique<ScopedSettings>();
-        Settings("");
-        // Addresses are opened with xdg-open: this one only records what it was given.
-        bin_ = std::make_unique<TempDir>();
-        WriteBytes(*bin_ / "xdg-open",
-                   "#!/bin/sh\nprintf '%s\\n' \"$1\" >> " + (*bin_ / "opened") + "\n");
-        ::chmod((*bin_ / "xdg-open").c_str(), 0755);
-        oldPath_ = qgetenv("PATH");
-        qputenv("PATH", QByteArray::fromStdString(bin_->path()) + ":" + oldPath_);
-        oldCwd_ = QDir::currentPath();
-        QDir::setCurrent(QString::fromStdString(data_->path()));
-        MessageBoxes::Script();
-        FileDialogs::Script({});
-    }
-
-    void cleanup() {
-        MessageBoxes::StopScript();
-        FileDialogs::StopScript();
-        QDir::setCurrent(oldCwd_);
-        qputenv("PATH", oldPath_);
-        settings_.reset();
-        bin_.reset();
-        data_.reset();
-    }
+    void init() { sandbox_.emplace(); }
+    void cleanup() { sandbox_.reset(); }
 
     void startsWithShippedData() {
         auto w = Start();
@@ -239,7 +176,7 @@ private slots:
                                          "Siteherald that you are using. Siteherald will not "
                                          "function properly until this has been done."});
         QCOMPARE(MessageBoxes::Log()[0].icon, siteherald::MessageIcon::Information);
-        QTRY_COMPARE(ReadBytes(*bin_ / "opened"), "ftp://upgrades.example/shupgrade.exe\n");
+        QTRY_COMPARE(ReadBytes(sandbox_->Bin("opened")), "ftp://upgrades.example/shupgrade.exe\n");
     }
 
     void saveAsWritesFileAndJoinsKnownList() {
@@ -583,8 +520,6 @@ private slots:
         QVERIFY(!w->FilesAdded);
     }
 
-    // FAILS: AddFilesDialog::Button2Click calls WriteSDFFiles(false), so "&Close" writes
-    // nothing when the known-file list is empty (and stores FileLay/Profile when it is not).
     // "&Close" writes the list alone, even an empty one.
     void addFilesDialogCloseWritesAnEmptyList() {
         KnownFiles({At("gone.sdf")});

@@ -13,7 +13,6 @@
 #include "ui/profile_editor.h"
 #include "window_test_support.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -27,13 +26,12 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTextDocument>
-#include <QTimer>
 #include <QtTest>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <sys/stat.h>
-#include <type_traits>
 
 namespace fs = std::filesystem;
 using namespace siteherald::ui;
@@ -41,60 +39,19 @@ using namespace siteherald::ui::testing;
 using siteherald::IniReadString;
 using siteherald::LineList;
 using siteherald::testing::ReadBytes;
-using siteherald::testing::ScopedSettings;
-using siteherald::testing::TempDir;
 using siteherald::testing::WriteBytes;
 
 namespace {
 
-const std::string kShippedData = SITEHERALD_SHIPPED_DATA_DIR;
 const std::string kShortProfile = "$STARTShort\r\n1\r\nE|WHOLE|Only|None||\r\n1\r\n$ENDShort\r\n";
 const QStringList kIdentifiers{"addre", "busna", "city", "desc1", "desc2", "desc3",
                                "email", "keywo", "name", "phone", "title", "url"};
 
-QAction* MenuItem(MainWindow& w, const QString& menu, const QString& item) {
-    for (QAction* top : w.menuBar()->actions())
-        if (top->text() == menu && top->menu())
-            for (QAction* action : top->menu()->actions())
-                if (action->text() == item)
-                    return action;
-    qFatal("no menu item %s", qPrintable(item));
+// Runs `act` on the profile editor once its loop runs; an editor left open is closed without
+// the question about unsaved changes.
+ModalRun OnEditor(std::function<void(ProfileEditor*)> act) {
+    return OnModal<ProfileEditor>(std::move(act), [](ProfileEditor* e) { e->ProfileSaved = true; });
 }
-
-std::string Crlf(const QStringList& lines) {
-    std::string bytes;
-    for (const QString& line : lines)
-        bytes += line.toStdString() + "\r\n";
-    return bytes;
-}
-
-// Runs `act` on the modal dialog once its loop runs. A failed check inside returns from
-// `act` only; a dialog left open is then closed, so the test never waits on it.
-template <class Dialog> class OnDialog {
-public:
-    explicit OnDialog(std::function<void(Dialog*)> act) : act_(std::move(act)) {
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            timer_.stop();
-            ran_ = true;
-            act_(dialog);
-            if (dialog->isVisible()) {
-                if constexpr (std::is_same_v<Dialog, ProfileEditor>)
-                    dialog->ProfileSaved = true;
-                dialog->QDialog::reject();
-            }
-        });
-        timer_.start(10);
-    }
-    bool ran() const { return ran_; }
-
-private:
-    std::function<void(Dialog*)> act_;
-    QTimer timer_;
-    bool ran_ = false;
-};
 
 void Choose(QComboBox* combo, const QString& text) {
     const int index = combo->findText(text, Qt::MatchExactly);
@@ -189,20 +146,12 @@ QString Stored() {
 class ProfilesPrefsTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TempDir> data_;
-    std::unique_ptr<ScopedSettings> settings_;
-    QString oldCwd_;
+    std::optional<WindowSandbox> sandbox_;
 
-    std::string At(const std::string& name) const { return *data_ / name; }
-    void Settings(const std::string& extra) {
-        fs::create_directories(fs::path(settings_->iniPath()).parent_path());
-        WriteBytes(settings_->iniPath(),
-                   "[Main]\nFirst=0\nVersionUpdate=http://127.0.0.1:1/none\n" + extra);
-    }
+    std::string At(const std::string& name) const { return sandbox_->At(name); }
+    void Settings(const std::string& extra) { sandbox_->Settings(extra); }
     std::unique_ptr<MainWindow> Start() {
-        auto w = std::make_unique<MainWindow>();
-        w->Start();
-        QTest::qWait(20); // the silent version check fails against the closed port
+        auto w = StartMainWindow();
         MessageBoxes::Script();
         return w;
     }
@@ -217,29 +166,12 @@ class ProfilesPrefsTest : public QObject {
     }
 
 private slots:
-    void init() {
-        data_ = std::make_unique<TempDir>();
-        for (const char* name : {"filelay.dat", "profs.dat", "sedata.dat"})
-            fs::copy_file(kShippedData + "/" + name, At(name));
-        settings_ = std::make_unique<ScopedSettings>();
-        Settings("");
-        oldCwd_ = QDir::currentPath();
-        QDir::setCurrent(QString::fromStdString(data_->path()));
-        MessageBoxes::Script();
-        FileDialogs::Script({});
-    }
-
-    void cleanup() {
-        MessageBoxes::StopScript();
-        FileDialogs::StopScript();
-        QDir::setCurrent(oldCwd_);
-        settings_.reset();
-        data_.reset();
-    }
+    void init() { sandbox_.emplace(); }
+    void cleanup() { sandbox_.reset(); }
 
     void editorRefusesBadRows() {
         auto w = Start();
-        OnDialog<ProfileEditor> editor([&](ProfileEditor* e) {
+        const ModalRun editor = OnEditor([&](ProfileEditor* e) {
             QCOMPARE(e->windowTitle(), "Profile Editor");
             e->Button10->click();
             QCOMPARE(LastBox(), "You must add at least one row of fields before saving.");
@@ -275,7 +207,7 @@ private slots:
     void editorBuildsAndSavesANewProfile() {
         auto w = Start();
         const std::string shipped = ReadBytes(At("filelay.dat"));
-        OnDialog<ProfileEditor> editor([&](ProfileEditor* e) {
+        const ModalRun editor = OnEditor([&](ProfileEditor* e) {
             QVERIFY(e->Edit5->isEnabled());
             QCOMPARE(e->Label13->text(), "1");
             QCOMPARE(Items(e->ComboBox3), Without(kIdentifiers, {}));
@@ -389,7 +321,7 @@ private slots:
         lf.replace("\r\n", "\n");
         WriteBytes(At("filelay.dat"), lf.toStdString());
         auto w = Start();
-        OnDialog<ProfileEditor> editor([&](ProfileEditor* e) {
+        const ModalRun editor = OnEditor([&](ProfileEditor* e) {
             QVERIFY(!e->Edit5->isEnabled());
             QCOMPARE(e->Edit5->text(), "DEFAULT");
             QCOMPARE(e->ListBox1->count(), 9);
@@ -429,7 +361,7 @@ private slots:
     void editorKeepsRowsWhenTheSaveOnCloseIsRefused() {
         auto w = Start();
         const std::string shipped = ReadBytes(At("filelay.dat"));
-        OnDialog<ProfileEditor> editor([&](ProfileEditor* e) {
+        const ModalRun editor = OnEditor([&](ProfileEditor* e) {
             EnterRow(e, "Edit;Fax;;None");
             e->Button3->click();
             MessageBoxes::Script({Answer::Yes});
@@ -447,7 +379,7 @@ private slots:
     void editingAVanishedProfile() {
         auto w = Start();
         WriteBytes(At("filelay.dat"), kShortProfile);
-        OnDialog<ProfileEditor> editor([&](ProfileEditor* e) {
+        const ModalRun editor = OnEditor([&](ProfileEditor* e) {
             QCOMPARE(BoxTexts(), QStringList{"Cannot find selected profile."});
             QCOMPARE(e->ListBox1->count(), 0);
             QCOMPARE(e->Edit5->text(), "");
@@ -465,11 +397,11 @@ private slots:
                  "NewsServer=news.example.org\nName=Ann Berg\nEmail=ann@kayaks.example\n"
                  "[Updates]\nAutomate=0\nAsk=0\nSkip=1\n");
         auto w = Start();
-        const std::string ini = ReadBytes(settings_->iniPath());
+        const std::string ini = ReadBytes(sandbox_->IniPath());
         QAction* preferences = MenuItem(*w, "&Options", "&Preferences");
         QCOMPARE(preferences->shortcut(), QKeySequence("Ctrl+P"));
         for (int round = 0; round < 2; ++round) {
-            OnDialog<PreferencesDialog> dialog([&](PreferencesDialog* d) {
+            const ModalRun dialog = OnModal<PreferencesDialog>([&](PreferencesDialog* d) {
                 QCOMPARE(Shown(d), QString::fromStdString(navigator) +
                                        ",,/usr/bin/true,Other Browser,0,mail.example.org:587,"
                                        "news.example.org,Ann Berg,ann@kayaks.example,0,0,1");
@@ -488,7 +420,7 @@ private slots:
             });
             preferences->trigger();
             QVERIFY(dialog.ran());
-            QCOMPARE(ReadBytes(settings_->iniPath()), ini);
+            QCOMPARE(ReadBytes(sandbox_->IniPath()), ini);
         }
     }
 
@@ -513,8 +445,8 @@ private slots:
         Program("plain", 0644);
         fs::create_directory(At("browsers"));
         auto w = Start();
-        const std::string ini = ReadBytes(settings_->iniPath());
-        OnDialog<PreferencesDialog> dialog([&](PreferencesDialog* d) {
+        const std::string ini = ReadBytes(sandbox_->IniPath());
+        const ModalRun dialog = OnModal<PreferencesDialog>([&](PreferencesDialog* d) {
             QLineEdit* edits[] = {d->Edit1, d->Edit2, d->Edit3};
             d->Edit1->setText(QString::fromStdString(good));
             if (box == 0)
@@ -533,13 +465,13 @@ private slots:
         });
         MenuItem(*w, "&Options", "&Preferences")->trigger();
         QVERIFY(dialog.ran());
-        QCOMPARE(ReadBytes(settings_->iniPath()), ini);
+        QCOMPARE(ReadBytes(sandbox_->IniPath()), ini);
     }
 
     void preferencesEnterStoresEverything() {
         const std::string navigator = Program("navigator", 0755);
         auto w = Start();
-        OnDialog<PreferencesDialog> dialog([&](PreferencesDialog* d) {
+        const ModalRun dialog = OnModal<PreferencesDialog>([&](PreferencesDialog* d) {
             QCOMPARE(Shown(d), ",,,Netscape Navigator,1,,,,,0,1,0");
             d->Edit1->setText(QString::fromStdString(navigator));
             d->Edit3->setText("/usr/bin/true");
@@ -564,7 +496,7 @@ private slots:
     void aboutShowsVersionAndWebsite() {
         Settings("Website=https://kayaks.example/siteherald/\n");
         auto w = Start();
-        OnDialog<AboutDialog> about([&](AboutDialog* d) {
+        const ModalRun about = OnModal<AboutDialog>([&](AboutDialog* d) {
             QCOMPARE(d->Label3->text(), "Siteherald 1.75.01");
             QTextDocument text;
             text.setHtml(d->Label4->text());

@@ -40,7 +40,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <sys/stat.h>
+#include <optional>
 
 namespace fs = std::filesystem;
 using namespace siteherald::ui;
@@ -50,7 +50,6 @@ using siteherald::IniWriteString;
 using siteherald::testing::Hold;
 using siteherald::testing::Pause;
 using siteherald::testing::ReadBytes;
-using siteherald::testing::ScopedSettings;
 using siteherald::testing::ScriptedServer;
 using siteherald::testing::Send;
 using siteherald::testing::TempDir;
@@ -60,15 +59,7 @@ using namespace siteherald::ui::testing;
 
 namespace {
 
-const std::string kShippedData = SITEHERALD_SHIPPED_DATA_DIR;
 const std::string kFixtures = SITEHERALD_FIXTURES_DIR;
-
-std::string Crlf(std::initializer_list<std::string> lines) {
-    std::string bytes;
-    for (const std::string& line : lines)
-        bytes += line + "\r\n";
-    return bytes;
-}
 
 std::string Http(const std::string& status, const std::string& body) {
     return "HTTP/1.0 " + status +
@@ -86,30 +77,6 @@ std::string Engine(const std::string& name, const std::string& address,
 const std::string kFormPage = "<html><head><title>Add</title></head><body>\r\n"
                               "<form action=\"add.cgi\"><input type=\"text\" name=\"url\">"
                               "</form>\r\n</body></html>\r\n";
-
-void Select(QComboBox* combo, const QString& text) {
-    const int index = combo->findText(text, Qt::MatchExactly);
-    if (index < 0)
-        qFatal("no entry %s", qPrintable(text));
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
-}
-
-// Runs `act` on the next modal dialog once its own event loop runs.
-void OnModal(std::function<void(QDialog*)> act) {
-    auto* timer = new QTimer;
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, act, tries] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog && ++*tries < 500)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        if (dialog)
-            act(dialog);
-    });
-    timer->start(10);
-}
 
 // Reads back, in Chromium, the live state of the frames of a frame page: a copy of the page
 // beside it gets a script that writes each frame's text, named text boxes and text areas, and
@@ -175,35 +142,19 @@ QJsonObject FramesInChromium(const std::string& framePage, QString& error) {
 class PromoteTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TempDir> data_;
-    std::unique_ptr<TempDir> bin_;
-    std::unique_ptr<ScopedSettings> settings_;
-    QString oldCwd_;
-    QByteArray oldPath_;
+    std::optional<WindowSandbox> sandbox_;
     std::string kayaks_;
 
-    std::string At(const std::string& name) const { return *data_ / name; }
-    std::string Browser() const { return *bin_ / "browser"; }
+    std::string At(const std::string& name) const { return sandbox_->At(name); }
+    std::string Browser() const { return sandbox_->Bin("browser"); }
     // One line per start of the browser: its argument count and first argument.
-    std::string Browsed() const { return ReadBytes(*bin_ / "browsed"); }
+    std::string Browsed() const { return ReadBytes(sandbox_->Bin("browsed")); }
     std::string FramePageUrl() const { return "file://" + At("~auto.htm"); }
     bool AnyPageWritten() const {
         return fs::exists(At("~auto.htm")) || fs::exists(At("~mainauto.htm"));
     }
-    void KnownFiles(std::initializer_list<std::string> paths) {
-        std::string section = "$sdffiles\r\n";
-        for (const std::string& path : paths)
-            section += path + "|" + fs::path(path).filename().string() + "|\r\n";
-        std::string profs = ReadBytes(At("profs.dat"));
-        profs.replace(profs.find("$sdffiles\r\n"), 11, section);
-        WriteBytes(At("profs.dat"), profs);
-    }
-    std::unique_ptr<MainWindow> Start() {
-        auto w = std::make_unique<MainWindow>();
-        w->Start();
-        QTest::qWait(20); // the silent version check fails against the closed port
-        return w;
-    }
+    void KnownFiles(std::initializer_list<std::string> paths) { sandbox_->KnownFiles(paths); }
+    std::unique_ptr<MainWindow> Start() { return StartMainWindow(); }
     void Go(MainWindow& w, const QString& engine, std::function<void()> during = {}) {
         Select(Find<QComboBox>(&w, "ComboBox2"), engine);
         if (during)
@@ -213,39 +164,13 @@ class PromoteTest : public QObject {
 
 private slots:
     void init() {
-        data_ = std::make_unique<TempDir>();
-        for (const char* name : {"filelay.dat", "profs.dat", "sedata.dat"})
-            fs::copy_file(kShippedData + "/" + name, At(name));
-        kayaks_ = At("kayaks.sdf");
-        fs::copy_file(kFixtures + "/harbour_kayaks.sdf", kayaks_);
-        settings_ = std::make_unique<ScopedSettings>();
-        fs::create_directories(fs::path(settings_->iniPath()).parent_path());
-        WriteBytes(settings_->iniPath(),
-                   "[Main]\nFirst=0\nVersionUpdate=http://127.0.0.1:1/none\n");
-        bin_ = std::make_unique<TempDir>();
-        WriteBytes(*bin_ / "xdg-open",
-                   "#!/bin/sh\nprintf '%s\\n' \"$1\" >> " + (*bin_ / "opened") + "\n");
-        WriteBytes(Browser(),
-                   "#!/bin/sh\nprintf '%s:%s\\n' \"$#\" \"$1\" >> " + (*bin_ / "browsed") + "\n");
-        ::chmod((*bin_ / "xdg-open").c_str(), 0755);
-        ::chmod(Browser().c_str(), 0755);
-        oldPath_ = qgetenv("PATH");
-        qputenv("PATH", QByteArray::fromStdString(bin_->path()) + ":" + oldPath_);
-        oldCwd_ = QDir::currentPath();
-        QDir::setCurrent(QString::fromStdString(data_->path()));
-        MessageBoxes::Script();
-        FileDialogs::Script({});
+        sandbox_.emplace();
+        kayaks_ = sandbox_->CopyIn(kFixtures + "/harbour_kayaks.sdf", "kayaks.sdf");
+        sandbox_->AddToPath("browser", "printf '%s:%s\\n' \"$#\" \"$1\" >> " +
+                                           sandbox_->Bin("browsed") + "\n");
     }
 
-    void cleanup() {
-        MessageBoxes::StopScript();
-        FileDialogs::StopScript();
-        QDir::setCurrent(oldCwd_);
-        qputenv("PATH", oldPath_);
-        settings_.reset();
-        bin_.reset();
-        data_.reset();
-    }
+    void cleanup() { sandbox_.reset(); }
 
     // GO against a real HTTP server, the pages it writes opened from disk in Chromium.
     void goFillsTheEnginePageAndOpensItInTheBrowser() {

@@ -1,17 +1,128 @@
 #pragma once
 
-// Helpers shared by the window tests: finding controls by their names, reading lists, and
-// the texts of the message boxes shown.
+// Helpers shared by the window tests: the sandbox each test runs in, finding controls by their
+// names, menu items and buttons, acting on modal dialogs, reading lists, the texts of the
+// message boxes shown, and the bytes of data files.
 
+#include "core/line_file.h"
+#include "test_support.h"
+#include "ui/file_dialogs.h"
+#include "ui/input_box.h"
+#include "ui/main_window.h"
 #include "ui/message_box.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QPushButton>
 #include <QStringList>
+#include <QTimer>
 #include <QtTest>
+#include <filesystem>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+#include <type_traits>
 
 namespace siteherald::ui::testing {
+
+namespace detail {
+
+// Parent of the OnModal watches still waiting, so that the sandbox ends them with its test.
+inline QObject& ModalWatches() {
+    static QObject* const watches = new QObject(QCoreApplication::instance());
+    return *watches;
+}
+
+} // namespace detail
+
+// What one test works in: a data folder holding copies of the shipped filelay.dat, profs.dat
+// and sedata.dat, which is also the working directory; a settings file that skips the first
+// start and points the version check at a closed port; a folder first on PATH whose xdg-open
+// only appends each address it is given to Bin("opened"); and the message boxes, file dialogs
+// and input boxes scripted with no answers. All of it is undone when the sandbox goes.
+class WindowSandbox {
+public:
+    WindowSandbox() {
+        namespace fs = std::filesystem;
+        for (const char* name : {"filelay.dat", "profs.dat", "sedata.dat"})
+            fs::copy_file(std::string(SITEHERALD_SHIPPED_DATA_DIR "/") + name, At(name));
+        Settings("");
+        AddToPath("xdg-open", "printf '%s\\n' \"$1\" >> " + Bin("opened") + "\n");
+        oldPath_ = qgetenv("PATH");
+        qputenv("PATH", QByteArray::fromStdString(bin_.path()) + ":" + oldPath_);
+        oldCwd_ = QDir::currentPath();
+        QDir::setCurrent(QString::fromStdString(data_.path()));
+        MessageBoxes::Script();
+        FileDialogs::Script({});
+        InputBox::Script({});
+    }
+    ~WindowSandbox() {
+        qDeleteAll(detail::ModalWatches().findChildren<QTimer*>(Qt::FindDirectChildrenOnly));
+        MessageBoxes::StopScript();
+        FileDialogs::StopScript();
+        InputBox::StopScript();
+        QDir::setCurrent(oldCwd_);
+        qputenv("PATH", oldPath_);
+    }
+    WindowSandbox(const WindowSandbox&) = delete;
+    WindowSandbox& operator=(const WindowSandbox&) = delete;
+
+    std::string At(const std::string& name) const { return data_ / name; }
+    std::string Bin(const std::string& name) const { return bin_ / name; }
+    std::string IniPath() const { return settings_.iniPath(); }
+
+    // Copies a file into the data folder as `name`; returns its path there.
+    std::string CopyIn(const std::string& from, const std::string& name) const {
+        std::filesystem::copy_file(from, At(name));
+        return At(name);
+    }
+
+    // Rewrites the settings file: the [Main] lines, then `extra`.
+    void Settings(const std::string& extra) const {
+        std::filesystem::create_directories(std::filesystem::path(IniPath()).parent_path());
+        siteherald::testing::WriteBytes(
+            IniPath(), "[Main]\nFirst=0\nVersionUpdate=http://127.0.0.1:1/none\n" + extra);
+    }
+
+    // Writes a shell script running `commands` into the folder on PATH; returns its path.
+    std::string AddToPath(const std::string& name, const std::string& commands) const {
+        siteherald::testing::WriteBytes(Bin(name), "#!/bin/sh\n" + commands);
+        ::chmod(Bin(name).c_str(), 0755);
+        return Bin(name);
+    }
+
+    // Makes `paths` the known-file list of profs.dat.
+    void KnownFiles(std::initializer_list<std::string> paths) const {
+        std::string section = "$sdffiles\r\n";
+        for (const std::string& path : paths)
+            section += path + "|" + std::filesystem::path(path).filename().string() + "|\r\n";
+        std::string profs = siteherald::testing::ReadBytes(At("profs.dat"));
+        profs.replace(profs.find("$sdffiles\r\n"), 11, section);
+        siteherald::testing::WriteBytes(At("profs.dat"), profs);
+    }
+
+private:
+    siteherald::testing::TempDir data_;
+    siteherald::testing::TempDir bin_;
+    siteherald::testing::ScopedSettings settings_;
+    QString oldCwd_;
+    QByteArray oldPath_;
+};
+
+inline std::unique_ptr<MainWindow> StartMainWindow() {
+    auto w = std::make_unique<MainWindow>();
+    w->Start();
+    QTest::qWait(20); // the silent version check fails against the closed port
+    return w;
+}
 
 // A control of the window `parent` itself; controls of its dialogs, which reuse names such as
 // "Button4", are found from the dialog.
@@ -25,6 +136,74 @@ template <class T = QWidget> T* Find(const QObject* parent, const QString& name)
     }
     qFatal("no control %s", qPrintable(name));
     return nullptr;
+}
+
+inline void Click(const QObject* window, const char* button) {
+    Find<QPushButton>(window, button)->click();
+}
+
+// The item `item` of the menu-bar menu `menu`, both by caption.
+inline QAction* MenuItem(MainWindow& w, const QString& menu, const QString& item) {
+    for (QAction* top : w.menuBar()->actions())
+        if (top->text() == menu && top->menu())
+            for (QAction* action : top->menu()->actions())
+                if (action->text() == item)
+                    return action;
+    qFatal("no menu item %s", qPrintable(item));
+}
+
+// Chooses an entry by its text as the user does, so the change handler runs.
+inline void Select(QComboBox* combo, const QString& text) {
+    const int index = combo->findText(text, Qt::MatchExactly);
+    if (index < 0)
+        qFatal("no entry %s", qPrintable(text));
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+}
+inline void Select(QComboBox* combo, const std::string& text) {
+    Select(combo, QString::fromStdString(text));
+}
+inline void Select(QComboBox* combo, const char* text) {
+    Select(combo, QString(text));
+}
+
+// Whether the action given to OnModal ran.
+class ModalRun {
+public:
+    explicit ModalRun(std::shared_ptr<const bool> ran) : ran_(std::move(ran)) {}
+    bool ran() const { return *ran_; }
+
+private:
+    std::shared_ptr<const bool> ran_;
+};
+
+// Runs `act` on the next modal dialog of type Dialog once its own event loop runs, giving up
+// after five seconds. A failed check inside `act` returns from `act` only, so a dialog left
+// open is then closed (after `beforeClose`) and the test never waits on it.
+template <class Dialog = QDialog>
+ModalRun OnModal(std::type_identity_t<std::function<void(Dialog*)>> act,
+                 std::type_identity_t<std::function<void(Dialog*)>> beforeClose = {}) {
+    auto ran = std::make_shared<bool>(false);
+    auto* timer = new QTimer(&detail::ModalWatches());
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, act, beforeClose, tries, ran] {
+        const QPointer<Dialog> dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (!dialog && ++*tries < 500)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (!dialog)
+            return;
+        *ran = true;
+        act(dialog);
+        if (dialog && dialog->isVisible()) {
+            if (beforeClose)
+                beforeClose(dialog);
+            static_cast<QDialog*>(dialog.data())->done(QDialog::Rejected);
+        }
+    });
+    timer->start(10);
+    return ModalRun(ran);
 }
 
 inline QStringList Items(const QComboBox* combo) {
@@ -46,6 +225,30 @@ inline QStringList BoxTexts() {
     for (const auto& shown : MessageBoxes::Log())
         texts << shown.text;
     return texts;
+}
+
+// The lines, each ended with CR LF, as the data files hold them.
+inline std::string Crlf(const LineList& lines) {
+    std::string bytes;
+    for (const std::string& line : lines)
+        bytes += line + "\r\n";
+    return bytes;
+}
+inline std::string Crlf(std::initializer_list<std::string> lines) {
+    return Crlf(LineList(lines));
+}
+inline std::string Crlf(const QStringList& lines) {
+    LineList converted;
+    for (const QString& line : lines)
+        converted.push_back(line.toStdString());
+    return Crlf(converted);
+}
+
+inline LineList Concat(std::initializer_list<LineList> parts) {
+    LineList all;
+    for (const LineList& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
 }
 
 } // namespace siteherald::ui::testing
