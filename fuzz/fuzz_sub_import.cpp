@@ -1,6 +1,7 @@
 // An older ".sub" submission file read by position: a file either reads whole, every line
 // taken from inside it, or is refused; the subject of its message is always new.
 
+#include "broadcast/attached_messages.h"
 #include "core/line_file.h"
 #include "core/sub_import.h"
 

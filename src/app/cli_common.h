@@ -23,6 +23,9 @@ int RunScan(const Arguments& args);
 int RunUpdate(const Arguments& args);
 int RunSend(const Arguments& args);
 
+// Prints "siteherald-cli: " and the message to stderr and returns kExitFileError.
+int FileProblem(const std::string& message);
+
 // Prints the usage text to stderr and returns kExitUsage.
 int UsageError(const std::string& problem);
 

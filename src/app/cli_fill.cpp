@@ -67,11 +67,6 @@ bool DownloadPage(const std::string& address, std::string& page) {
     return true;
 }
 
-int FileProblem(const std::string& message) {
-    std::fprintf(stderr, "siteherald-cli: %s\n", message.c_str());
-    return kExitFileError;
-}
-
 } // namespace
 
 int RunFill(const Arguments& args) {

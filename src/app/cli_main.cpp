@@ -41,6 +41,11 @@ const char* const kUsage =
     "update: a file could not be downloaded or was damaged), 5 a file that cannot be read\n"
     "or written, 6 nothing sent (the reason is printed).\n";
 
+int FileProblem(const std::string& message) {
+    std::fprintf(stderr, "siteherald-cli: %s\n", message.c_str());
+    return kExitFileError;
+}
+
 int UsageError(const std::string& problem) {
     if (!problem.empty())
         std::fprintf(stderr, "siteherald-cli: %s\n\n", problem.c_str());

@@ -58,11 +58,6 @@ std::string ListName(const std::string& path) {
     return name.size() > 4 ? name.substr(0, name.size() - 4) : name;
 }
 
-int FileProblem(const std::string& message) {
-    std::fprintf(stderr, "siteherald-cli: %s\n", message.c_str());
-    return kExitFileError;
-}
-
 } // namespace
 
 int RunSend(const Arguments& args) {

@@ -130,14 +130,24 @@ std::optional<std::string> ReturnMessage(const LineList& fileLines, const std::s
     const size_t end = FindLine(fileLines, std::string(kEnd) + subject, start + 1);
     if (end == kNoLine)
         return std::nullopt;
-    std::string text;
-    for (size_t i = start + 2; i < end; ++i) {
-        if (text.empty())
-            text = fileLines[i];
-        else
-            text += "\r\n" + fileLines[i];
-    }
-    return text;
+    return JoinText(fileLines, start + 2, end);
+}
+
+std::string ImportSubject(const LineList& attachmentLines, const std::string& path) {
+    const size_t slash = path.rfind('/');
+    const std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::string base = file.size() > 4 ? file.substr(0, file.size() - 4) : std::string();
+    std::string digits;
+    const auto shown = [&] {
+        const std::string whole = base + digits;
+        if (whole.size() <= 40)
+            return whole;
+        // Keep the digits visible, so that the number still tells the messages apart.
+        return base.substr(0, 37 - std::min<size_t>(digits.size(), 37)) + digits + "...";
+    };
+    for (int number = 1; SubjectTaken(attachmentLines, shown()); ++number)
+        digits += std::to_string(number);
+    return shown();
 }
 
 } // namespace siteherald

@@ -59,4 +59,9 @@ void EraseMessageBlock(LineList& lines, const MessageBlock& block);
 // missing.
 std::optional<std::string> ReturnMessage(const LineList& fileLines, const std::string& subject);
 
+// The subject of an imported message: the file name without its folder and its last four
+// characters, with a running number's digits appended while a message already begins with
+// it (x, x1, x12, ...), cut to 37 characters and "..." when longer than 40.
+std::string ImportSubject(const LineList& attachmentLines, const std::string& path);
+
 } // namespace siteherald

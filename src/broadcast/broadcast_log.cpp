@@ -1,5 +1,7 @@
 #include "broadcast_log.h"
 
+#include "core/local_time.h"
+
 namespace siteherald {
 
 LineList MessagePreview(const std::string& subject, const std::string& text) {
@@ -10,11 +12,7 @@ LineList MessagePreview(const std::string& subject, const std::string& text) {
 }
 
 std::string LogDateTime(std::time_t when) {
-    std::tm local{};
-    localtime_r(&when, &local);
-    char text[128];
-    const size_t n = std::strftime(text, sizeof text, "%x %X", &local);
-    return std::string(text, n);
+    return LocalTimeText(when, "%x %X");
 }
 
 void AppendBroadcastLog(const std::string& logFile, const std::string& submissionFile,

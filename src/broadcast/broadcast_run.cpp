@@ -34,20 +34,28 @@ void BroadcastSender::Abort() {
     NNTP1.Abort();
 }
 
-SendOutcome BroadcastSender::SendMail(const std::function<void()>& idle) {
-    SMTP1.ClearAbort();
-    MailDone = false;
-    TEmailThread thread(Mail1);
+SendOutcome BroadcastSender::RunSend(SendThread&& thread, T_TcpIp& client, bool& done,
+                                     const std::function<void()>& idle) {
+    client.ClearAbort();
+    done = false;
     const SendOutcome outcome = thread.Run(idle);
-    MailDone = true;
+    done = true;
     return outcome;
+}
+
+SendOutcome BroadcastSender::SendMail(const std::function<void()>& idle) {
+    return RunSend(TEmailThread(Mail1), SMTP1, MailDone, idle);
+}
+
+SendOutcome BroadcastSender::SendNews(const std::function<void()>& idle) {
+    return RunSend(TNewsThread(News1), NNTP1, NewsDone, idle);
 }
 
 BroadcastSender::Report BroadcastSender::Run(const Request& request, const Hooks& hooks) {
     const RunningFlag running(running_);
     Report report;
     CancelSend = false;
-    const std::string from = FromHeader(request.identity);
+    const std::string from = FromHeader(request.identity.Name, request.identity.Email);
     const auto prepare = [&](T_MailNews& composer) {
         composer.From = from;
         composer.Subject = request.subject;
@@ -99,12 +107,7 @@ BroadcastSender::Report BroadcastSender::Run(const Request& request, const Hooks
             ShowStatus(hooks, "Sending message to " + group + ".");
             if (hooks.progress)
                 hooks.progress(i, count);
-            NNTP1.ClearAbort();
-            NewsDone = false;
-            TNewsThread thread(News1);
-            const SendOutcome outcome = thread.Run(hooks.idle);
-            NewsDone = true;
-            record(report.newsResults, group, outcome);
+            record(report.newsResults, group, SendNews(hooks.idle));
         }
         ShowStatus(hooks, "");
         log(kNewsLog, report.newsResults);

@@ -58,8 +58,10 @@ public:
     // Stops at once: also ends the send in progress, which fails.
     void Abort();
 
-    // One e-mail on a worker thread, for a send outside a run (the support message).
+    // One e-mail or one article on a worker thread, with the properties set on Mail1 or News1
+    // (SendMail also serves a send outside a run: the support message).
     SendOutcome SendMail(const std::function<void()>& idle);
+    SendOutcome SendNews(const std::function<void()>& idle);
 
     // True while a run or a single send is in progress; a second one must not start.
     bool Busy() const { return !MailDone || !NewsDone || running_; }
@@ -69,6 +71,9 @@ public:
     bool NewsDone = true;
 
 private:
+    SendOutcome RunSend(SendThread&& thread, T_TcpIp& client, bool& done,
+                        const std::function<void()>& idle);
+
     bool running_ = false;
 };
 

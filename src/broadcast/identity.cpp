@@ -35,8 +35,8 @@ std::string BroadcastValidationMessage(const BroadcastChecks& checks, const Iden
     return message;
 }
 
-std::string FromHeader(const Identity& identity) {
-    return "\"" + identity.Name + "\" <" + identity.Email + ">";
+std::string FromHeader(const std::string& name, const std::string& email) {
+    return "\"" + name + "\" <" + email + ">";
 }
 
 } // namespace siteherald

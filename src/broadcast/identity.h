@@ -29,6 +29,6 @@ struct BroadcastChecks {
 std::string BroadcastValidationMessage(const BroadcastChecks& checks, const Identity& identity);
 
 // "\"Name\" <Email>".
-std::string FromHeader(const Identity& identity);
+std::string FromHeader(const std::string& name, const std::string& email);
 
 } // namespace siteherald

@@ -21,11 +21,10 @@ public:
     std::vector<std::string> Header; // extra header lines
 
 protected:
-    // Puts From, Message-ID, Date and Subject in front of the lines the composer already
-    // added, appends Sender, References, Reply-To, the extra header lines, an empty line and
-    // the body.
-    void Compose(const std::string& localHost, std::time_t now);
-    std::vector<std::string> output_;
+    // The message: From, Message-ID, Date, Subject, the composer's own header lines, then
+    // Sender, References, Reply-To, the extra header lines, an empty line and the body.
+    std::vector<std::string> Compose(const std::vector<std::string>& ownHeaders,
+                                     const std::string& localHost, std::time_t now) const;
 };
 
 class T_Mail : public T_MailNews {

@@ -4,26 +4,35 @@
 
 namespace siteherald {
 
-std::optional<LineList> MailingListAddresses(const LineList& store, const std::string& name) {
+namespace {
+
+// The opening and closing line of a list's block; a block without its closing line runs to
+// the end of the store (close == the store's size).
+std::optional<std::pair<size_t, size_t>> ListBlock(const LineList& store, const std::string& name) {
     const std::string marker = "$" + name;
     const size_t open = FindLine(store, marker);
     if (open == kNoLine)
         return std::nullopt;
-    size_t close = FindLine(store, marker, open + 1);
-    if (close == kNoLine)
-        close = store.size();
-    return LineList(store.begin() + static_cast<long>(open) + 1,
-                    store.begin() + static_cast<long>(close));
+    const size_t close = FindLine(store, marker, open + 1);
+    return std::pair{open, close == kNoLine ? store.size() : close};
+}
+
+} // namespace
+
+std::optional<LineList> MailingListAddresses(const LineList& store, const std::string& name) {
+    const auto block = ListBlock(store, name);
+    if (!block)
+        return std::nullopt;
+    return LineList(store.begin() + static_cast<long>(block->first) + 1,
+                    store.begin() + static_cast<long>(block->second));
 }
 
 bool RemoveMailingList(LineList& store, const std::string& name) {
-    const std::string marker = "$" + name;
-    const size_t open = FindLine(store, marker);
-    if (open == kNoLine)
+    const auto block = ListBlock(store, name);
+    if (!block)
         return false;
-    const size_t close = FindLine(store, marker, open + 1);
-    store.erase(store.begin() + static_cast<long>(open),
-                close == kNoLine ? store.end() : store.begin() + static_cast<long>(close) + 1);
+    store.erase(store.begin() + static_cast<long>(block->first),
+                store.begin() + static_cast<long>(std::min(block->second + 1, store.size())));
     return true;
 }
 

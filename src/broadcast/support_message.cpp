@@ -3,6 +3,7 @@
 #include "core/data_dir.h"
 #include "core/product_defaults.h"
 #include "core/settings_store.h"
+#include "identity.h"
 
 namespace siteherald {
 
@@ -51,7 +52,7 @@ std::vector<std::string> SupportRecipients() {
 
 void PrepareSupportMail(T_Mail& mail, const SupportRequest& request, const LineList& body,
                         const std::string& mailServer) {
-    mail.From = "\"" + request.name + "\" <" + request.email + ">";
+    mail.From = FromHeader(request.name, request.email);
     mail.Subject = kSupportSubject;
     mail.ReplyTo = request.email;
     mail.Body = body;

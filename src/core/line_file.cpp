@@ -73,6 +73,17 @@ std::string JoinLines(const LineList& lines) {
     return out;
 }
 
+std::string JoinText(const LineList& lines, size_t begin, size_t end) {
+    std::string text;
+    for (size_t i = begin; i < end && i < lines.size(); ++i) {
+        if (text.empty())
+            text = lines[i];
+        else
+            text += "\r\n" + lines[i];
+    }
+    return text;
+}
+
 size_t FindLine(const LineList& lines, std::string_view text, size_t from) {
     for (size_t i = from; i < lines.size(); ++i)
         if (lines[i] == text)

@@ -32,6 +32,10 @@ std::vector<std::string_view> SplitLineViews(std::string_view bytes);
 // Joins lines, each followed by CR LF.
 std::string JoinLines(const LineList& lines);
 
+// Lines [begin, end) as one text with CR LF between them; while the text is still empty a
+// line replaces it, so leading empty lines are dropped.
+std::string JoinText(const LineList& lines, size_t begin, size_t end);
+
 // Index of the first line equal to text at or after `from`; kNoLine when there is none.
 inline constexpr size_t kNoLine = static_cast<size_t>(-1);
 size_t FindLine(const LineList& lines, std::string_view text, size_t from = 0);

@@ -6,14 +6,6 @@ namespace {
 
 constexpr size_t kMinimumLines = 14;
 
-bool Taken(const LineList& attachmentLines, const std::string& subject) {
-    const std::string start = "$START" + subject;
-    for (const std::string& line : attachmentLines)
-        if (line.compare(0, start.size(), start) == 0)
-            return true;
-    return false;
-}
-
 } // namespace
 
 std::optional<SubFileContents> ReadSubFile(const LineList& lines, std::string& problem) {
@@ -47,22 +39,4 @@ std::optional<SubFileContents> ReadSubFile(const LineList& lines, std::string& p
         contents.message.push_back(lines[at++]);
     return contents;
 }
-
-std::string ImportSubject(const LineList& attachmentLines, const std::string& path) {
-    const size_t slash = path.rfind('/');
-    const std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
-    const std::string base = file.size() > 4 ? file.substr(0, file.size() - 4) : std::string();
-    std::string digits;
-    const auto shown = [&] {
-        const std::string whole = base + digits;
-        if (whole.size() <= 40)
-            return whole;
-        // Keep the digits visible, so that the number still tells the messages apart.
-        return base.substr(0, 37 - std::min<size_t>(digits.size(), 37)) + digits + "...";
-    };
-    for (int number = 1; Taken(attachmentLines, shown()); ++number)
-        digits += std::to_string(number);
-    return shown();
-}
-
 } // namespace siteherald

@@ -25,9 +25,4 @@ struct SubFileContents {
 // (fewer than 14 lines) or lacking one of the markers.
 std::optional<SubFileContents> ReadSubFile(const LineList& lines, std::string& problem);
 
-// The subject of an imported message: the file name without its folder and its last four
-// characters, with a running number's digits appended while a message already begins with
-// it (x, x1, x12, ...), cut to 37 characters and "..." when longer than 40.
-std::string ImportSubject(const LineList& attachmentLines, const std::string& path);
-
 } // namespace siteherald

@@ -30,14 +30,7 @@ std::string GetSubNotes(const std::string& notesFile, const std::string& engine,
     const size_t keyEnd = Find(lines, key, keyLine + 1, lines.size());
     if (keyEnd == lines.size())
         return {};
-    std::string note;
-    for (size_t i = keyLine + 1; i < keyEnd; ++i) {
-        if (note.empty())
-            note = lines[i];
-        else
-            note += "\r\n" + lines[i];
-    }
-    return note;
+    return JoinText(lines, keyLine + 1, keyEnd);
 }
 
 void SaveSubNotes(const std::string& notesFile, const std::string& engine, const std::string& key,

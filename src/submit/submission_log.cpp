@@ -1,6 +1,7 @@
 #include "submission_log.h"
 
 #include "core/ascii.h"
+#include "core/local_time.h"
 
 #include <algorithm>
 
@@ -69,11 +70,7 @@ size_t FindEntry(const std::vector<std::string_view>& lines, const Section& s,
 } // namespace
 
 std::string SubmissionDate(std::time_t when) {
-    std::tm local{};
-    localtime_r(&when, &local);
-    char text[64];
-    const size_t n = std::strftime(text, sizeof text, "%b %d, %Y", &local);
-    return std::string(text, n);
+    return LocalTimeText(when, "%b %d, %Y");
 }
 
 void AddToLog(const std::string& logFile, const std::string& currentFile, const std::string& engine,

@@ -31,13 +31,6 @@ QString Question(const QString& lead, const QString& name) {
     return lead + QStringLiteral(" \"") + name + QStringLiteral("\"?");
 }
 
-QString MemoText(const std::string& subject, const std::string& text) {
-    QStringList lines;
-    for (const std::string& line : MessagePreview(subject, text))
-        lines << FromBytes(line);
-    return lines.join(QLatin1Char('\n'));
-}
-
 } // namespace
 
 BroadcastPanel::BroadcastPanel(BroadcastSender& sender, Context context, QWidget* parent)
@@ -166,7 +159,7 @@ void BroadcastPanel::ComboBox6Change(int index) {
         Memo1->clear();
         return;
     }
-    Memo1->setPlainText(MemoText(subject, *text));
+    Memo1->setPlainText(JoinedText(MessagePreview(subject, *text)));
 }
 
 void BroadcastPanel::Button54Click() {
@@ -187,7 +180,7 @@ void BroadcastPanel::Button54Click() {
     request.subject = ToBytes(ComboBox6->currentText());
     request.messageText =
         ReturnMessage(context_.currentFileLines(), request.subject).value_or(std::string());
-    request.preview = SplitLines(ToBytes(Memo1->toPlainText()));
+    request.preview = TextLines(Memo1->toPlainText());
     request.submissionFile = ToBytes(context_.currentFile());
 
     Button54->hide();
@@ -232,10 +225,7 @@ void BroadcastPanel::Button52Click() {
     }
     Form10->Edit1->setText(name);
     Form10->Edit1->setReadOnly(true);
-    QStringList lines;
-    for (const std::string& line : *addresses)
-        lines << FromBytes(line);
-    Form10->Memo1->setPlainText(lines.join(QLatin1Char('\n')));
+    Form10->Memo1->setPlainText(JoinedText(*addresses));
     Form10->exec();
     Form10->Edit1->setReadOnly(false);
 }

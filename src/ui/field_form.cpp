@@ -96,20 +96,12 @@ void FieldForm::SetValues(const std::vector<FieldValue>& values) {
         if (auto* edit = qobject_cast<QLineEdit*>(entries_[i])) {
             edit->setText(value ? FromBytes(value->text) : QString());
         } else if (auto* memo = qobject_cast<QPlainTextEdit*>(entries_[i])) {
-            QStringList lines;
-            if (value)
-                for (const std::string& line : value->lines)
-                    lines << FromBytes(line);
             const QSignalBlocker quiet(memo);
-            memo->setPlainText(lines.join(QLatin1Char('\n')));
+            memo->setPlainText(value ? JoinedText(value->lines) : QString());
             memo->document()->setModified(false);
         }
     }
 }
-
-} // namespace siteherald::ui
-
-namespace siteherald::ui {
 
 bool FieldForm::SetEntryLines(const std::string& name, const std::vector<std::string>& lines,
                               bool single) {
@@ -124,10 +116,7 @@ bool FieldForm::SetEntryLines(const std::string& name, const std::vector<std::st
                 text += FromBytes(line) + (single ? QString() : QStringLiteral(" "));
             edit->setText(text);
         } else if (auto* memo = qobject_cast<QPlainTextEdit*>(entry)) {
-            QStringList text;
-            for (const std::string& line : lines)
-                text << FromBytes(line);
-            memo->setPlainText(text.join(QLatin1Char('\n')));
+            memo->setPlainText(JoinedText(lines));
         }
     }
     return taken;

@@ -34,17 +34,10 @@ QPlainTextEdit* Memo(const QString& name, QWidget* parent, bool readOnly) {
     return memo;
 }
 
-QString Joined(const LineList& lines) {
-    QStringList text;
-    for (const std::string& line : lines)
-        text << FromBytes(line);
-    return text.join(QLatin1Char('\n'));
-}
-
 QString WholeFile(const char* name) {
     std::string bytes;
     ReadFileBytes(name, bytes);
-    return Joined(SplitLines(bytes));
+    return JoinedText(SplitLines(bytes));
 }
 
 bool Ask(QWidget* parent, const char* question) {
@@ -179,14 +172,14 @@ void LogNotesTab::TabSet1Change(int index) {
             break;
         case 1:
             RichEdit3->setPlainText(WholeFile("mail.log"));
-            Memo5->setPlainText(Joined(LoadNotes(kNotes, "Mail")));
+            Memo5->setPlainText(JoinedText(LoadNotes(kNotes, "Mail")));
             break;
         case 2:
             RichEdit2->setPlainText(WholeFile("news.log"));
-            Memo9->setPlainText(Joined(LoadNotes(kNotes, "News")));
+            Memo9->setPlainText(JoinedText(LoadNotes(kNotes, "News")));
             break;
         case 3:
-            Memo11->setPlainText(Joined(LoadNotes(kNotes, "General")));
+            Memo11->setPlainText(JoinedText(LoadNotes(kNotes, "General")));
             break;
         default:
             return;
@@ -197,7 +190,7 @@ void LogNotesTab::TabSet1Change(int index) {
 
 void LogNotesTab::LoadLog() {
     const std::string file = currentFile_();
-    RichEdit1->setPlainText(file.empty() ? QString() : Joined(LogEntries(kSubLog, file)));
+    RichEdit1->setPlainText(file.empty() ? QString() : JoinedText(LogEntries(kSubLog, file)));
 }
 
 void LogNotesTab::ComboBox10Change(int index) {

@@ -92,10 +92,7 @@ bool MailingListDialog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 LineList MailingListDialog::Addresses() const {
-    const QString text = Memo1->toPlainText();
-    if (text.isEmpty())
-        return {};
-    return SplitLines(ToBytes(text));
+    return TextLines(Memo1->toPlainText());
 }
 
 void MailingListDialog::Button1Click() {
@@ -110,10 +107,7 @@ void MailingListDialog::Button1Click() {
         const QString fileName = QFileInfo(path).fileName();
         Edit1->setText(fileName.left(std::max<qsizetype>(0, fileName.size() - 4)));
     }
-    QStringList text;
-    for (const std::string& line : lines)
-        text << FromBytes(line);
-    Memo1->setPlainText(text.join(QLatin1Char('\n')));
+    Memo1->setPlainText(JoinedText(lines));
 }
 
 void MailingListDialog::Button2Click() {

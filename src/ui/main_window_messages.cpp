@@ -16,11 +16,6 @@ namespace siteherald::ui {
 
 namespace {
 
-LineList MessageText(const QPlainTextEdit* memo) {
-    const QString text = memo->toPlainText();
-    return text.isEmpty() ? LineList{} : SplitLines(ToBytes(text));
-}
-
 void AddDisplayName(QComboBox* combo, const std::string& subject) {
     const QString name = FromBytes(MessageDisplayName(subject));
     if (combo->findText(name, Qt::MatchExactly) < 0)
@@ -67,7 +62,7 @@ bool MainWindow::AddAttachment() {
             Buttons::Ok);
         return false;
     }
-    AppendMessageBlock(AttachmentLines, subject, "MN", MessageText(Form4->Memo1));
+    AppendMessageBlock(AttachmentLines, subject, "MN", TextLines(Form4->Memo1->toPlainText()));
     AddDisplayName(ComboBox5, subject);
     return true;
 }
@@ -80,7 +75,7 @@ bool MainWindow::EditAttachment() {
                            Buttons::Ok);
         return false;
     }
-    if (!ReplaceMessageBlock(AttachmentLines, subject, MessageText(Form4->Memo1)))
+    if (!ReplaceMessageBlock(AttachmentLines, subject, TextLines(Form4->Memo1->toPlainText())))
         return false;
     AddDisplayName(ComboBox5, subject);
     return true;
@@ -100,10 +95,7 @@ void MainWindow::ShowEditAttachment(QComboBox* combo) {
         return;
     }
     Form4->Edit1->setText(FromBytes(block->subject));
-    QStringList text;
-    for (const std::string& line : block->Text(AttachmentLines))
-        text << FromBytes(line);
-    Form4->Memo1->setPlainText(text.join(QLatin1Char('\n')));
+    Form4->Memo1->setPlainText(JoinedText(block->Text(AttachmentLines)));
     Form4->Editing = true;
     Form4->exec();
 }

@@ -430,11 +430,8 @@ void MainWindow::HelpTopicsd1Click() {
 void MainWindow::ShowLogViewer(bool besideWindow) {
     Guard(this, [this, besideWindow] {
         const std::string file = ToBytes(ComboBox1->currentText());
-        QStringList lines;
-        if (!file.empty())
-            for (const std::string& line : LogEntries(kSubLog, file))
-                lines << FromBytes(line);
-        viewLog_->Memo1->setPlainText(lines.join(QLatin1Char('\n')));
+        viewLog_->Memo1->setPlainText(file.empty() ? QString()
+                                                   : JoinedText(LogEntries(kSubLog, file)));
         if (besideWindow) {
             // Beside the compact window: on its left when there is no room on its right.
             const QRect area = screen()->availableGeometry();
@@ -461,10 +458,7 @@ void MainWindow::LoadMNLog(const char* fileName) {
         std::string bytes;
         if (!ReadFileBytes(fileName, bytes))
             return;
-        QStringList lines;
-        for (const std::string& line : SplitLines(bytes))
-            lines << FromBytes(line);
-        viewLog_->Memo1->setPlainText(lines.join(QLatin1Char('\n')));
+        viewLog_->Memo1->setPlainText(JoinedText(SplitLines(bytes)));
         viewLog_->exec();
     });
 }

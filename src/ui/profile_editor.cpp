@@ -263,8 +263,7 @@ void ProfileEditor::DoScrollBox(int row) {
         Preview->AddField(field);
 }
 
-void ProfileEditor::LoadField(int field, const std::string& definition) {
-    const FieldDefinition parsed = ParseFieldDefinition(definition);
+void ProfileEditor::LoadField(int field, const FieldDefinition& parsed) {
     QComboBox* type = field == 1 ? ComboBox1 : ComboBox2;
     QComboBox* autoFill = field == 1 ? ComboBox3 : ComboBox4;
     type->setCurrentIndex(parsed.type == "E" ? 0 : 1);
@@ -314,13 +313,8 @@ void ProfileEditor::Button4Click() {
         FreeAutoFill(FreeAutoFills, field.autoFill);
     ClearFields();
     CheckBox1->setChecked(ListBox1->item(index)->text().contains(QLatin1Char(',')));
-    const size_t open = FindLine(ProfileRows, std::to_string(row));
-    if (open != kNoLine) {
-        if (open + 1 < ProfileRows.size() && ProfileRows[open + 1] != std::to_string(row))
-            LoadField(1, ProfileRows[open + 1]);
-        if (open + 2 < ProfileRows.size() && ProfileRows[open + 2] != std::to_string(row))
-            LoadField(2, ProfileRows[open + 2]);
-    }
+    for (size_t i = 0; i < fields.size() && i < 2; ++i)
+        LoadField(static_cast<int>(i) + 1, fields[i]);
     editingRow_ = true;
     Button7->show();
     Button3->setText(QStringLiteral("OK"));

@@ -83,7 +83,7 @@ private:
     void ClearPreview();
     void SetRowNumber(int number);
     int RowNumber() const;
-    void LoadField(int field, const std::string& definition);
+    void LoadField(int field, const FieldDefinition& parsed);
     RowInput Input() const;
 
     bool& profileChanged_;

@@ -1,6 +1,7 @@
 #include "support_dialog.h"
 
 #include "broadcast/broadcast_run.h"
+#include "broadcast/identity.h"
 #include "broadcast/support_message.h"
 #include "core/product_defaults.h"
 #include "core/settings_store.h"
@@ -118,10 +119,9 @@ void SupportDialog::Button2Click() {
     }
 
     SupportRequest request{ToBytes(Edit1->text()), ToBytes(Edit2->text()),
-                           ToBytes(ComboBox1->currentText()),
-                           SplitLines(ToBytes(Memo1->toPlainText()))};
+                           ToBytes(ComboBox1->currentText()), TextLines(Memo1->toPlainText())};
     PrepareSupportMail(sender_.Mail1, request, SupportMessageBody(request, SettingsFilePath(), "."),
-                       IniReadString("Identity", "MailServer", "ERROR"));
+                       ReadIdentity().MailServer);
     Button1->setEnabled(false);
     Button2->setEnabled(false);
     Label5->setText(QStringLiteral("Sending message to support..."));

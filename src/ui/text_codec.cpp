@@ -1,6 +1,9 @@
 #include "text_codec.h"
 
+#include "core/line_file.h"
+
 #include <QStringDecoder>
+#include <QStringList>
 
 namespace siteherald::ui {
 
@@ -30,6 +33,17 @@ QString FromBytes(const std::string& bytes) {
 
 std::string ToBytes(const QString& text) {
     return text.toStdString();
+}
+
+QString JoinedText(const std::vector<std::string>& lines) {
+    QStringList text;
+    for (const std::string& line : lines)
+        text << FromBytes(line);
+    return text.join(QLatin1Char('\n'));
+}
+
+std::vector<std::string> TextLines(const QString& text) {
+    return SplitLines(ToBytes(text));
 }
 
 } // namespace siteherald::ui

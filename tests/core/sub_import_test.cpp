@@ -1,3 +1,4 @@
+#include "broadcast/attached_messages.h"
 #include "core/sub_import.h"
 
 #include <gmock/gmock.h>

@@ -88,9 +88,9 @@ class Reader:
         self.command("LISTGROUP " + name, "211")
         return [int(n) for n in self.read_block()]
 
-    def article(self, spec):
-        """Article SPEC: a "<message-id>" or a number in the selected group."""
-        self.command("ARTICLE %s" % spec, "220")
+    def article(self, which):
+        """The article WHICH: a "<message-id>" or a number in the selected group."""
+        self.command("ARTICLE %s" % which, "220")
         lines = self.read_block()
         end = lines.index("")
         headers = []
