@@ -326,6 +326,15 @@ BENCHMARK(BM_EditHTML_Realistic)
     ->Arg(10 << 20)
     ->Unit(benchmark::kMillisecond);
 
+// The same page minified, as sites ship them today: all of it on one line.
+void BM_EditHTML_Minified(benchmark::State& state) {
+    std::string line;
+    for (const std::string& text : RealisticPage(static_cast<size_t>(state.range(0))))
+        line += text;
+    RunEditHTML(state, LineList{std::move(line)});
+}
+BENCHMARK(BM_EditHTML_Minified)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
+
 // What a submission does in memory with a downloaded body: split it, fill it, wrap it in the
 // frame page and render both pages.
 void BM_SubmissionPage_Realistic(benchmark::State& state) {

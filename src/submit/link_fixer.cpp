@@ -71,6 +71,8 @@ void FixPattern(std::string& text, std::string& lower, std::string_view pattern,
             insert = base.submission;
         else if (at == '#')
             insert = base.self;
+        else if (at == '?')
+            insert = base.document;
         else if (HasScheme(text, q) || protocolRelative)
             insert = {};
         else if (at == '/')
@@ -118,6 +120,7 @@ LinkBase MakeLinkBase(std::string_view submissionUrl, std::string_view pageAddre
     base.submission = std::string(submissionUrl);
     base.self = std::string(pageAddress);
     base.root = scheme + std::string(rest.substr(0, rest.find('/')));
+    base.document = scheme + std::string(rest.substr(0, rest.find_first_of("?#")));
     if (!rest.empty() && rest.back() == '/')
         base.directory = scheme + std::string(rest);
     else if (const size_t slash = rest.rfind('/'); slash != std::string_view::npos)

@@ -11,14 +11,15 @@ struct LinkBase {
     std::string submission;
     std::string root;
     std::string directory;
-    std::string self; // the page's own address, for "#" links; empty leaves them alone
+    std::string document; // the submission address without its query, for "?..." addresses
+    std::string self;     // the page's own address, for "#" links; empty leaves them alone
 };
 LinkBase MakeLinkBase(std::string_view submissionUrl, std::string_view pageAddress = {});
 
 // Makes the line's double-quoted <a href="...">, <img src="..."> and action="..." addresses
-// absolute. Addresses with a scheme or starting with "//" stay as they are, and so do "#"
-// addresses unless the base names the page's own address; an empty action becomes the
-// submission address itself.
+// absolute ("?..." against the submission address itself). Addresses with a scheme or starting with
+// "//" stay as they are, and so do "#" addresses unless the base names the page's own address; an
+// empty action becomes the submission address itself.
 std::string FixLinks(std::string_view line, const LinkBase& base);
 
 // The same on a line and its lower-case twin, both changed in place (the twin is left

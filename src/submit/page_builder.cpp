@@ -4,7 +4,9 @@
 #include "core/ascii.h"
 #include "core/pipe_record.h"
 #include "link_fixer.h"
+#include "tag_reader.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 namespace siteherald {
@@ -13,38 +15,7 @@ namespace {
 
 constexpr size_t npos = std::string::npos;
 
-// Position (from 0) of the first form tag in a lower-cased line, npos if none.
-size_t FirstFormTag(std::string_view lower) {
-    const size_t input = lower.find("<input");
-    const size_t textarea = lower.find("<textarea");
-    return input < textarea ? input : textarea;
-}
-
-// Joins a form tag that starts on `line` and ends on a later line of `lines` (from index
-// `next` on) into `line`, advancing `next` past the lines taken; `lower` follows `line`.
-// Returns the tag's kind, as YesTag does.
-std::string JoinFormTag(std::string& line, std::string& lower, LineList& lines, size_t& next) {
-    const size_t p = FirstFormTag(lower);
-    if (p == npos)
-        return {};
-    size_t gt = lower.find('>', p);
-    while (gt == npos && next < lines.size()) {
-        const size_t searchFrom = line.size();
-        line += lines[next];
-        lower += LowerAscii(lines[next]);
-        lines[next].clear();
-        ++next;
-        gt = lower.find('>', searchFrom);
-    }
-    if (gt == npos)
-        return {};
-    const std::string_view tag = std::string_view(lower).substr(p, gt - p + 1);
-    return tag.find("<input") != npos ? "input" : "textarea";
-}
-
 struct FieldRule {
-    std::string quotedName;   // name="field
-    std::string unquotedName; // name=field
     std::string lowerName;
     std::string identifier;
 };
@@ -52,71 +23,60 @@ struct FieldRule {
 std::vector<FieldRule> ReadFieldRules(const LineList& seRecordList) {
     std::vector<FieldRule> rules;
     for (size_t j = 1; j < seRecordList.size(); ++j) {
-        FieldRule rule;
-        rule.lowerName = LowerAscii(PipeField(seRecordList[j], 1));
-        rule.quotedName = "name=\"" + rule.lowerName;
-        rule.unquotedName = "name=" + rule.lowerName;
-        rule.identifier = PipeField(seRecordList[j], 2);
-        rules.push_back(std::move(rule));
+        FieldRule rule{LowerAscii(PipeField(seRecordList[j], 1)), PipeField(seRecordList[j], 2)};
+        if (!rule.lowerName.empty()) // an empty name would take every field of the page
+            rules.push_back(std::move(rule));
     }
     return rules;
 }
 
-// Removes the first value attribute of the line (the quoted form if there is one), from both
-// the line and its lower-case twin.
-void RemoveValueAttribute(std::string& line, std::string& lower) {
-    size_t v = lower.find("value=\"");
-    size_t end = npos;
-    if (v != npos) {
-        const size_t quote = lower.find('"', v + 7);
-        end = quote == npos ? v + 7 : quote + 1;
-    } else if ((v = lower.find("value=")) != npos) {
-        const size_t blank = lower.find(' ', v);
-        if (blank == npos)
+// The first rule, in record order, whose name begins the field's name (so the record's
+// "url" also fills a page's "url2").
+const FieldRule* RuleFor(const std::vector<FieldRule>& rules, std::string_view fieldName) {
+    for (const FieldRule& rule : rules)
+        if (StartsWithIgnoringCase(fieldName, rule.lowerName))
+            return &rule;
+    return nullptr;
+}
+
+// Bytes [begin, end) of the page replaced by `insert`.
+struct Edit {
+    size_t begin;
+    size_t end;
+    std::string insert;
+};
+
+// The edits that put a value into a field tag: a text box's own value attribute is
+// replaced; without one, ` value="..." ` follows the name attribute (an unquoted name keeps
+// the blank after it, and a name that ends the tag gets it before the ">"). A text area
+// gets the value in front of its text.
+void AddValueEdit(std::vector<Edit>& edits, std::string_view page, const Tag& tag, FieldKind kind,
+                  const TagAttribute& name, const std::string& value) {
+    const std::string escaped = EscapeHtml(value);
+    if (kind == FieldKind::TextArea) {
+        edits.push_back({tag.end, tag.end, escaped});
+    } else if (const TagAttribute* old = tag.Find("value")) {
+        edits.push_back({old->begin, old->end, std::string(old->name) + "=\"" + escaped + "\""});
+    } else {
+        size_t at = name.end;
+        if (name.quote == 0 && at < page.size() && page[at] != '>')
+            ++at;
+        edits.push_back({at, at, " value=\"" + escaped + "\" "});
+    }
+}
+
+// Appends page bytes [from, to) to the lines, a "\n" of the page starting a new line.
+void AppendSplit(LineList& lines, std::string_view page, size_t from, size_t to) {
+    while (from < to) {
+        const size_t nl = page.find('\n', from);
+        if (nl == npos || nl >= to) {
+            lines.back().append(page, from, to - from);
             return;
-        end = blank + 1;
-    } else {
-        return;
+        }
+        lines.back().append(page, from, nl - from);
+        lines.emplace_back();
+        from = nl + 1;
     }
-    line.erase(v, end - v);
-    lower.erase(v, end - v);
-}
-
-// Puts ` value="..." ` after the field's name in the first <input of the line.
-void InsertTextBoxValue(std::string& line, const std::string& lower, const FieldRule& rule,
-                        const std::string& value) {
-    const size_t off = lower.find("<input");
-    if (off == npos)
-        return;
-    size_t nameAt = lower.find("\"" + rule.lowerName + "\"", off);
-    if (nameAt != npos) {
-        nameAt += 1;
-    } else if ((nameAt = lower.find(rule.unquotedName, off)) != npos) {
-        nameAt += 5;
-    } else {
-        return;
-    }
-    // After the name and the one character that ends it (closing quote or blank); an
-    // unquoted name that ends the tag gets the attribute before the ">", inside the tag.
-    size_t cut = nameAt + rule.lowerName.size();
-    if (cut < line.size() && line[cut] != '>')
-        ++cut;
-    line.insert(std::min(cut, line.size()), " value=\"" + EscapeHtml(value) + "\" ");
-}
-
-// Puts the value right after the opening <textarea ...> tag.
-void InsertTextAreaValue(std::string& line, const std::string& lower, const std::string& value) {
-    const size_t tag = lower.find("<textarea");
-    if (tag == npos)
-        return;
-    const size_t gt = lower.find('>', tag);
-    if (gt == npos)
-        return;
-    line.insert(gt + 1, EscapeHtml(value));
-}
-
-bool IsFillCandidate(const std::string& kind, const std::string& line) {
-    return (kind == "input" && FieldType(line) == "text") || kind == "textarea";
 }
 
 // A <base href> right after the first <head> tag, on its line, so the relative addresses
@@ -149,40 +109,12 @@ void LoadStringListFromMemoryStream(LineList& list, std::string_view stream) {
     list = SplitLines(stream, true);
 }
 
-size_t FieldPos(std::string_view line) {
-    const size_t p = FirstFormTag(LowerAscii(line));
-    return p == npos ? 0 : p + 1;
-}
-
-std::string FieldType(std::string_view line) {
-    size_t type = line.find("type=\"");
-    size_t skip = 6;
-    if (type == npos) {
-        type = line.find("type=");
-        skip = 5;
-    }
-    if (type == npos)
-        return "text";
-    return line.find("text") == type + skip ? "text" : "";
-}
-
-std::string YesTag(LineList& pageLines, size_t i) {
-    if (i >= pageLines.size())
-        return {};
-    std::string line = std::move(pageLines[i]);
-    std::string lower = LowerAscii(line);
-    size_t next = i + 1;
-    std::string kind = JoinFormTag(line, lower, pageLines, next);
-    pageLines[i] = std::move(line);
-    pageLines.erase(pageLines.begin() + static_cast<long>(i) + 1,
-                    pageLines.begin() + static_cast<long>(next));
-    return kind;
-}
-
 void EditHTML(LineList& pageLines, const LineList& seRecordList, const LineList& currentFileLines,
               std::string_view pageAddress) {
     const LinkBase base = MakeLinkBase(
         seRecordList.empty() ? std::string() : PipeField(seRecordList[0], 2), pageAddress);
+    if (pageLines.empty())
+        return;
     const std::vector<FieldRule> rules = ReadFieldRules(seRecordList);
     std::unordered_map<std::string, std::string> values;
     const auto valueOf = [&](const std::string& identifier) -> const std::string& {
@@ -192,34 +124,56 @@ void EditHTML(LineList& pageLines, const LineList& seRecordList, const LineList&
         return it->second;
     };
 
-    LineList out;
+    // The page is read as one text, so that tags over several lines are read whole.
+    std::string page;
+    size_t total = pageLines.size();
+    for (const std::string& line : pageLines)
+        total += line.size();
+    page.reserve(total);
+    for (const std::string& line : pageLines) {
+        page += line;
+        page += '\n';
+    }
+    page.pop_back();
+
+    std::vector<Edit> edits;
+    TagReader reader(page);
+    while (const Tag* tag = reader.Next()) {
+        const FieldKind kind = FieldKindOf(*tag);
+        if (kind == FieldKind::None)
+            continue;
+        // A field tag over several lines is joined into one line, its pieces glued.
+        for (size_t nl = page.find('\n', tag->begin); nl < tag->end; nl = page.find('\n', nl + 1))
+            edits.push_back({nl, nl + 1, {}});
+        const TagAttribute* name = tag->Find("name");
+        const FieldRule* rule = name != nullptr ? RuleFor(rules, name->value) : nullptr;
+        if (rule == nullptr)
+            continue;
+        const std::string& value = valueOf(rule->identifier);
+        if (!value.empty())
+            AddValueEdit(edits, page, *tag, kind, *name, value);
+    }
+    // An insertion goes before a removal that starts where it stands.
+    std::stable_sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) {
+        return a.begin != b.begin ? a.begin < b.begin : a.end < b.end;
+    });
+
+    LineList out(1);
     out.reserve(pageLines.size());
+    size_t copied = 0;
+    for (const Edit& edit : edits) {
+        AppendSplit(out, page, copied, edit.begin);
+        out.back() += edit.insert;
+        copied = edit.end;
+    }
+    AppendSplit(out, page, copied, page.size());
+
     std::string lower;
-    size_t next = 0;
-    while (next < pageLines.size()) {
-        std::string line = std::move(pageLines[next++]);
+    for (std::string& line : out) {
         lower.assign(line);
         for (char& c : lower)
             c = LowerAscii(c);
-        const std::string kind = JoinFormTag(line, lower, pageLines, next);
-        if (!kind.empty() && IsFillCandidate(kind, line)) {
-            for (const FieldRule& rule : rules) {
-                if (lower.find(rule.quotedName) == npos && lower.find(rule.unquotedName) == npos)
-                    continue;
-                const std::string& value = valueOf(rule.identifier);
-                if (!value.empty()) {
-                    RemoveValueAttribute(line, lower);
-                    if (kind == "input")
-                        InsertTextBoxValue(line, lower, rule, value);
-                    else
-                        InsertTextAreaValue(line, lower, value);
-                    lower = LowerAscii(line);
-                }
-                break;
-            }
-        }
         FixLinksInPlace(line, lower, base);
-        out.push_back(std::move(line));
     }
     pageLines = std::move(out);
     InsertBaseHref(pageLines, base.directory);

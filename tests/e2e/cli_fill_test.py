@@ -31,9 +31,9 @@ class Fill(unittest.TestCase):
         # The title box's tag spanned three lines; the description's value is two lines long.
         self.assertEqual(len(main), len(page) - 2 + 1)
         self.assertEqual(main[2], '<HEAD><base href="%s">' % e2e.SUBMISSION_DIR)
-        self.assertIn('<TR><TD><B>URL:</B></TD><TD><INPUT TYPE="text" NAME="url" '
-                      'value="https://harbour-kayaks.example/?ref=lighthouse&amp;lang=en"  '
-                      'SIZE="50" ></TD></TR>', main)
+        self.assertIn('<TR><TD><B>URL:</B></TD><TD><INPUT TYPE="text" NAME="url" SIZE="50" '
+                      'VALUE="https://harbour-kayaks.example/?ref=lighthouse&amp;lang=en">'
+                      '</TD></TR>', main)
 
         ad = self.box.lines("~adauto.htm")
         self.assertIn("<title>Siteherald: Lighthouse Search</title>", ad)
@@ -78,13 +78,18 @@ class Fill(unittest.TestCase):
         self.assertTrue(r.stdout.startswith(USAGE), r.stdout)
         self.assertIn("  fill ENGINE SDF-FILE [--page PAGE-FILE]\n", r.stdout)
 
-    def test_unknown_engine_exits_3(self):
-        for name in ("Altavista", "lighthouse search"):
+    def test_unknown_engine_or_damaged_record_exits_3(self):
+        with open(self.box.path("sedata.dat"), "a", newline="") as f:
+            f.write("$No Address$\r\nNo Address|\r\n$No Address$\r\n"
+                    "$Empty$\r\nEmpty||http://info/|\r\n$Empty$\r\n$Cut$\r\n")
+        unknown = 'no search engine named "%s" in ' + self.box.path("sedata.dat")
+        damaged = "The record of %s in sedata.dat is damaged."
+        for name, message in [("Altavista", unknown), ("lighthouse search", unknown),
+                              ("No Address", damaged), ("Empty", damaged), ("Cut", damaged)]:
             with self.subTest(name=name):
                 r = self.box.fill(engine=name)
                 self.assertEqual((r.returncode, r.stdout), (3, ""))
-                self.assertIn('no search engine named "%s" in %s' % (name, self.box.path(
-                    "sedata.dat")), r.stderr)
+                self.assertIn(message % name, r.stderr)
         self.assertNoPages()
 
     def test_unreadable_input_exits_5_naming_the_file(self):

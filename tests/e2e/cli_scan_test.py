@@ -14,9 +14,9 @@ FIELDS = [
     "URL (Text Box)",
     "Title (Text Box)",
     "email (Text Box)",
-    "contact (Text Box)",
     "keywords (Text Box)",
     "description (Textarea)",
+    "ref (Text Box)",
     "nl_email (Text Box)",
 ]
 

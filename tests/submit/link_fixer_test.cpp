@@ -38,6 +38,8 @@ TEST(LinkFixer, RelativeAddressesBecomeAbsolute) {
          // the placeholder for its "A" comes back as "a"
          "<FORM METHOD=\"post\" aCTION=\"http://search.example/cgi-bin/add.cgi\">"},
         {"<form action=\"\">", "<form action=\"http://search.example/cgi/add.html\">"},
+        // a query alone keeps the page's own file, as a browser resolves it
+        {"<a href=\"?page=2\">", "<a href=\"http://search.example/cgi/add.html?page=2\">"},
     };
     for (const auto& [line, fixed] : cases)
         EXPECT_EQ(FixLinks(line, base), fixed);
