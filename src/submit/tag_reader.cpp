@@ -34,6 +34,11 @@ inline bool IsAsciiLetter(char c) {
 // Elements whose contents are text up to their own end tag.
 constexpr std::string_view kRawTextElements[] = {"script", "style", "title", "textarea"};
 
+// The input types that are not a one-line text box.
+constexpr std::string_view kOtherInputTypes[] = {
+    "hidden", "password", "checkbox", "radio", "submit", "reset", "button", "image",         "file",
+    "date",   "time",     "number",   "range", "color",  "month", "week",   "datetime-local"};
+
 } // namespace
 
 bool Tag::Is(std::string_view lowerName) const {
@@ -158,13 +163,13 @@ FieldKind FieldKindOf(const Tag& tag) {
         return FieldKind::TextArea;
     if (!tag.Is("input"))
         return FieldKind::None;
+    // As in a browser, a type it does not know ("textbox", "email/") is a text box too.
     const TagAttribute* type = tag.Find("type");
-    if (type == nullptr || type->value.empty())
-        return FieldKind::TextBox;
-    for (const std::string_view text : {"text", "url", "email", "search", "tel"})
-        if (EqualsIgnoringCase(type->value, text))
-            return FieldKind::TextBox;
-    return FieldKind::None;
+    if (type != nullptr)
+        for (const std::string_view other : kOtherInputTypes)
+            if (EqualsIgnoringCase(type->value, other))
+                return FieldKind::None;
+    return FieldKind::TextBox;
 }
 
 } // namespace siteherald

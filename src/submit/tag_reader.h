@@ -51,7 +51,9 @@ private:
 };
 
 // What an input or textarea tag is to the page builder and the scanner: a text box is an
-// input without a type or of type text, url, email, search or tel.
+// input without a type or of type text, url, email, search or tel (or of a type browsers
+// do not know, which they show as text); passwords, hidden fields, buttons, check boxes,
+// dates and the like are not.
 enum class FieldKind { None, TextBox, TextArea };
 FieldKind FieldKindOf(const Tag& tag);
 

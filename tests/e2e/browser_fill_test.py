@@ -119,25 +119,80 @@ class DevTools:
         return snapshot(tree["frame"]), children
 
 
+# Pages shaped as sites ship them, filled for the demo engine: each is checked byte for byte
+# against its .filled.html, scanned, and opened in Chromium. Every one holds the six mapped
+# fields, a password box and a box "q" of its own ("own" or another value, kept).
+SHAPE_FIELDS = ["url", "title", "email", "keywords", "contact", "description"]
+SHAPE_SCANS = {
+    "minified": ["q", "url", "title", "email", "keywords", "contact", "description (Textarea)"],
+    "single_quotes": ["url", "title", "email", "keywords", "contact", "description (Textarea)",
+                      "q"],
+    "unquoted_name_first": ["url", "title", "email", "keywords", "contact",
+                            "description (Textarea)", "q"],
+    "existing_values": ["url", "title", "email", "keywords", "contact", "description (Textarea)",
+                        "q"],
+    "upper_case": ["URL", "Title", "EMAIL", "KEYWORDS", "Contact", "DESCRIPTION (Textarea)", "q"],
+    "forms_on_one_line": ["q", "url", "title", "email", "keywords", "contact",
+                          "description (Textarea)"],
+}
+DEMO_ENGINE = "Siteherald Demo Engine"
+SITE_VALUES = {
+    "url": "https://harbour-kayaks.example/?ref=lighthouse&lang=en",
+    "title": "Harbour Kayak Tours",
+    "email": "robin@harbour-kayaks.example",
+    "keywords": 'kayak, sea kayaking, "harbour tours", paddling',
+    "contact": "Robin Fairweather",
+    "description": 'Guided sea-kayak tours of the harbour & the islands, for beginners and '
+                   '"old salts" alike.\nSmall groups (<8 boats), every day from April to October.',
+}
+
+
 def setUpModule():
-    global box, top, frames
+    global box, top, frames, shapes
     if not os.path.exists(CHROMIUM):
         raise AssertionError(CHROMIUM + " is missing: the browser tests need Chromium")
     box = Sandbox()
-    filled = box.fill()
-    if filled.returncode != 0:
-        box.cleanup()
-        raise AssertionError("siteherald-cli fill failed: " + filled.stderr)
+    shapes = {}
     with tempfile.TemporaryDirectory(prefix="sh-chromium-") as profile:
         browser = DevTools(profile)
         try:
-            top, frames = browser.frames(pathlib.Path(filled.stdout.strip()).as_uri())
+            def fill(engine, page=None):
+                filled = box.fill(engine, page=page)
+                if filled.returncode != 0:
+                    raise AssertionError("siteherald-cli fill failed: " + filled.stderr)
+                return browser.frames(pathlib.Path(filled.stdout.strip()).as_uri())
+            for name in SHAPE_SCANS:
+                page = e2e.fixture("shapes", name + ".html")
+                _, shape_frames = fill(DEMO_ENGINE, page)
+                with open(box.path("~mainauto.htm"), "rb") as f:
+                    shapes[name] = (f.read(), shape_frames["Main"],
+                                    box.run("scan", "--page", page))
+            top, frames = fill(e2e.ENGINE)
+        except BaseException:
+            box.cleanup()
+            raise
         finally:
             browser.close()
 
 
 def tearDownModule():
     box.cleanup()
+
+
+class PageShapes(unittest.TestCase):
+    def test_each_shape_is_filled_byte_for_byte_scanned_and_shown(self):
+        for name, scan in SHAPE_SCANS.items():
+            with self.subTest(name):
+                filled, main, scanned = shapes[name]
+                with open(e2e.fixture("shapes", name + ".filled.html"), "rb") as f:
+                    self.assertEqual(filled.decode(), f.read().decode())
+                self.assertEqual(scanned.stdout.splitlines(),
+                                 [f if " (" in f else f + " (Text Box)" for f in scan])
+                controls = {k.lower(): v for k, v in main["controls"].items()}
+                for field in SHAPE_FIELDS:
+                    self.assertTrue(controls[field].startswith(SITE_VALUES[field]), field)
+                self.assertEqual(controls["password"], "secret" if name == "existing_values" else "")
+                self.assertEqual(controls.get("q", "own"), "own")
 
 
 class FilledPageInBrowser(unittest.TestCase):
