@@ -17,6 +17,10 @@ int RunGet(const Arguments& args) {
     THttpCli client;
     client.Url = args[0];
     client.ReceiveStream = &out;
+    // The body goes straight to standard output, so neither the page-size limit nor the
+    // overall deadline applies; the idle time-out still ends a silent server.
+    client.MaxBodyBytes = 0;
+    client.Timeouts.total = std::chrono::milliseconds(0);
     try {
         client.Get();
     } catch (const EHttpException& e) {

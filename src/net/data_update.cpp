@@ -8,6 +8,7 @@
 #include "version_check.h"
 
 #include <cstdio>
+#include <vector>
 
 namespace siteherald {
 
@@ -17,6 +18,15 @@ constexpr std::string_view kUpdateMarker = "$UPDATE$";
 constexpr std::string_view kNoNewUpdates = "No new updates available.";
 constexpr std::string_view kCorruptedUpdate =
     "The update file is corrupted. Please try again or use e-mail support for help.";
+
+// "Unable to retrieve ..." with why the client failed: the server's status, or the
+// client's own reason when no answer came.
+std::string DownloadFailure(const THttpCli& client) {
+    std::string why = client.ReasonPhrase();
+    if (client.ServerRefused())
+        why = std::to_string(client.StatusCode()) + " " + why;
+    return "Unable to retrieve \"" + client.Url + "\": " + why;
+}
 
 std::string SupportAddress() {
     return IniReadString("Main", "SupportEmail", std::string(kSupportEmail));
@@ -134,10 +144,11 @@ void FinishUpdate(const LineList& updateLines, const std::string& dataDir, Updat
 }
 
 void RunDataUpdate(THttpCli& client, const std::string& dataDir, UpdateUi& ui) {
-    CheckNewVersion(client, true, ui);
+    std::vector<std::string> failures;
+    if (!CheckNewVersion(client, true, ui))
+        failures.push_back(DownloadFailure(client));
     const std::string base = IniReadString("Updates", "URL", std::string(kDefaultUpdateUrl));
 
-    bool wholeFileFailed = false;
     for (const char* fileName : {"sedata.dat", "profs.dat"}) {
         if (!IniReadBool("Updates", fileName, false))
             continue;
@@ -145,7 +156,7 @@ void RunDataUpdate(THttpCli& client, const std::string& dataDir, UpdateUi& ui) {
         LineList lines;
         const bool ok = DownloadLines(client, base + fileName, lines);
         if (!ProcessUpdateFiles(ok, lines, fileName, dataDir, ui)) {
-            wholeFileFailed = true;
+            failures.push_back(DownloadFailure(client));
             break;
         }
     }
@@ -156,14 +167,20 @@ void RunDataUpdate(THttpCli& client, const std::string& dataDir, UpdateUi& ui) {
     LineList updateLines;
     const bool ok = DownloadLines(client, base + UpdateFileName(number), updateLines);
     ui.Status("");
-    if (!ok)
-        ui.BoldStatus(std::string(kNoNewUpdates));
-    else
+    if (ok)
         FinishUpdate(updateLines, dataDir, ReadUpdatePolicy(), ui);
+    else if (client.ServerRefused() && client.StatusCode() == 404)
+        ui.BoldStatus(std::string(kNoNewUpdates)); // the next file is not published yet
+    else
+        failures.push_back(DownloadFailure(client));
 
-    if (wholeFileFailed)
-        ui.Tell(MessageIcon::Error, "Siteherald was unable to download certain files.\r\n"
-                                    "Please check your connection or try again later.");
+    if (failures.empty())
+        return;
+    std::string text = "Siteherald was unable to download certain files.\r\n"
+                       "Please check your connection or try again later.";
+    for (const std::string& failure : failures)
+        text += "\r\n" + failure;
+    ui.Tell(MessageIcon::Error, text);
 }
 
 } // namespace siteherald

@@ -20,7 +20,9 @@ enum class UpdatePolicy {
 UpdatePolicy ReadUpdatePolicy();
 
 // The whole data update: version check, whole files marked missing, then the next numbered
-// update file merged into dataDir/sedata.dat.
+// update file merged into dataDir/sedata.dat. Every download that failed is told in one
+// error box at the end, except the next update file answering 404: that only means
+// nothing new is published yet.
 void RunDataUpdate(THttpCli& client, const std::string& dataDir, UpdateUi& ui);
 
 // Merges a downloaded update file into dataDir/sedata.dat under the policy and advances

@@ -7,6 +7,7 @@
 #include "tcp_connect.h"
 #include "url_parts.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <netinet/in.h>
@@ -70,11 +71,23 @@ std::string LookupName(const std::string& host) {
     return host;
 }
 
-// "30 seconds", or "300 ms" for the short time-outs tests use.
+// "5 minutes", "30 seconds", or "300 ms" for the short time-outs tests use.
 std::string DurationText(std::chrono::milliseconds d) {
+    if (d.count() == 60000)
+        return "1 minute";
+    if (d.count() % 60000 == 0)
+        return std::to_string(d.count() / 60000) + " minutes";
     if (d.count() % 1000 == 0)
         return std::to_string(d.count() / 1000) + " seconds";
     return std::to_string(d.count()) + " ms";
+}
+
+// "20 MB", or "1000 bytes" for the small limits tests use.
+std::string SizeText(long long bytes) {
+    constexpr long long kMB = 1024 * 1024;
+    if (bytes % kMB == 0)
+        return std::to_string(bytes / kMB) + " MB";
+    return std::to_string(bytes) + " bytes";
 }
 
 std::string ErrnoText(int err) {
@@ -109,6 +122,12 @@ void THttpCli::Fail(const std::string& reason) {
     throw RequestFailure{404, reason, 404};
 }
 
+void THttpCli::FailTimedOut(const std::string& reason) {
+    if (Clock::now() >= requestDeadline_)
+        Fail("The server took longer than " + DurationText(Timeouts.total) + ".");
+    Fail(reason);
+}
+
 void THttpCli::FailAborted() {
     throw RequestFailure{404, "Connection aborted on request", 404};
 }
@@ -123,6 +142,7 @@ void THttpCli::IdleIfDue() {
 }
 
 THttpCli::Wait THttpCli::WaitFor(int fd, short events, Clock::time_point deadline) {
+    deadline = std::min(deadline, requestDeadline_);
     for (;;) {
         if (abortRequested_)
             return Wait::Aborted;
@@ -152,11 +172,18 @@ void THttpCli::Get() {
     }
     state_ = HttpState::Starting;
     lastIdle_ = Clock::now();
+    requestDeadline_ =
+        Timeouts.total.count() > 0 ? lastIdle_ + Timeouts.total : Clock::time_point::max();
+    overSize_ = false;
+    serverRefused_ = false;
     statusCode_ = 0;
     reasonPhrase_.clear();
     requestText_.clear();
     reader_ = std::make_unique<ResponseReader>([this](const char* data, size_t size) {
-        if (ReceiveStream)
+        // Past the limit nothing more is kept; ReadResponse ends the request.
+        if (MaxBodyBytes > 0 && reader_->bodyBytes() > MaxBodyBytes)
+            overSize_ = true;
+        else if (ReceiveStream)
             ReceiveStream->Write(data, size);
     });
 
@@ -199,6 +226,7 @@ void THttpCli::Get() {
     if (aborted) {
         failure = RequestFailure{404, "Connection aborted on request", 404};
         lineTooLong = false;
+        serverRefused_ = false;
     }
     if (failure && !lineTooLong) {
         statusCode_ = failure->status;
@@ -231,8 +259,8 @@ void THttpCli::Connect(Clock::time_point deadline) {
     case Wait::Aborted:
         FailAborted();
     case Wait::TimedOut:
-        Fail("can't resolve hostname to IP address: no answer within " +
-             DurationText(Timeouts.connect));
+        FailTimedOut("can't resolve hostname to IP address: no answer within " +
+                     DurationText(Timeouts.connect));
     case Wait::Ready:
         break;
     }
@@ -255,10 +283,11 @@ void THttpCli::Connect(Clock::time_point deadline) {
     if (connected.aborted)
         FailAborted();
     const int fd = connected.fd;
+    if (fd < 0 && connected.error == ETIMEDOUT)
+        FailTimedOut("Connection timed out: no connection within " +
+                     DurationText(Timeouts.connect));
     if (fd < 0)
-        Fail(connected.error == ETIMEDOUT
-                 ? "Connection timed out: no connection within " + DurationText(Timeouts.connect)
-                 : "can't connect: " + ErrnoText(connected.error));
+        Fail("can't connect: " + ErrnoText(connected.error));
 
     if (scheme_ == "https") {
         std::string error;
@@ -276,8 +305,8 @@ void THttpCli::Connect(Clock::time_point deadline) {
             if (wait == Wait::Aborted)
                 FailAborted();
             if (wait == Wait::TimedOut)
-                Fail("Connection timed out: no TLS handshake within " +
-                     DurationText(Timeouts.connect));
+                FailTimedOut("Connection timed out: no TLS handshake within " +
+                             DurationText(Timeouts.connect));
         }
     } else {
         connection_ = MakePlainConnection(fd);
@@ -311,7 +340,7 @@ void THttpCli::SendRequest() {
         if (wait == Wait::Aborted)
             FailAborted();
         if (wait == Wait::TimedOut)
-            Fail("the server accepted no request for " + DurationText(Timeouts.idle));
+            FailTimedOut("the server accepted no request for " + DurationText(Timeouts.idle));
     }
 }
 
@@ -331,12 +360,18 @@ THttpCli::Hop THttpCli::ReadResponse() {
                 Fail(std::string("cannot store the document: ") + e.what());
             }
             state_ = reader_->inBody() ? HttpState::ReadingBody : HttpState::ReadingHeader;
+            if (overSize_ || (step == ResponseReader::Step::HeaderEnded && MaxBodyBytes > 0 &&
+                              reader_->header().contentLength > MaxBodyBytes))
+                Fail("The page is larger than " + SizeText(MaxBodyBytes) + ".");
+            if (Clock::now() >= requestDeadline_)
+                FailTimedOut("");
             switch (step) {
             case ResponseReader::Step::Redirect:
                 connection_.reset();
                 return Hop::Redirect;
             case ResponseReader::Step::ErrorStatus:
                 connection_.reset();
+                serverRefused_ = true;
                 throw RequestFailure{reader_->header().statusCode, reader_->header().reasonPhrase,
                                      reader_->header().statusCode};
             case ResponseReader::Step::LineTooLong:
@@ -361,8 +396,8 @@ THttpCli::Hop THttpCli::ReadResponse() {
         if (wait == Wait::Aborted)
             FailAborted();
         if (wait == Wait::TimedOut)
-            Fail("Connection timed out: no data from the server for " +
-                 DurationText(Timeouts.idle));
+            FailTimedOut("Connection timed out: no data from the server for " +
+                         DurationText(Timeouts.idle));
     }
 
     const ResponseHeader& header = reader_->header();

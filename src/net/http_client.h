@@ -31,6 +31,8 @@ inline constexpr int kHttpAborted = 3; // the request-done error of an aborted r
 struct HttpTimeouts {
     std::chrono::milliseconds connect{30000}; // name lookup, connect and TLS handshake
     std::chrono::milliseconds idle{60000};    // longest wait for the next byte
+    // The whole request, redirects included; zero for none.
+    std::chrono::milliseconds total{std::chrono::minutes(5)};
 };
 
 // The HTTP/1.0 client: one GET at a time, body into ReceiveStream, blocking Get that keeps
@@ -48,6 +50,8 @@ public:
     std::string Agent = "Siteherald/1.75";
     HttpTimeouts Timeouts;
     int MaxRedirects = 10;
+    // The longest body taken; a longer one fails the request. Zero for no limit.
+    long long MaxBodyBytes = 20LL * 1024 * 1024;
 
     std::function<void()> IdleHook;
     std::function<void(THttpCli&)> OnDocEnd;
@@ -69,6 +73,9 @@ public:
     const std::string& DocName() const { return docName_; }
     // The request text of the last hop, as sent.
     const std::string& RequestText() const { return requestText_; }
+    // The last request failed because the server answered with a status of 400 or more
+    // (StatusCode), rather than by a network failure, a time-out, a limit or an abort.
+    bool ServerRefused() const { return serverRefused_; }
 
 private:
     enum class Hop { Done, Redirect };
@@ -87,6 +94,8 @@ private:
     Wait WaitFor(int fd, short events, std::chrono::steady_clock::time_point deadline);
     void IdleIfDue();
     [[noreturn]] void Fail(const std::string& reason);
+    // `reason` unless the whole request has run out of time.
+    [[noreturn]] void FailTimedOut(const std::string& reason);
     [[noreturn]] void FailAborted();
 
     std::atomic<HttpState> state_{HttpState::Ready};
@@ -106,6 +115,9 @@ private:
     std::unique_ptr<ResponseReader> reader_;
     std::unique_ptr<Connection> connection_;
     std::chrono::steady_clock::time_point lastIdle_;
+    std::chrono::steady_clock::time_point requestDeadline_;
+    bool overSize_ = false;
+    bool serverRefused_ = false;
 };
 
 } // namespace siteherald

@@ -6,7 +6,7 @@
 
 namespace siteherald {
 
-void CheckNewVersion(THttpCli& client, bool showStatus, UpdateUi& ui) {
+bool CheckNewVersion(THttpCli& client, bool showStatus, UpdateUi& ui) {
     const std::string url = IniReadString("Main", "VersionUpdate", std::string(kDefaultVersionUrl));
     if (showStatus)
         ui.Status("Checking for newer version...");
@@ -16,6 +16,7 @@ void CheckNewVersion(THttpCli& client, bool showStatus, UpdateUi& ui) {
         ui.Status("");
     if (downloaded)
         ProcessUpdate(lines, ui);
+    return downloaded;
 }
 
 void ProcessUpdate(const LineList& updateLines, UpdateUi& ui) {

@@ -9,8 +9,9 @@ namespace siteherald {
 inline constexpr std::string_view kMandatoryUpgradeMarker = "5H2W8N1P6G3T9R";
 
 // Downloads the version file (setting Main/VersionUpdate) and announces a newer version
-// once. With showStatus the status bar says what is going on. Failures are silent.
-void CheckNewVersion(THttpCli& client, bool showStatus, UpdateUi& ui);
+// once. With showStatus the status bar says what is going on. Failures are silent: false
+// when the file could not be fetched, the client's ReasonPhrase says why.
+bool CheckNewVersion(THttpCli& client, bool showStatus, UpdateUi& ui);
 
 // Reads a downloaded version file: line 1 the newest version number, line 2 an address,
 // an optional line 3 "$Must Change$" for a mandatory upgrade.

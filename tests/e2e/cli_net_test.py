@@ -11,6 +11,7 @@ from siteherald_e2e import ENGINE, Sandbox, http_server, run_cli
 
 BINARY = bytes(range(256)) * 8 + b"\r\n\x00\r\rend"
 PAGES = ("~mainauto.htm", "~adauto.htm", "~auto.htm")
+BIG = 21 << 20  # over the 20 MB that a submission page may have
 
 
 def openssl(*args, cwd):
@@ -73,6 +74,8 @@ class NetTest(unittest.TestCase):
         make_certificates(cls.certs)
         with open(os.path.join(cls.www, "blob.bin"), "wb") as f:
             f.write(BINARY)
+        with open(os.path.join(cls.www, "big.html"), "wb") as f:
+            f.truncate(BIG)
         with open(e2e.page_file(), "rb") as src, \
                 open(os.path.join(cls.www, "addurl", "index.html"), "wb") as dst:
             dst.write(src.read())
@@ -93,7 +96,12 @@ class Get(NetTest):
             r = run_cli(self.box, "get", base + "blob.bin", binary=True)
             self.assertEqual((r.returncode, r.stderr), (0, b""))
             self.assertEqual(r.stdout, BINARY)
+            r = run_cli(self.box, "get", base + "big.html", binary=True)
+            self.assertEqual((r.returncode, len(r.stdout)), (0, BIG))
 
+            r = run_cli(self.box, "scan", base + "big.html")
+            self.assertEqual((r.returncode, r.stderr.splitlines()[0]),
+                             (4, "siteherald-cli: %sbig.html: The page is larger than 20 MB." % base))
             r = run_cli(self.box, "get", base + "missing.txt")
             self.assertEqual((r.returncode, r.stdout), (4, ""))
             self.assertEqual(r.stderr, "siteherald-cli: %smissing.txt: File not found\n" % base)
@@ -149,15 +157,16 @@ class FillDownload(NetTest):
             r = run_cli(self.box, "fill", ENGINE, e2e.sdf_file(), env=self.trusted)
             self.assertFilled(r, base + "addurl/")
 
-    def test_page_not_found_exits_4_without_pages(self):
-        with http_server(self.www) as base:
-            address = base + "addurl/gone.html"
-            self.use_address(address)
-            r = self.box.run("fill", ENGINE, e2e.sdf_file())
-        self.assertEqual((r.returncode, r.stdout), (4, ""))
-        self.assertIn('Unable to retrieve "%s".\n' % address, r.stderr)
-        for name in PAGES:
-            self.assertFalse(os.path.exists(self.box.path(name)), name)
+    def test_page_not_found_or_too_large_exits_4_without_pages(self):
+        for page in ("addurl/gone.html", "big.html"):
+            with http_server(self.www) as base:
+                address = base + page
+                self.use_address(address)
+                r = self.box.run("fill", ENGINE, e2e.sdf_file())
+            self.assertEqual((r.returncode, r.stdout), (4, ""))
+            self.assertIn('Unable to retrieve "%s".\n' % address, r.stderr)
+            for name in PAGES:
+                self.assertFalse(os.path.exists(self.box.path(name)), name)
 
 
 if __name__ == "__main__":

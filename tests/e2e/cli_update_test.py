@@ -2,9 +2,12 @@
 """siteherald-cli update against python3 -m http.server on loopback: what it prints, the
 files it writes, the settings it changes and its exit status."""
 
+import http.server
 import os
+import re
 import shutil
 import tempfile
+import threading
 import unittest
 
 import siteherald_e2e as e2e
@@ -13,6 +16,16 @@ from siteherald_e2e import Sandbox, http_server, read_lines, run_cli
 NEW_VERSION = "http://127.0.0.1/siteherald/new.html"
 BOX_TAIL = (" is corrupted. Please try again later or contact support@siteherald.example "
             "for help.\n")
+UNABLE = ("Siteherald was unable to download certain files.\n"
+          "Please check your connection or try again later.\n")
+
+
+class Fails(http.server.BaseHTTPRequestHandler):
+    def do_GET(self):
+        self.send_error(500)
+
+    def log_message(self, *args):
+        pass
 
 
 def records(lines, *names):
@@ -34,15 +47,16 @@ class Update(unittest.TestCase):
         shutil.copytree(e2e.fixture("update"), self.www)
         self.old = self.box.lines("sedata.dat")
         self.update = read_lines(e2e.fixture("update", "000007.upd"))[1:-1]
+        self.serve("update.upd", b"175\r\nhttp://127.0.0.1/siteherald/new.html\r\n")
 
     def serve(self, name, data):
         with open(os.path.join(self.www, name), "wb") as f:
             f.write(data)
 
-    def run_update(self, *args, updates=None):
+    def run_update(self, *args, updates=None, version="{base}update.upd"):
         with http_server(self.www) as base:
             e2e.write_settings(self.box, {
-                "Main": {"VersionUpdate": base + "update.upd"},
+                "Main": {"VersionUpdate": version.format(base=base)},
                 "Updates": dict({"URL": base, "Filenumber": 7}, **(updates or {})),
             })
             return run_cli(self.box, "update", *args)
@@ -104,15 +118,32 @@ class Update(unittest.TestCase):
         self.serve("sedata.dat", b"<html><body>Not here</body></html>\n")
         r = self.run_update("--no", updates={"sedata.dat": 1, "profs.dat": 1})
         self.assertEqual(r.returncode, 4)
-        self.assertEqual(r.stderr, '"sedata.dat"' + BOX_TAIL +
-                         "Siteherald was unable to download certain files.\n"
-                         "Please check your connection or try again later.\n")
+        self.assertEqual(re.sub(r"http://127\.0\.0\.1:\d+/", "", r.stderr), '"sedata.dat"' +
+                         BOX_TAIL + UNABLE + 'Unable to retrieve "profs.dat": 404 File not found\n')
         self.assertIn("Processing updated information.", r.stdout.splitlines())
         self.assertEqual(self.box.lines("sedata.dat"),
                          self.old + records(self.update, "Beacon Finder"))
         self.assertFalse(os.path.exists(self.box.path("profs.dat")))
         self.assertEqual((self.settings("Updates", "sedata.dat"),
                           self.settings("Updates", "profs.dat")), ("1", "1"))
+
+    def test_unreachable_or_failing_server_exits_4(self):
+        dead = "http://127.0.0.1:%d/" % e2e.free_port()
+        fails = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Fails)
+        threading.Thread(target=fails.serve_forever, daemon=True).start()
+        self.addCleanup(fails.shutdown)
+        refused = "\": can't connect: Connection refused (Error #111)\n"
+        for version, url, failures in [
+                (dead + "update.upd", dead, ["update.upd" + refused, "000007.upd" + refused]),
+                ("http://127.0.0.1:%d/update.upd" % fails.server_port, None,
+                 ['update.upd": 500 Internal Server Error\n']),
+                ("{base}gone.upd", None, ['gone.upd": 404 File not found\n'])]:
+            with self.subTest(version=version):
+                r = self.run_update("--no", version=version, updates=url and {"URL": url})
+                self.assertEqual(r.returncode, 4)
+                self.assertNotIn("No new updates available.", r.stdout)
+                self.assertEqual(re.sub(r"http://127\.0\.0\.1:\d+/", "", r.stderr),
+                                 UNABLE + "".join('Unable to retrieve "' + f for f in failures))
 
     def test_unwritable_data_file_exits_5(self):
         os.mkdir(self.box.path("profs.dat"))

@@ -213,6 +213,28 @@ TEST(HttpClientTimeoutTest, SilentPeerAndUnansweredConnect) {
     EXPECT_LT(Clock::now() - start, 5s);
 }
 
+TEST(HttpClientLimitTest, LargeBodyOrSlowDripEndsTheRequest) {
+    testing::Script drip{Send("HTTP/1.0 200 OK\r\n\r\n")};
+    for (int i = 0; i < 60; ++i)
+        drip.insert(drip.end(), {Pause(50ms), Send(".")});
+    ScriptedServer server(std::vector<testing::Script>{
+        {Send("HTTP/1.0 200 OK\r\n\r\n" + std::string(800, 'x')), Pause(30ms),
+         Send(std::string(800, 'y')), Hold()},
+        {Send("HTTP/1.0 200 OK\r\nContent-Length: 1001\r\n\r\n"), Hold()},
+        drip,
+    });
+    Client c;
+    c.http.MaxBodyBytes = 1000;
+    c.http.Timeouts.total = 500ms;
+    EXPECT_EQ(c.Get(server.url()), "404 The page is larger than 1000 bytes.");
+    EXPECT_EQ(c.body.data(), std::string(800, 'x'));
+    EXPECT_EQ(c.Get(server.url()), "404 The page is larger than 1000 bytes.");
+    const auto start = Clock::now();
+    EXPECT_EQ(c.Get(server.url()), "404 The server took longer than 500 ms.");
+    EXPECT_GE(Clock::now() - start, 500ms);
+    EXPECT_LT(Clock::now() - start, 2s);
+}
+
 TEST(HttpClientAbortTest, FromIdleHookAfterFirstBodyBytes) {
     ScriptedServer server(
         testing::Script{Send("HTTP/1.0 200 OK\r\n\r\n" + std::string(100, 'b')), Hold()});

@@ -137,6 +137,7 @@ protected:
         ASSERT_TRUE(server.running());
         for (const char* name : {"sedata.dat", "profs.dat", "000007.upd"})
             server.Put(name, Fixture(name));
+        server.Put("version.upd", "175\r\nhttp://127.0.0.1/new.html\r\n");
         IniWriteString("Main", "VersionUpdate", server.url("version.upd"));
         IniWriteString("Updates", "URL", server.url(""));
         WriteBytes(data / "sedata.dat", oldEngines);
@@ -186,12 +187,15 @@ TEST_F(RunDataUpdateTest, MissingWholeFileKeepsItsFlagAndSkipsTheOthers) {
     IniWriteBool("Updates", "profs.dat", true);
     Run();
     EXPECT_THAT(server.Requests(), ElementsAre("version.upd", "sedata.dat", "000001.upd"));
-    EXPECT_THAT(ui.events, ElementsAre("status: Checking for newer version...",
-                                       "status: ", "status: Downloading data files...", "status: ",
-                                       "status: ", "status: Downloading search engine data...",
-                                       "status: ", "bold: No new updates available.",
-                                       "error! Siteherald was unable to download certain files.\r\n"
-                                       "Please check your connection or try again later."));
+    EXPECT_THAT(ui.events,
+                ElementsAre("status: Checking for newer version...",
+                            "status: ", "status: ", "status: Downloading data files...",
+                            "status: ", "status: ", "status: Downloading search engine data...",
+                            "status: ", "bold: No new updates available.",
+                            "error! Siteherald was unable to download certain files.\r\n"
+                            "Please check your connection or try again later.\r\n"
+                            "Unable to retrieve \"" +
+                                server.url("sedata.dat") + "\": 404 File not found"));
     EXPECT_EQ(ReadBytes(data / "sedata.dat"), oldEngines);
     EXPECT_FALSE(FileExists(data / "profs.dat"));
     EXPECT_TRUE(IniReadBool("Updates", "sedata.dat", false));
@@ -209,7 +213,7 @@ TEST_F(RunDataUpdateTest, EmptyOrWebPageWholeFileIsCorruptedAndLeftAlone) {
     const std::string tail =
         " is corrupted. Please try again later or contact support@siteherald.example for help.";
     EXPECT_THAT(ui.events, ElementsAre("status: Checking for newer version...",
-                                       "status: ", "status: Downloading data files...",
+                                       "status: ", "status: ", "status: Downloading data files...",
                                        "status: ", "error! sedata.dat" + tail,
                                        "status: Downloading data files...",
                                        "status: ", "error! \"profs.dat\"" + tail,
