@@ -95,6 +95,11 @@ int RunFill(const Arguments& args) {
         case RecordLookup::Found:
             break;
         }
+        if (!HasSubmissionAddress(seRecordList)) {
+            std::fprintf(stderr, "siteherald-cli: %s\n",
+                         DamagedRecordMessage(options.engine).c_str());
+            return kExitEngineNotFound;
+        }
 
         LineList currentFileLines;
         if (!LoadLineFile(options.sdfFile, currentFileLines))

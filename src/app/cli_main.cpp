@@ -37,9 +37,9 @@ const char* const kUsage =
     "\n"
     "The data directory is $SITEHERALD_DATA_DIR when set, else ~/Siteherald.\n"
     "\n"
-    "Exit status: 0 done, 2 wrong usage, 3 engine not found, 4 page not available (for\n"
-    "update: a file could not be downloaded or was damaged), 5 a file that cannot be read\n"
-    "or written, 6 nothing sent (the reason is printed).\n";
+    "Exit status: 0 done, 2 wrong usage, 3 engine not found or its record damaged, 4 page\n"
+    "not available (for update: a file could not be downloaded or was damaged), 5 a file\n"
+    "that cannot be read or written, 6 nothing sent (the reason is printed).\n";
 
 int FileProblem(const std::string& message) {
     std::fprintf(stderr, "siteherald-cli: %s\n", message.c_str());

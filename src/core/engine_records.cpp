@@ -63,6 +63,31 @@ EngineAddresses ParseSEData(const LineList& seRecordList) {
     return {PipeFieldOrEmpty(seRecordList[0], 2), PipeFieldOrEmpty(seRecordList[0], 3)};
 }
 
+bool HasSubmissionAddress(const LineList& seRecordList) {
+    if (seRecordList.empty())
+        return false;
+    const std::string address = PipeField(seRecordList[0], 2);
+    return !address.empty() && address != kPipeError;
+}
+
+std::string DamagedRecordMessage(const std::string& name) {
+    return "The record of " + name + " in sedata.dat is damaged.";
+}
+
+bool HoldsUsableEngine(const LineList& lines) {
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (!IsEngineMarker(lines[i]))
+            continue;
+        if (i + 1 < lines.size() && HasSubmissionAddress({lines[i + 1]}))
+            return true;
+        // Skip to the end marker, so no field line is taken for an engine line.
+        const size_t end = FindLine(lines, lines[i], i + 1);
+        if (end != kNoLine)
+            i = end;
+    }
+    return false;
+}
+
 bool RemoveSE(const std::string& file, const std::string& name) {
     LineList lines;
     if (!LoadLineFile(file, lines))

@@ -43,6 +43,16 @@ struct EngineAddresses {
 // Fields 2 and 3 of the engine line; a missing field gives an empty text.
 EngineAddresses ParseSEData(const LineList& seRecordList);
 
+// A record is used as an address only when its engine line has a submission address: a
+// record without lines, or whose field 2 is missing or empty, is damaged.
+bool HasSubmissionAddress(const LineList& seRecordList);
+
+// "The record of <name> in sedata.dat is damaged."
+std::string DamagedRecordMessage(const std::string& name);
+
+// Whether the lines of sedata.dat hold at least one record with a submission address.
+bool HoldsUsableEngine(const LineList& lines);
+
 // Deletes the first record of `name` from the file. Returns true when the file was rewritten;
 // a missing file, an unknown name or a record without an end marker change nothing.
 bool RemoveSE(const std::string& file, const std::string& name);

@@ -10,8 +10,8 @@ namespace siteherald {
 
 namespace {
 
-std::string Reason(int err) {
-    return std::strerror(err);
+[[noreturn]] void Fail(const char* action, const std::string& path, const std::string& reason) {
+    throw FileError(action + path + ": " + reason, path, reason);
 }
 
 std::string DirectoryOf(const std::string& path) {
@@ -102,13 +102,13 @@ bool ReadFileBytes(const std::string& path, std::string& bytes) {
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return false;
-        throw FileError("Unable to read " + path + ": " + Reason(errno), path);
+        Fail("Unable to read ", path, std::strerror(errno));
     }
     struct stat st {};
     if (::fstat(fd, &st) == 0) {
         if (S_ISDIR(st.st_mode)) {
             ::close(fd);
-            throw FileError("Unable to read " + path + ": it is a folder", path);
+            Fail("Unable to read ", path, "it is a folder");
         }
         if (st.st_size > 0)
             bytes.reserve(static_cast<size_t>(st.st_size));
@@ -123,7 +123,7 @@ bool ReadFileBytes(const std::string& path, std::string& bytes) {
                 continue;
             const int err = errno;
             ::close(fd);
-            throw FileError("Unable to read " + path + ": " + Reason(err), path);
+            Fail("Unable to read ", path, std::strerror(err));
         }
         bytes.append(buffer, static_cast<size_t>(got));
     }
@@ -145,7 +145,7 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes, unsigned n
     std::string temp = DirectoryOf(path) + "/.siteherald-XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
-        throw FileError("Unable to write to " + path + ": " + Reason(errno), path);
+        Fail("Unable to write to ", path, std::strerror(errno));
 
     // The new file takes the old one's permissions, so a save never widens or narrows access.
     struct stat old {};
@@ -154,7 +154,7 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes, unsigned n
     auto fail = [&](int err) {
         ::close(fd);
         ::unlink(temp.c_str());
-        throw FileError("Unable to write to " + path + ": " + Reason(err), path);
+        Fail("Unable to write to ", path, std::strerror(err));
     };
     if (::fchmod(fd, mode) != 0)
         fail(errno);
@@ -173,12 +173,12 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes, unsigned n
     if (::close(fd) != 0) {
         const int err = errno;
         ::unlink(temp.c_str());
-        throw FileError("Unable to write to " + path + ": " + Reason(err), path);
+        Fail("Unable to write to ", path, std::strerror(err));
     }
     if (::rename(temp.c_str(), path.c_str()) != 0) {
         const int err = errno;
         ::unlink(temp.c_str());
-        throw FileError("Unable to write to " + path + ": " + Reason(err), path);
+        Fail("Unable to write to ", path, std::strerror(err));
     }
 }
 

@@ -12,12 +12,15 @@ using LineList = std::vector<std::string>;
 // A file that could not be read or written; what() names the file and the reason.
 class FileError : public std::runtime_error {
 public:
-    FileError(const std::string& message, std::string path)
-        : std::runtime_error(message), path_(std::move(path)) {}
+    FileError(const std::string& message, std::string path, std::string reason = {})
+        : std::runtime_error(message), path_(std::move(path)), reason_(std::move(reason)) {}
     const std::string& path() const { return path_; }
+    // The reason alone (the system's error text), when the thrower gave one.
+    const std::string& reason() const { return reason_; }
 
 private:
     std::string path_;
+    std::string reason_;
 };
 
 // Splits bytes into lines. A line ends at CR LF, a lone CR or a lone LF; the bytes after

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace siteherald {
@@ -36,13 +37,14 @@ IniDocument LoadSettings(const std::string& path, bool forWriting) {
     return IniDocument::Parse(bytes);
 }
 
-bool MakeDirectories(const std::string& dir) {
+// 0, or the error that stopped it.
+int MakeDirectories(const std::string& dir) {
     for (size_t slash = dir.find('/', 1);; slash = dir.find('/', slash + 1)) {
         const std::string part = dir.substr(0, slash);
         if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
-            return false;
+            return errno;
         if (slash == std::string::npos)
-            return true;
+            return 0;
     }
 }
 
@@ -95,11 +97,11 @@ void IniWriteString(const std::string& section, const std::string& key, const st
     try {
         IniDocument doc = LoadSettings(path, true);
         doc.Set(section, key, value);
-        if (!MakeDirectories(ConfigDirectory()))
-            throw FileError("", path);
+        if (const int err = MakeDirectories(ConfigDirectory()))
+            throw FileError("", path, std::strerror(err));
         WriteFileAtomic(path, doc.Serialize(), 0600);
-    } catch (const FileError&) {
-        throw SettingsWriteError("Unable to write to " + path);
+    } catch (const FileError& e) {
+        throw SettingsWriteError("Unable to write to " + path + ": " + e.reason());
     }
 }
 

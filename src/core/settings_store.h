@@ -5,7 +5,7 @@
 
 namespace siteherald {
 
-// Raised when the settings file cannot be written: "Unable to write to <file>".
+// Raised when the settings file cannot be written: "Unable to write to <file>: <reason>".
 class SettingsWriteError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

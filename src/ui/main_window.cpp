@@ -107,15 +107,14 @@ MainWindow::MainWindow(const std::string& commandLineFile, QWidget* parent)
         [this] {
             const QString engine = ComboBox2->currentText();
             FillSeCombo();
-            const int index = IndexOfExact(ComboBox2, engine);
-            if (index >= 0) {
-                ComboBox2->setCurrentIndex(index);
-                SelectQuietly(ComboBox3, index);
-            } else if (ComboBox2->count() > 0) {
-                ComboBox2->setCurrentIndex(0);
-                SelectQuietly(ComboBox3, 0);
-                SelectQuietly(ComboBox10, 0);
-            }
+            const int kept = IndexOfExact(ComboBox2, engine);
+            const int index = kept < 0 && ComboBox2->count() > 0 ? 0 : kept;
+            if (kept < 0)
+                SelectQuietly(ComboBox10, index);
+            // Always reloads the engine's record: FillSeCombo left the whole file in
+            // SERecordList.
+            SelectQuietly(ComboBox2, index);
+            ComboBox2Change(index);
         });
     httpCli3_.IdleHook = [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 10); };
     httpCli1_.IdleHook = [this] {
@@ -544,6 +543,9 @@ void MainWindow::FirstShow() {
     if (!firstShow_)
         return;
     firstShow_ = false;
+    for (const char* file : {kEngineFile, kLayoutFile, kProfsFile})
+        if (const std::string warning = DamagedDataFileWarning(file); !warning.empty())
+            MessageBoxes::Show(this, MessageIcon::Warning, FromBytes(warning), Buttons::Ok);
     FillSeCombo();
     if (ComboBox2->count() > 0) {
         SelectQuietly(ComboBox2, 0);

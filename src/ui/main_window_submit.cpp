@@ -1,6 +1,7 @@
 // The main window's submission work: engine choice, GO and Stop, the browsers, the
 // "Submitted" tick boxes, logs and notes, the compact submit mode and the clipboard list.
 #include "about_dialog.h"
+#include "core/engine_records.h"
 #include "core/file_url.h"
 #include "core/pipe_record.h"
 #include "core/product_defaults.h"
@@ -231,6 +232,12 @@ void MainWindow::ShowProgress() {
 
 void MainWindow::BitBtn4Click() {
     Guard(this, [this] {
+        if (ComboBox2->currentIndex() >= 0 && !HasSubmissionAddress(SERecordList)) {
+            MessageBoxes::Show(this, MessageIcon::Error,
+                               FromBytes(DamagedRecordMessage(ToBytes(ComboBox2->currentText()))),
+                               Buttons::Ok);
+            return;
+        }
         const std::string address = ToBytes(Label3->text());
         if (address.empty())
             return;

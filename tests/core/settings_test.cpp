@@ -101,18 +101,20 @@ TEST_F(SettingsTest, IntegerAndBoolConversions) {
 
 TEST(SettingsFailureTest, UncreatableFolderGivesWriteError) {
     TempDir dir;
-    WriteBytes(dir / "plain", "x");
-    const std::string config = dir / "plain/config";
-    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-    try {
-        IniWriteString("Main", "ID", "1");
-        ADD_FAILURE() << "no error";
-    } catch (const SettingsWriteError& e) {
-        EXPECT_STREQ(e.what(),
-                     ("Unable to write to " + config + "/siteherald/siteherald.ini").c_str());
+    WriteBytes(dir / "siteherald", "x");
+    // A file where a parent folder should be, or where the settings folder should be.
+    for (const std::string& config : {dir / "siteherald/config", dir.path()}) {
+        ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+        try {
+            IniWriteString("Main", "ID", "1");
+            ADD_FAILURE() << "no error";
+        } catch (const SettingsWriteError& e) {
+            EXPECT_EQ(e.what(), "Unable to write to " + config +
+                                    "/siteherald/siteherald.ini: Not a directory");
+        }
     }
     ::unsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(ReadBytes(dir / "plain"), "x");
+    EXPECT_EQ(ReadBytes(dir / "siteherald"), "x");
 }
 
 TEST_F(SettingsTest, UnreadableFileIsNeverReplaced) {

@@ -145,27 +145,51 @@ private slots:
 
     void startsWithMissingDataFile_data() {
         QTest::addColumn<QString>("file");
-        QTest::newRow("sedata.dat") << "sedata.dat";
-        QTest::newRow("profs.dat") << "profs.dat";
-        QTest::newRow("filelay.dat") << "filelay.dat";
+        QTest::addColumn<QByteArray>("damaged"); // written as the file; null: the file is removed
+        QTest::addColumn<QStringList>("boxes");
+        QTest::newRow("sedata.dat") << "sedata.dat" << QByteArray() << QStringList{kMissingFiles};
+        QTest::newRow("profs.dat") << "profs.dat" << QByteArray() << QStringList{kMissingFiles};
+        QTest::newRow("filelay.dat") << "filelay.dat" << QByteArray() << QStringList();
+        // GO on the listed engine whose record has no submission address opens nothing.
+        QTest::newRow("damaged sedata.dat")
+            << "sedata.dat" << QByteArray("$Cut$\r\nCut|\r\n$Cut$\r\nCu")
+            << QStringList{"sedata.dat holds no valid search-engine record; it may be damaged.",
+                           "The record of Cut in sedata.dat is damaged."};
+        QTest::newRow("damaged profs.dat")
+            << "profs.dat" << QByteArray("\0\0\0\0", 4)
+            << QStringList{"profs.dat holds no valid auto-fill or submission-file list; it may "
+                           "be damaged."};
+        QTest::newRow("damaged filelay.dat")
+            << "filelay.dat" << QByteArray("1\r\nE|WHOLE|Title|title||\r\n1\r\n$ENDDEF")
+            << QStringList{"filelay.dat holds no valid profile; it may be damaged."};
     }
 
     void startsWithMissingDataFile() {
         QFETCH(QString, file);
-        fs::remove(At(file.toStdString()));
+        QFETCH(QByteArray, damaged);
+        QFETCH(QStringList, boxes);
+        const std::string path = At(file.toStdString());
+        fs::remove(path);
+        if (!damaged.isNull())
+            WriteBytes(path, damaged.toStdString());
         auto w = Start();
-        if (file == "filelay.dat") {
-            QCOMPARE(BoxTexts(), QStringList());
+        if (file == "sedata.dat")
+            Find<QPushButton>(w.get(), "BitBtn4")->click();
+        QCOMPARE(BoxTexts(), boxes);
+        QVERIFY(!fs::exists(sandbox_->Bin("opened")));
+        QCOMPARE(Entries(*w).size(), file == "filelay.dat" ? 0 : 12);
+        if (!damaged.isNull()) {
+            QCOMPARE(MessageBoxes::Log()[0].icon, siteherald::MessageIcon::Warning);
+            QVERIFY(w->close());
+            QCOMPARE(ReadBytes(path), damaged.toStdString());
+        } else if (file == "filelay.dat") {
             QCOMPARE(Find<QComboBox>(w.get(), "ComboBox4")->count(), 0);
-            QCOMPARE(Entries(*w).size(), 0);
             Find<QPushButton>(w.get(), "BitBtn6")->click(); // New with no profile at all
             QCOMPARE(Entries(*w).size(), 0);
-            return;
+        } else {
+            QCOMPARE(MessageBoxes::Log()[0].icon, siteherald::MessageIcon::Error);
+            QCOMPARE(IniReadString("Updates", file.toStdString(), ""), "1");
         }
-        QCOMPARE(BoxTexts(), QStringList{kMissingFiles});
-        QCOMPARE(MessageBoxes::Log()[0].icon, siteherald::MessageIcon::Error);
-        QCOMPARE(IniReadString("Updates", file.toStdString(), ""), "1");
-        QCOMPARE(Entries(*w).size(), 12);
     }
 
     void mandatoryUpgradeEndsStartUp() {
