@@ -2,11 +2,22 @@
 
 #include "core/ascii.h"
 
+#include <cstring>
+
 namespace siteherald {
 
 namespace {
 
 constexpr size_t kKeptScratch = 1 << 20;
+
+// The first occurrence of a pattern at or after `from`; memmem skips ahead faster than a
+// search that stops at every "<" of a page.
+size_t FindPattern(std::string_view text, std::string_view pattern, size_t from = 0) {
+    if (from >= text.size())
+        return std::string::npos;
+    const void* at = memmem(text.data() + from, text.size() - from, pattern.data(), pattern.size());
+    return at == nullptr ? std::string::npos : static_cast<const char*>(at) - text.data();
+}
 
 // Splits "scheme://rest" into the scheme prefix to keep and the rest; any other address is
 // taken as a bare "host/path" under http.
@@ -45,7 +56,7 @@ bool HasScheme(std::string_view text, size_t at) {
 // as the lower-case twin of `text`.
 void FixPattern(std::string& text, std::string& lower, std::string_view pattern,
                 std::string_view placeholder, bool emptyGetsSubmission, const LinkBase& base) {
-    size_t pos = lower.find(pattern);
+    size_t pos = FindPattern(lower, pattern);
     if (pos == std::string::npos)
         return;
     // Scratch buffers kept between calls: swapped with the line below, so a page is
@@ -83,7 +94,7 @@ void FixPattern(std::string& text, std::string& lower, std::string_view pattern,
         outLower += LowerAscii(insert);
 
         copied = q;
-        pos = lower.find(pattern, q);
+        pos = FindPattern(lower, pattern, q);
     }
     out.append(text, copied);
     outLower.append(lower, copied);

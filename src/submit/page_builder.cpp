@@ -65,19 +65,47 @@ void AddValueEdit(std::vector<Edit>& edits, std::string_view page, const Tag& ta
     }
 }
 
-// Appends page bytes [from, to) to the lines, a "\n" of the page starting a new line.
-void AppendSplit(LineList& lines, std::string_view page, size_t from, size_t to) {
-    while (from < to) {
-        const size_t nl = page.find('\n', from);
-        if (nl == npos || nl >= to) {
-            lines.back().append(page, from, to - from);
-            return;
-        }
-        lines.back().append(page, from, nl - from);
-        lines.emplace_back();
-        from = nl + 1;
+// Builds the filled page's lines from the page's bytes, a "\n" of the page starting a new
+// line. A line the edits leave whole is moved from the page's lines, not copied.
+class LineWriter {
+public:
+    LineWriter(std::string_view page, LineList& source)
+        : page_(page), source_(source), lineEnd_(std::min(page.find('\n'), page.size())) {
+        lines_.reserve(source.size());
+        lines_.emplace_back();
     }
-}
+
+    // Bytes [from, to) of the page.
+    void Copy(size_t from, size_t to) {
+        while (from < to) {
+            while (from > lineEnd_) {
+                ++line_;
+                lineStart_ = lineEnd_ + 1;
+                lineEnd_ = std::min(page_.find('\n', lineStart_), page_.size());
+            }
+            const size_t end = std::min(lineEnd_, to);
+            if (from == lineStart_ && end == lineEnd_ && lines_.back().empty() &&
+                source_[line_].size() == lineEnd_ - lineStart_)
+                lines_.back() = std::move(source_[line_]);
+            else
+                lines_.back().append(page_, from, end - from);
+            if (to <= lineEnd_)
+                return;
+            lines_.emplace_back(); // the page's "\n" at lineEnd_
+            from = lineEnd_ + 1;
+        }
+    }
+    void Insert(std::string_view text) { lines_.back() += text; }
+    LineList Take() { return std::move(lines_); }
+
+private:
+    std::string_view page_;
+    LineList& source_;
+    size_t line_ = 0;
+    size_t lineStart_ = 0;
+    size_t lineEnd_;
+    LineList lines_;
+};
 
 // A <base href> right after the first <head> tag, on its line, so the relative addresses
 // the rewriting leaves alone (single-quoted, unquoted, scripts, stylesheets) still reach the
@@ -138,12 +166,15 @@ void EditHTML(LineList& pageLines, const LineList& seRecordList, const LineList&
 
     std::vector<Edit> edits;
     TagReader reader(page);
+    size_t nl = page.find('\n'); // the first line break not yet passed by a field tag
     while (const Tag* tag = reader.Next()) {
         const FieldKind kind = FieldKindOf(*tag);
         if (kind == FieldKind::None)
             continue;
+        if (nl < tag->begin)
+            nl = page.find('\n', tag->begin);
         // A field tag over several lines is joined into one line, its pieces glued.
-        for (size_t nl = page.find('\n', tag->begin); nl < tag->end; nl = page.find('\n', nl + 1))
+        for (; nl < tag->end; nl = page.find('\n', nl + 1))
             edits.push_back({nl, nl + 1, {}});
         const TagAttribute* name = tag->Find("name");
         const FieldRule* rule = name != nullptr ? RuleFor(rules, name->value) : nullptr;
@@ -158,15 +189,15 @@ void EditHTML(LineList& pageLines, const LineList& seRecordList, const LineList&
         return a.begin != b.begin ? a.begin < b.begin : a.end < b.end;
     });
 
-    LineList out(1);
-    out.reserve(pageLines.size());
+    LineWriter writer(page, pageLines);
     size_t copied = 0;
     for (const Edit& edit : edits) {
-        AppendSplit(out, page, copied, edit.begin);
-        out.back() += edit.insert;
+        writer.Copy(copied, edit.begin);
+        writer.Insert(edit.insert);
         copied = edit.end;
     }
-    AppendSplit(out, page, copied, page.size());
+    writer.Copy(copied, page.size());
+    LineList out = writer.Take();
 
     std::string lower;
     for (std::string& line : out) {

@@ -142,9 +142,9 @@ class FillDownload(NetTest):
         self.assertEqual(r.stdout, self.box.path("~auto.htm") + "\n")
         main = self.box.lines("~mainauto.htm")
         self.assertEqual(main[2], '<HEAD><base href="%s">' % directory)
-        self.assertIn('<TR><TD><B>URL:</B></TD><TD><INPUT TYPE="text" NAME="url" '
-                      'value="https://harbour-kayaks.example/?ref=lighthouse&amp;lang=en"  '
-                      'SIZE="50" ></TD></TR>', main)
+        self.assertIn('<TR><TD><B>URL:</B></TD><TD><INPUT TYPE="text" NAME="url" SIZE="50" '
+                      'VALUE="https://harbour-kayaks.example/?ref=lighthouse&amp;lang=en">'
+                      '</TD></TR>', main)
 
     def test_page_is_downloaded_over_http_and_https(self):
         with http_server(self.www) as base:
