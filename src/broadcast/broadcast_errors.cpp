@@ -1,5 +1,6 @@
 #include "broadcast_errors.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace siteherald {
@@ -11,6 +12,12 @@ std::string DescribeSendError(const std::exception& error) {
         return protocol->Protocol + " server answered " + std::to_string(protocol->ErrorCode) +
                " " + protocol->what();
     return error.what();
+}
+
+bool IsTimeOut(const std::exception& error) {
+    if (const auto* socket = dynamic_cast<const ESocketError*>(&error))
+        return socket->ErrorCode == ETIMEDOUT;
+    return dynamic_cast<const ETimeoutError*>(&error) != nullptr;
 }
 
 } // namespace siteherald

@@ -12,11 +12,19 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The TCP connection could not be set up; ErrorCode is the errno of the failure.
+// The TCP connection to `server` ("host:port") could not be set up; ErrorCode is the errno of
+// the failure.
 class ESocketError : public ETcpIpError {
 public:
-    explicit ESocketError(uint16_t code) : ETcpIpError("Error creating socket"), ErrorCode(code) {}
+    ESocketError(uint16_t code, const std::string& server)
+        : ETcpIpError("Unable to connect to " + server), ErrorCode(code) {}
     uint16_t ErrorCode;
+};
+
+// The server gave no answer within the time allowed.
+class ETimeoutError : public ETcpIpError {
+public:
+    using ETcpIpError::ETcpIpError;
 };
 
 // The server answered with an error reply; what() is the reply's text.
@@ -31,5 +39,8 @@ public:
 // A readable account of a failed send, for a user or a log: the error and, for the socket and
 // protocol errors, their code.
 std::string DescribeSendError(const std::exception& error);
+
+// True when the server did not answer in time: no reply, or no connection, within the time-out.
+bool IsTimeOut(const std::exception& error);
 
 } // namespace siteherald

@@ -82,12 +82,18 @@ BroadcastSender::Report BroadcastSender::Run(const Request& request, const Hooks
         prepare(Mail1);
         SMTP1.Hostname = request.identity.MailServer;
         const std::vector<std::string> sendList = SendList(request.mailingListLines);
+        // Once the server has let a send run into its time-out, the remaining sends fail at once
+        // for the same reason instead of each waiting as long again.
+        SendOutcome timedOut;
         for (size_t i = 0; i < sendList.size() && !CancelSend; ++i) {
             Mail1.Recipients = {sendList[i]};
             ShowStatus(hooks, "Sending e-mail to " + sendList[i] + ".");
             if (hooks.progress)
                 hooks.progress(i, sendList.size());
-            record(report.mailResults, sendList[i], SendMail(hooks.idle));
+            const SendOutcome outcome = timedOut.timedOut ? timedOut : SendMail(hooks.idle);
+            if (outcome.timedOut)
+                timedOut = outcome;
+            record(report.mailResults, sendList[i], outcome);
         }
         ShowStatus(hooks, "");
         log(kMailLog, report.mailResults);
@@ -101,13 +107,17 @@ BroadcastSender::Report BroadcastSender::Run(const Request& request, const Hooks
         prepare(News1);
         NNTP1.Hostname = request.identity.NewsServer;
         const size_t count = std::min(request.newsgroups.size(), kNewsgroupLimit);
+        SendOutcome timedOut; // as for mail
         for (size_t i = 0; i < count && !CancelSend; ++i) {
             const std::string& group = request.newsgroups[i];
             News1.Newsgroups = {group};
             ShowStatus(hooks, "Sending message to " + group + ".");
             if (hooks.progress)
                 hooks.progress(i, count);
-            record(report.newsResults, group, SendNews(hooks.idle));
+            const SendOutcome outcome = timedOut.timedOut ? timedOut : SendNews(hooks.idle);
+            if (outcome.timedOut)
+                timedOut = outcome;
+            record(report.newsResults, group, outcome);
         }
         ShowStatus(hooks, "");
         log(kNewsLog, report.newsResults);

@@ -21,6 +21,7 @@ SendOutcome SendThread::Run(const std::function<void()>& idle) {
             result.sent = true;
         } catch (const std::exception& error) {
             result.error = DescribeSendError(error);
+            result.timedOut = IsTimeOut(error);
         } catch (...) {
             result.error = "Unknown error";
         }

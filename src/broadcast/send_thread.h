@@ -9,7 +9,8 @@ namespace siteherald {
 
 struct SendOutcome {
     bool sent = false;
-    std::string error; // why the send failed
+    std::string error;     // why the send failed
+    bool timedOut = false; // because the server did not answer in time
 };
 
 // One send on a worker thread of its own. Run starts it and waits for its end, calling `idle`

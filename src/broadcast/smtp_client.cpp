@@ -4,6 +4,8 @@
 #include "message_format.h"
 #include "reply_code.h"
 
+#include <optional>
+
 namespace siteherald {
 
 void T_SMTP::ReadReply(std::chrono::milliseconds timeout) {
@@ -39,20 +41,32 @@ void T_SMTP::Action() {
 void T_SMTP::Transaction() {
     Login();
     LocalHost = LocalHostName();
-    ReadReply(Timeouts.reply); // the greeting's code is not checked
+    ReadReply(Timeouts.reply);
+    if (LastReplyCode != 220) // 421 and 554 turn the client away
+        throw EProtocolError("SMTP", static_cast<uint16_t>(LastReplyCode), LastReplyText);
     SendCommand("HELO " + LocalHost);
     Expect(300, Timeouts.reply);
     SendCommand("MAIL FROM: <" + NthAddress(EnvelopeSender, 1).value_or("") + ">");
     Expect(300, Timeouts.reply);
+    // A refused recipient fails the send with the server's reason; the message still goes to
+    // the recipients that were accepted.
+    std::optional<EProtocolError> refused;
+    bool accepted = false;
     for (const std::string& line : Recipients) {
         for (int n = 1;; ++n) {
             const auto address = NthAddress(line, n);
             if (!address)
                 break;
             SendCommand("RCPT TO: <" + *address + ">");
-            ReadReply(Timeouts.reply); // a refused recipient shows in the answer to DATA
+            ReadReply(Timeouts.reply);
+            if (LastReplyCode < 300)
+                accepted = true;
+            else if (!refused)
+                refused.emplace("SMTP", static_cast<uint16_t>(LastReplyCode), LastReplyText);
         }
     }
+    if (refused && !accepted)
+        throw *refused;
     SendCommand("DATA");
     ReadReply(Timeouts.reply);
     if (LastReplyCode == 354) {
@@ -75,6 +89,8 @@ void T_SMTP::Transaction() {
     } catch (const ETcpIpError&) {
     }
     Logout();
+    if (refused)
+        throw *refused;
 }
 
 } // namespace siteherald

@@ -19,7 +19,9 @@ public:
 
     // The whole transaction: connect, HELO, MAIL FROM, a RCPT TO per address, DATA, the
     // message, QUIT. Does nothing without a recipient line, a message line or an envelope
-    // sender. Throws EProtocolError when HELO, MAIL FROM or the message is refused.
+    // sender. Throws EProtocolError when the greeting is not 220, when HELO, MAIL FROM or the
+    // message is refused, or when a recipient is refused (after the message has gone to the
+    // accepted ones; with none accepted, no DATA is sent).
     void Action();
 
 private:

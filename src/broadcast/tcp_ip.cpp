@@ -123,8 +123,12 @@ void T_TcpIp::Login() {
         addresses, [&](int fd, short events) { return WaitFor(fd, events, deadline); });
     if (connected.aborted)
         throw ETcpIpError("Cancelled");
-    if (connected.fd < 0)
-        throw ESocketError(static_cast<uint16_t>(connected.error));
+    if (connected.fd < 0) {
+        const bool v6 = server->host.find(':') != std::string::npos;
+        throw ESocketError(static_cast<uint16_t>(connected.error),
+                           (v6 ? "[" + server->host + "]" : server->host) + ":" +
+                               std::to_string(server->port));
+    }
     socket_ = connected.fd;
     endOfData_ = false;
     buffer_.clear();
@@ -195,7 +199,7 @@ std::optional<std::string> T_TcpIp::ReadLine(std::chrono::milliseconds timeout) 
             case SocketWait::Aborted:
                 throw ETcpIpError("Cancelled");
             case SocketWait::TimedOut:
-                throw ETcpIpError("No answer from " + Hostname + " within " + Seconds(timeout));
+                throw ETimeoutError("No answer from " + Hostname + " within " + Seconds(timeout));
             case SocketWait::Ready:
                 continue;
             }

@@ -42,7 +42,8 @@ public:
     // Sends bytes as they are. A failed send is not reported: it shows as a failed reply read.
     void SendText(const std::string& bytes);
     // Reads one line (CR dropped, LF ends it); nothing when the peer closed the connection or
-    // a receive failed. Throws ETcpIpError when no line comes within `timeout` or on Abort.
+    // a receive failed. Throws ETimeoutError when no line comes within `timeout`, ETcpIpError
+    // on Abort.
     std::optional<std::string> ReadLine(std::chrono::milliseconds timeout);
 
     // Ends the current wait and every later one with an error, until ClearAbort. Callable

@@ -93,10 +93,23 @@ TEST(SmtpClientTest, RefusalsAndBrokenRepliesAreProtocolErrors) {
     const std::vector<Case> cases = {
         {"recipients refused",
          {{"RCPT", Answer({"550 no such user"})}, {"DATA", Answer({"503 no valid recipients"})}},
-         503,
-         "no valid recipients",
-         "DATA",
+         550,
+         "no such user",
+         "RCPT",
          0},
+        {"recipients refused, DATA open",
+         {{"RCPT", Answer({"550 no such user"})}},
+         550,
+         "no such user",
+         "RCPT",
+         0},
+        {"one recipient refused",
+         {{"RCPT TO: <lee@b.test>", Answer({"550 no such user"})}},
+         550,
+         "no such user",
+         "QUIT",
+         1},
+        {"greeting 421", {{"", AnswerAndClose({"421 too busy"})}}, 421, "too busy", "", 0},
         {"HELO refused", {{"HELO", Answer({"501 bad name"})}}, 501, "bad name", "HELO", 0},
         {"sender refused", {{"MAIL", Answer({"553 not you"})}}, 553, "not you", "MAIL", 0},
         {"message refused", {{".", Answer({"554 spam"})}}, 554, "spam", "DATA", 1},
@@ -148,6 +161,8 @@ TEST(SmtpClientTest, ConnectionFailuresAndTimeOuts) {
     const auto refused = Thrown<ESocketError>([&] { smtp.Action(); });
     ASSERT_TRUE(refused);
     EXPECT_EQ(refused->ErrorCode, ECONNREFUSED);
+    EXPECT_EQ(DescribeSendError(*refused),
+              "Unable to connect to " + smtp.Hostname + ": Connection refused");
 
     smtp.Hostname = "no-such-host.invalid";
     const auto unresolved = Thrown<ETcpIpError>([&] { smtp.Action(); });

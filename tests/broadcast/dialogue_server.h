@@ -1,8 +1,9 @@
 #pragma once
 
 // A line-by-line mail or news server on 127.0.0.1 for the client tests: it greets each
-// connection, answers every line by its first word from a table the test sets, reads the
-// message after a 3xx reply to DATA or POST up to its "." line, and records all it was sent.
+// connection, answers every line from a table the test sets (by the whole line, else by its
+// first word), reads the message after a 3xx reply to DATA or POST up to its "." line, and
+// records all it was sent.
 // Connections are served one after another, as the clients make them.
 
 #include <arpa/inet.h>
@@ -102,9 +103,11 @@ private:
         return value;
     }
 
-    Reply Lookup(const std::string& word) const {
+    Reply Lookup(const std::string& line, const std::string& word) const {
         const std::lock_guard lock(mutex_);
-        const auto found = replies_.find(word);
+        auto found = replies_.find(line);
+        if (found == replies_.end())
+            found = replies_.find(word);
         return found != replies_.end() ? found->second : Answer({"500 unknown command"});
     }
 
@@ -143,7 +146,7 @@ private:
 
     bool Serve(int fd) {
         bool silent = false;
-        if (!Send(fd, Lookup(""), silent))
+        if (!Send(fd, Lookup("", ""), silent))
             return true;
         std::string pending;
         std::string message;
@@ -179,7 +182,7 @@ private:
                     const std::lock_guard lock(mutex_);
                     commands_.push_back(line);
                 }
-                const Reply reply = Lookup(word);
+                const Reply reply = Lookup(line, word);
                 inMessage = (word == "DATA" || word == "POST") && !reply.lines.empty() &&
                             reply.lines.back().starts_with('3');
                 if (!Send(fd, reply, silent))

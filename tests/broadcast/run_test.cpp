@@ -150,6 +150,20 @@ TEST_F(RunTest, EachRunAppendsItsOwnEntryToEachLog) {
     EXPECT_EQ(newsLog[18], "Succeeded: alt.test");
 }
 
+TEST_F(RunTest, AServerThatTimedOutFailsTheRestOfItsSendsAtOnce) {
+    mail.Set("HELO", testing::Silence());
+    news.Set("POST", testing::Silence());
+    sender.SMTP1.Timeouts.reply = sender.NNTP1.Timeouts.reply = std::chrono::milliseconds(200);
+    std::vector<std::string> errors;
+    BroadcastSender::Hooks hooks;
+    hooks.result = [&](const std::string&, const std::string& error) { errors.push_back(error); };
+    sender.Run(MakeRequest(List("l", "a", 3), {"alt.a", "alt.b"}), hooks);
+    const std::string m = "No answer from " + mail.address() + " within 200 ms";
+    const std::string n = "No answer from " + news.address() + " within 200 ms";
+    EXPECT_THAT(errors, ElementsAre(m, m, m, n, n));
+    EXPECT_EQ(mail.connections() + news.connections(), 2u);
+}
+
 TEST_F(RunTest, UnwritableLogsAreReportedAndTheRunCompletes) {
     auto request = MakeRequest(List("l", "a", 2), {"alt.test"});
     request.logDir = dir / "file";
