@@ -106,6 +106,27 @@ void FixPattern(std::string& text, std::string& lower, std::string_view pattern,
     }
 }
 
+bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() &&
+           EqualsIgnoringCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
+// False when the text holds neither a placeholder nor a pattern: every pattern is a stem
+// and `="`, so only the `="` of the text need a closer look.
+bool MayNeedFixing(std::string_view text) {
+    if (text.find('^') != std::string::npos || text.find('$') != std::string::npos)
+        return true;
+    for (size_t q = text.find('"'); q != std::string::npos; q = text.find('"', q + 1)) {
+        if (q == 0 || text[q - 1] != '=')
+            continue;
+        const std::string_view stem = text.substr(0, q - 1);
+        if (EndsWithIgnoringCase(stem, "<a href") || EndsWithIgnoringCase(stem, "<img src") ||
+            EndsWithIgnoringCase(stem, "action"))
+            return true;
+    }
+    return false;
+}
+
 void ReplaceAll(std::string& text, std::string_view search, std::string_view replacement) {
     size_t pos = text.find(search);
     if (pos == std::string::npos)
@@ -141,7 +162,13 @@ LinkBase MakeLinkBase(std::string_view submissionUrl, std::string_view pageAddre
     return base;
 }
 
-void FixLinksInPlace(std::string& text, std::string& lower, const LinkBase& base) {
+void FixLinksInPlace(std::string& text, const LinkBase& base) {
+    if (!MayNeedFixing(text))
+        return;
+    thread_local std::string lower;
+    lower.assign(text);
+    for (char& c : lower)
+        c = LowerAscii(c);
     if (lower.find('<') != std::string::npos) {
         FixPattern(text, lower, "<a href=\"", "^&^", false, base);
         FixPattern(text, lower, "<img src=\"", "^&^", false, base);
@@ -151,12 +178,13 @@ void FixLinksInPlace(std::string& text, std::string& lower, const LinkBase& base
     // rewriting always did.
     ReplaceAll(text, "^&^", "<");
     ReplaceAll(text, "$%$", "a");
+    if (lower.capacity() > kKeptScratch)
+        lower = std::string();
 }
 
 std::string FixLinks(std::string_view line, const LinkBase& base) {
     std::string text(line);
-    std::string lower = LowerAscii(line);
-    FixLinksInPlace(text, lower, base);
+    FixLinksInPlace(text, base);
     return text;
 }
 

@@ -22,9 +22,8 @@ LinkBase MakeLinkBase(std::string_view submissionUrl, std::string_view pageAddre
 // empty action becomes the submission address itself.
 std::string FixLinks(std::string_view line, const LinkBase& base);
 
-// The same on a line and its lower-case twin, both changed in place (the twin is left
-// stale once placeholders are restored).
-void FixLinksInPlace(std::string& text, std::string& lower, const LinkBase& base);
+// The same on a line in place.
+void FixLinksInPlace(std::string& text, const LinkBase& base);
 
 // Replaces the first occurrence of `search` (which must be present) in text.
 void SearchAndReplace(std::string& text, std::string_view search, std::string_view replacement);

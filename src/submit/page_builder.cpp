@@ -153,16 +153,15 @@ void EditHTML(LineList& pageLines, const LineList& seRecordList, const LineList&
     };
 
     // The page is read as one text, so that tags over several lines are read whole.
-    std::string page;
-    size_t total = pageLines.size();
+    size_t total = pageLines.size() - 1;
     for (const std::string& line : pageLines)
         total += line.size();
-    page.reserve(total);
+    std::string page(total, '\n');
+    size_t at = 0;
     for (const std::string& line : pageLines) {
-        page += line;
-        page += '\n';
+        line.copy(page.data() + at, line.size());
+        at += line.size() + 1;
     }
-    page.pop_back();
 
     std::vector<Edit> edits;
     TagReader reader(page);
@@ -199,13 +198,8 @@ void EditHTML(LineList& pageLines, const LineList& seRecordList, const LineList&
     writer.Copy(copied, page.size());
     LineList out = writer.Take();
 
-    std::string lower;
-    for (std::string& line : out) {
-        lower.assign(line);
-        for (char& c : lower)
-            c = LowerAscii(c);
-        FixLinksInPlace(line, lower, base);
-    }
+    for (std::string& line : out)
+        FixLinksInPlace(line, base);
     pageLines = std::move(out);
     InsertBaseHref(pageLines, base.directory);
 }

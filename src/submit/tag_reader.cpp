@@ -102,7 +102,7 @@ bool TagReader::ReadTag(size_t lt) {
             return false;
         if (page[i] == '>')
             break;
-        TagAttribute attribute;
+        TagAttribute& attribute = tag_.attributes.emplace_back();
         attribute.begin = i++; // a leading "=" belongs to the name
         while (i < size && ClassOf(page[i]) == kOther)
             ++i;
@@ -135,9 +135,9 @@ bool TagReader::ReadTag(size_t lt) {
             }
             attribute.end = i;
         }
-        if (!tag_.closing)
-            tag_.attributes.push_back(attribute);
     }
+    if (tag_.closing)
+        tag_.attributes.clear();
     tag_.end = i + 1;
     at_ = tag_.end;
     return true;
