@@ -22,10 +22,7 @@ constexpr std::string_view kCorruptedUpdate =
 // "Unable to retrieve ..." with why the client failed: the server's status, or the
 // client's own reason when no answer came.
 std::string DownloadFailure(const THttpCli& client) {
-    std::string why = client.ReasonPhrase();
-    if (client.ServerRefused())
-        why = std::to_string(client.StatusCode()) + " " + why;
-    return "Unable to retrieve \"" + client.Url + "\": " + why;
+    return "Unable to retrieve \"" + client.Url + "\": " + client.FailureReason();
 }
 
 std::string SupportAddress() {

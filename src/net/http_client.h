@@ -76,6 +76,11 @@ public:
     // The last request failed because the server answered with a status of 400 or more
     // (StatusCode), rather than by a network failure, a time-out, a limit or an abort.
     bool ServerRefused() const { return serverRefused_; }
+    // Why the last request failed, for the user: the server's status and reason ("404 Not
+    // Found"), or the client's own reason when no answer came.
+    std::string FailureReason() const {
+        return serverRefused_ ? std::to_string(statusCode_) + " " + reasonPhrase_ : reasonPhrase_;
+    }
 
 private:
     enum class Hop { Done, Redirect };

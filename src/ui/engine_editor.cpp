@@ -255,8 +255,7 @@ void EngineEditor::DownloadSE(const std::string& address) {
         fetched = false;
         if (!requestAborted_)
             MessageBoxes::Show(this, MessageIcon::Error,
-                               QStringLiteral("Unable to retrieve \"") + FromBytes(address) +
-                                   QStringLiteral("\"."),
+                               UnableToRetrieveText(address, httpCli1_.FailureReason()),
                                Buttons::Ok);
     }
     httpCli1_.ReceiveStream = nullptr;

@@ -302,11 +302,11 @@ void MainWindow::DownloadAndChangeHTML(const std::string& address) {
     if (!DownloadAborted) {
         if (!DownloadLines(httpCli1_, address, PageLines)) {
             if (!RequestWasAborted)
-                MessageBoxes::Show(this, MessageIcon::Error,
-                                   QStringLiteral("Unable to retrieve \"") +
-                                       FromBytes(PipeField(record.empty() ? "" : record[0], 2)) +
-                                       QStringLiteral("\"."),
-                                   Buttons::Ok);
+                MessageBoxes::Show(
+                    this, MessageIcon::Error,
+                    UnableToRetrieveText(PipeField(record.empty() ? "" : record[0], 2),
+                                         httpCli1_.FailureReason()),
+                    Buttons::Ok);
             DownloadAborted = true;
         }
     }

@@ -102,4 +102,12 @@ void BoxPrompter::Tell(MessageIcon icon, const std::string& text) {
     MessageBoxes::Show(parent_, icon, FromBytes(text), Buttons::Ok);
 }
 
+QString UnableToRetrieveText(const std::string& address, const std::string& reason) {
+    QString text =
+        QStringLiteral("Unable to retrieve \"") + FromBytes(address) + QStringLiteral("\".");
+    if (!reason.empty())
+        text += QLatin1Char('\n') + FromBytes(reason);
+    return text;
+}
+
 } // namespace siteherald::ui

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <deque>
+#include <string>
 #include <vector>
 
 class QWidget;
@@ -31,6 +32,10 @@ public:
     static void StopScript();
     static std::vector<Shown>& Log();
 };
+
+// `Unable to retrieve "ADDRESS".`, and on a line below why (the server's answer, a refused
+// connection, a page over the size limit, a server too slow), when that is known.
+QString UnableToRetrieveText(const std::string& address, const std::string& reason);
 
 // Questions and boxes of the lower layers, answered with message boxes.
 class BoxPrompter : public Prompter {
