@@ -38,8 +38,9 @@ const char* const kUsage =
     "The data directory is $SITEHERALD_DATA_DIR when set, else ~/Siteherald.\n"
     "\n"
     "Exit status: 0 done, 2 wrong usage, 3 engine not found or its record damaged, 4 page\n"
-    "not available (for update: a file could not be downloaded or was damaged), 5 a file\n"
-    "that cannot be read or written, 6 nothing sent (the reason is printed).\n";
+    "not available (unreachable, an error answer, over 20 MB or 5 minutes; for update: a\n"
+    "file could not be downloaded or was damaged), 5 a file that cannot be read or written,\n"
+    "6 nothing sent (the reason is printed).\n";
 
 int FileProblem(const std::string& message) {
     std::fprintf(stderr, "siteherald-cli: %s\n", message.c_str());
