@@ -227,7 +227,8 @@ void LogNotesTab::SaveMemo(QPlainTextEdit* memo) {
             SaveNotes(kNotes, "News", lines);
         else if (memo == Memo11)
             SaveNotes(kNotes, "General", lines);
-        else if (ComboBox10->currentIndex() >= 0) {
+        else if (ComboBox10->currentIndex() >= 0 &&
+                 (memo == Memo3 || ComboBox9->currentIndex() >= 0)) {
             const std::string engine = ToBytes(ComboBox10->currentText());
             const std::string key =
                 memo == Memo3 ? "$Main" : "$" + ToBytes(ComboBox9->currentText());

@@ -939,38 +939,40 @@ void MainWindow::FormActi() {
 
 void MainWindow::ComboBox1Change(int index) {
     Guard(this, [this, index] {
-        if (index < 0) {
-            BitBtn17->setEnabled(false);
-            CurrentFileLines.clear();
-            broadcast_->AddMessages();
-            logNotes_->RichEdit1->clear();
-            return;
-        }
-        SelectQuietly(ComboBox1, index);
-        SelectQuietly(ComboBox9, index);
-        const std::string path = ToBytes(ComboBox1->currentText());
-        if (FileExists(path)) {
-            BitBtn17->setEnabled(true);
-            LoadLineFile(path, CurrentFileLines);
-            broadcast_->AddMessages();
-            FillListBox();
-            logNotes_->LoadLog();
-            logNotes_->LoadSubnotes();
-            UpdateLogControls();
-            UpdateTickBoxes();
-            return;
-        }
-        RemoveKnownFile(KnownFiles, path);
-        {
+        if (index >= 0) {
+            SelectQuietly(ComboBox1, index);
+            SelectQuietly(ComboBox9, index);
+            const std::string path = ToBytes(ComboBox1->currentText());
+            if (FileExists(path)) {
+                BitBtn17->setEnabled(true);
+                LoadLineFile(path, CurrentFileLines);
+                broadcast_->AddMessages();
+                FillListBox();
+                logNotes_->LoadLog();
+                logNotes_->LoadSubnotes();
+                UpdateLogControls();
+                UpdateTickBoxes();
+                return;
+            }
+            RemoveKnownFile(KnownFiles, path);
             const QSignalBlocker quiet1(ComboBox1);
             const QSignalBlocker quiet9(ComboBox9);
             ComboBox1->removeItem(index);
             ComboBox9->removeItem(index);
+            // The removal moved the choice to a neighbour that was never loaded.
+            ComboBox1->setCurrentIndex(-1);
+            ComboBox9->setCurrentIndex(-1);
         }
+        // No current file: nothing of the last one stays on show to be submitted, ticked or
+        // noted.
         BitBtn17->setEnabled(false);
         CurrentFileLines.clear();
         broadcast_->AddMessages();
+        FillListBox();
         logNotes_->RichEdit1->clear();
+        logNotes_->Memo4->clear();
+        UpdateLogControls();
+        UpdateTickBoxes();
     });
 }
 

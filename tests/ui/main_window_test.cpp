@@ -416,6 +416,9 @@ private slots:
         Choose(combo1, 1);
         QCOMPARE(Items(combo1), QStringList{QString::fromStdString(a)});
         QCOMPARE(Items(Find<QComboBox>(w.get(), "ComboBox9")), Items(combo1));
+        // No other file looks current without being loaded.
+        QCOMPARE(combo1->currentIndex(), -1);
+        QCOMPARE(Find<QComboBox>(w.get(), "ComboBox9")->currentIndex(), -1);
         QCOMPARE(w->KnownFiles, std::vector<std::string>{a + "|a.sdf|"});
         QVERIFY(!editFile->isEnabled());
         QCOMPARE(BoxTexts(), QStringList());
