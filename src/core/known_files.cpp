@@ -24,10 +24,10 @@ std::string KnownFileLine(const std::string& path) {
 }
 
 bool GetSDFfiles(const std::string& profsFile, std::vector<std::string>& knownFiles) {
-    knownFiles.clear();
     LineList lines;
     if (!LoadLineFile(profsFile, lines))
         return false;
+    knownFiles.clear();
     const auto open = std::find(lines.begin(), lines.end(), kMarker);
     if (open == lines.end())
         return true;

@@ -10,8 +10,9 @@ namespace siteherald {
 
 std::string KnownFileLine(const std::string& path);
 
-// Reads the section; false when profs.dat is missing. A section without its closing marker
-// runs to the end of the file; a file without the section gives an empty list.
+// Reads the section; false, with the list left as it was, when profs.dat is missing. A
+// section without its closing marker runs to the end of the file; a file without the section
+// gives an empty list.
 bool GetSDFfiles(const std::string& profsFile, std::vector<std::string>& knownFiles);
 
 // Replaces the section's lines with the list. A missing profs.dat is not created; a profs.dat

@@ -429,6 +429,15 @@ private slots:
         QCOMPARE(Find<QLineEdit>(w.get(), "title")->text(), "");
         QCOMPARE(Find<QLineEdit>(w.get(), "url")->text(), "https://");
         QVERIFY(w->CurrentFilePath.empty() && !w->FileHasName && w->FileSaved);
+
+        // Without profs.dat, opening a file keeps both lists as they were.
+        fs::remove(At("profs.dat"));
+        WriteBytes(b, Crlf({"$PROFILE$DEFAULT"}));
+        FileDialogs::Script({QString::fromStdString(b)});
+        Find<QPushButton>(w.get(), "BitBtn7")->click();
+        QCOMPARE(BoxTexts(), QStringList{kMissingFiles});
+        QCOMPARE(w->KnownFiles, (std::vector<std::string>{a + "|a.sdf|", b + "|b.sdf|"}));
+        QCOMPARE(Items(combo1), QStringList{QString::fromStdString(a)});
     }
 
     void profileChoiceRebuildsTheForm() {
