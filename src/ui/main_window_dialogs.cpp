@@ -62,11 +62,13 @@ void MainWindow::Import1Click() {
                 Buttons::Ok);
             return;
         }
+        bool filled = false;
         for (const auto& [name, value] : contents->singles)
-            ScrollBox1->SetEntryLines(name, {value}, true);
+            filled |= ScrollBox1->SetEntryLines(name, {value}, true);
         for (const auto& [name, section] : contents->sections)
-            ScrollBox1->SetEntryLines(name, section);
-        FileSaved = false;
+            filled |= ScrollBox1->SetEntryLines(name, section);
+        if (filled || !contents->message.empty())
+            FileSaved = false;
         if (contents->message.empty())
             return;
         const std::string subject = ImportSubject(AttachmentLines, path);

@@ -186,6 +186,13 @@ private slots:
             QCOMPARE(Find<QComboBox>(w.get(), "ComboBox4")->count(), 0);
             Find<QPushButton>(w.get(), "BitBtn6")->click(); // New with no profile at all
             QCOMPARE(Entries(*w).size(), 0);
+            // An import that fills no field and attaches no message changes nothing.
+            const std::string sub = At("old.sub");
+            WriteBytes(sub, Crlf({"x", "t", "u", "$MEMO2$", "$MEMO3$", "$MEMO4$", "$MEMO7$"}) +
+                                Crlf(siteherald::LineList(7)));
+            FileDialogs::Script({QString::fromStdString(sub)});
+            MenuItem(*w, "&File", "&Import")->trigger();
+            QVERIFY(w->FileSaved);
         } else {
             QCOMPARE(MessageBoxes::Log()[0].icon, siteherald::MessageIcon::Error);
             QCOMPARE(IniReadString("Updates", file.toStdString(), ""), "1");
