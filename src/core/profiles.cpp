@@ -37,13 +37,21 @@ void SortUnique(std::vector<std::string>& names) {
 
 } // namespace
 
+std::string OneLineValue(std::string_view value) {
+    std::string out(value);
+    std::replace_if(
+        out.begin(), out.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    return out;
+}
+
 FieldDefinition ParseFieldDefinition(const std::string& line) {
     return {PipeFieldOrEmpty(line, 1), PipeFieldOrEmpty(line, 2), PipeFieldOrEmpty(line, 3),
             PipeFieldOrEmpty(line, 4), PipeFieldOrEmpty(line, 5)};
 }
 
 std::string FormatFieldDefinition(const FieldDefinition& f) {
-    return f.type + "|" + f.width + "|" + f.name + "|" + f.autoFill + "|" + f.defaultValue + "|";
+    return OneLineValue(f.type + "|" + f.width + "|" + f.name + "|" + f.autoFill + "|" +
+                        f.defaultValue + "|");
 }
 
 std::vector<std::string> DisplayDefaultList(const LineList& layoutLines) {
@@ -126,9 +134,9 @@ bool DeleteProfileSection(const std::string& layoutFile, const std::string& name
 }
 
 void SaveNewProf(LineList& layoutLines, const std::string& name, const LineList& profileRows) {
-    layoutLines.push_back("$START" + name);
+    layoutLines.push_back("$START" + OneLineValue(name));
     layoutLines.insert(layoutLines.end(), profileRows.begin(), profileRows.end());
-    layoutLines.push_back("$END" + name);
+    layoutLines.push_back("$END" + OneLineValue(name));
 }
 
 void SaveOldProf(LineList& layoutLines, const std::string& oldName, const std::string& name,

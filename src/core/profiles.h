@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace siteherald {
@@ -24,7 +25,12 @@ struct FieldDefinition {
     std::string defaultValue;
 };
 
+// A one-line value as the line files store it: each CR or LF becomes a space, so that a
+// pasted line break cannot split the value into lines of its own.
+std::string OneLineValue(std::string_view value);
+
 FieldDefinition ParseFieldDefinition(const std::string& line);
+// The definition's line; line breaks in its fields become spaces.
 std::string FormatFieldDefinition(const FieldDefinition& field);
 
 // Names of every "$START" line, in file order (the profile choice's list).
@@ -48,7 +54,8 @@ std::vector<std::string> ProfileRowList(const LineList& profileRows,
 // missing or the profile is not in it; the file is then left as it was.
 bool DeleteProfileSection(const std::string& layoutFile, const std::string& name);
 
-// Appends a profile section to the layout lines (the profile editor's "save as new").
+// Appends a profile section to the layout lines (the profile editor's "save as new"); line
+// breaks in the name become spaces.
 void SaveNewProf(LineList& layoutLines, const std::string& name, const LineList& profileRows);
 
 // Replaces the section of `oldName` by the new rows, as the last section (save over the old

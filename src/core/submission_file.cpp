@@ -1,5 +1,7 @@
 #include "submission_file.h"
 
+#include "profiles.h"
+
 namespace siteherald {
 
 namespace {
@@ -17,7 +19,7 @@ LineList BuildSubmissionFile(const std::string& profileName, const std::vector<F
     file.push_back("$PROFILE$" + profileName);
     for (const FieldValue& field : fields) {
         if (!field.multiLine) {
-            file.push_back(field.name + ":" + field.text);
+            file.push_back(field.name + ":" + OneLineValue(field.text));
             continue;
         }
         file.push_back(field.name + ":");

@@ -23,6 +23,7 @@ struct FieldValue {
     LineList lines;   // multi-line fields
 };
 
+// Line breaks in a single-line field's text become spaces.
 LineList BuildSubmissionFile(const std::string& profileName, const std::vector<FieldValue>& fields,
                              const LineList& attachmentLines,
                              const std::vector<std::string>& fieldAutoFills);

@@ -232,15 +232,17 @@ int ProfileEditor::RowNumber() const {
 }
 
 RowInput ProfileEditor::Input() const {
+    // A pasted line break is a space here already, so the row list shows the stored names.
+    const auto text = [](const QLineEdit* edit) { return OneLineValue(ToBytes(edit->text())); };
     RowInput row;
     row.type1 = ToBytes(ComboBox1->currentText());
-    row.name1 = ToBytes(Edit1->text());
-    row.default1 = ToBytes(Edit2->text());
+    row.name1 = text(Edit1);
+    row.default1 = text(Edit2);
     row.autoFill1 = ToBytes(ComboBox3->currentText());
     row.halfSize = CheckBox1->isChecked();
     row.type2 = ToBytes(ComboBox2->currentText());
-    row.name2 = ToBytes(Edit3->text());
-    row.default2 = ToBytes(Edit4->text());
+    row.name2 = text(Edit3);
+    row.default2 = text(Edit4);
     row.autoFill2 = ToBytes(ComboBox4->currentText());
     return row;
 }
@@ -360,7 +362,7 @@ void ProfileEditor::Button10Click() {
                            Buttons::Ok);
         return;
     }
-    const QString name = Edit5->text();
+    const QString name = FromBytes(OneLineValue(ToBytes(Edit5->text())));
     if (name.isEmpty()) {
         MessageBoxes::Show(this, MessageIcon::Information,
                            QStringLiteral("You give this profile a name before saving."),

@@ -213,7 +213,7 @@ private slots:
             QCOMPARE(Items(e->ComboBox3), Without(kIdentifiers, {}));
             QCOMPARE(e->ComboBox3->currentText(), "None");
 
-            EnterRow(e, "Edit;Site Title;My site;title", "Memo;Notes;n;None");
+            EnterRow(e, "Edit;Site\nTitle;My\nsite;title", "Memo;Notes;n;None"); // pasted breaks
             e->Button3->click();
             EnterRow(e, "Memo;About;;desc1");
             e->Button3->click();
@@ -533,11 +533,12 @@ private slots:
         }
         QCOMPARE(Items(messages), (QStringList{"kayaks", "kayaks1", "kayaks12"}));
 
+        Find<QLineEdit>(w.get(), "title")->setText("Harbour\r\nKayaks");
         const std::string saved = At("kayaks.sdf");
         FileDialogs::Script({QString::fromStdString(saved)});
         MenuItem(*w, "&File", "&Save")->trigger();
         QVERIFY(w->FileSaved);
-        QString expected = "$PROFILE$DEFAULT|title:Harbour Kayaks|url:https://kayaks.example/"
+        QString expected = "$PROFILE$DEFAULT|title:Harbour  Kayaks|url:https://kayaks.example/"
                            "|desc1:|Guided sea kayak tours|along the coast.|$desc1:"
                            "|keywo:kayak tours |desc2:|Rentals by the day.|$desc2:|desc3:|$desc3:"
                            "|name:Ann Berg|email:ann@kayaks.example|busna:Harbour Kayaks AS"
