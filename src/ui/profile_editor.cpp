@@ -351,7 +351,6 @@ void ProfileEditor::Button5Click() {
         ListBox1->addItem(FromBytes(entry));
     SetRowNumber(RowNumber() - 1);
     ProfileSaved = false;
-    ClearFields();
     ClearPreview();
 }
 

@@ -269,7 +269,9 @@ private slots:
             QCOMPARE(MessageBoxes::Log()[0].buttons, Buttons::YesNo);
             QCOMPARE(e->ListBox1->count(), 3);
             MessageBoxes::Script({Answer::Yes});
+            e->Edit1->setText("Typed");
             e->Button5->click();
+            QCOMPARE(e->Edit1->text(), "Typed");
             QCOMPARE(e->ProfileRows,
                      (LineList{"1", "E|HALF|Site Title|title|My site|", "M|HALF|Notes|None|n|", "1",
                                "2", "E|HALF|Phone|phone||", "E|HALF|City|city||", "2"}));
