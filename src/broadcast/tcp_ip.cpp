@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -61,25 +60,18 @@ std::optional<ServerAddress> ParseServerAddress(const std::string& text, uint16_
     return result;
 }
 
-T_TcpIp::T_TcpIp(uint16_t defaultPort)
-    : defaultPort_(defaultPort), abortFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+T_TcpIp::T_TcpIp(uint16_t defaultPort) : defaultPort_(defaultPort) {}
 
 T_TcpIp::~T_TcpIp() {
     Close();
-    if (abortFd_ >= 0)
-        ::close(abortFd_);
 }
 
 void T_TcpIp::Abort() {
-    aborted_ = true;
-    const uint64_t one = 1;
-    [[maybe_unused]] const auto written = ::write(abortFd_, &one, sizeof one);
+    wait_.Abort();
 }
 
 void T_TcpIp::ClearAbort() {
-    uint64_t count = 0;
-    [[maybe_unused]] const auto drained = ::read(abortFd_, &count, sizeof count);
-    aborted_ = false;
+    wait_.Clear();
 }
 
 bool T_TcpIp::WaitFor(short events, Clock::time_point deadline) {
@@ -87,22 +79,7 @@ bool T_TcpIp::WaitFor(short events, Clock::time_point deadline) {
 }
 
 SocketWait T_TcpIp::WaitFor(int fd, short events, Clock::time_point deadline) {
-    for (;;) {
-        if (aborted_)
-            return SocketWait::Aborted;
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0)
-            return SocketWait::TimedOut;
-        pollfd fds[2] = {{fd, events, 0}, {abortFd_, POLLIN, 0}};
-        const int n = ::poll(fds, 2, static_cast<int>(std::min<long long>(left.count(), 1000)));
-        if (n < 0 && errno != EINTR)
-            return SocketWait::TimedOut;
-        if (aborted_)
-            return SocketWait::Aborted;
-        if (n > 0 && fds[0].revents != 0)
-            return SocketWait::Ready;
-    }
+    return wait_.Wait(fd, events, deadline);
 }
 
 void T_TcpIp::Login() {

@@ -61,8 +61,7 @@ private:
 
     uint16_t defaultPort_;
     int socket_ = -1;
-    int abortFd_ = -1;
-    std::atomic<bool> aborted_{false};
+    AbortableWait wait_;
     bool endOfData_ = false;
     std::string buffer_;
 };

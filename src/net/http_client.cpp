@@ -13,7 +13,6 @@
 #include <netinet/in.h>
 #include <optional>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -23,7 +22,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr auto kIdleInterval = std::chrono::milliseconds(10);
-constexpr int kPollSlice = 20; // ms: the longest the idle hook waits
+constexpr auto kPollSlice = std::chrono::milliseconds(20); // the longest the idle hook waits
 constexpr size_t kReceiveBuffer = 256 * 1024;
 
 // Raised inside a request to end it; Get turns it into the request's outcome.
@@ -96,14 +95,8 @@ std::string ErrnoText(int err) {
 
 } // namespace
 
-THttpCli::THttpCli() {
-    wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-}
-
-THttpCli::~THttpCli() {
-    if (wakeFd_ >= 0)
-        ::close(wakeFd_);
-}
+THttpCli::THttpCli() = default;
+THttpCli::~THttpCli() = default;
 
 const std::vector<std::string>& THttpCli::RcvdHeader() const {
     static const std::vector<std::string> none;
@@ -113,9 +106,7 @@ const std::vector<std::string>& THttpCli::RcvdHeader() const {
 void THttpCli::Abort() {
     if (state_.load() == HttpState::Ready)
         return;
-    abortRequested_ = true;
-    const uint64_t one = 1;
-    [[maybe_unused]] const ssize_t n = ::write(wakeFd_, &one, sizeof one);
+    wait_.Abort();
 }
 
 void THttpCli::Fail(const std::string& reason) {
@@ -141,24 +132,9 @@ void THttpCli::IdleIfDue() {
         IdleHook();
 }
 
-THttpCli::Wait THttpCli::WaitFor(int fd, short events, Clock::time_point deadline) {
-    deadline = std::min(deadline, requestDeadline_);
-    for (;;) {
-        if (abortRequested_)
-            return Wait::Aborted;
-        const auto now = Clock::now();
-        if (now >= deadline)
-            return Wait::TimedOut;
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count() + 1;
-        pollfd fds[2] = {{fd, events, 0}, {wakeFd_, POLLIN, 0}};
-        const int rc = ::poll(fds, 2, static_cast<int>(std::min<long long>(left, kPollSlice)));
-        IdleIfDue();
-        if (abortRequested_)
-            return Wait::Aborted;
-        if (rc > 0 && fds[0].revents != 0)
-            return Wait::Ready;
-    }
+SocketWait THttpCli::WaitFor(int fd, short events, Clock::time_point deadline) {
+    return wait_.Wait(
+        fd, events, std::min(deadline, requestDeadline_), [this] { IdleIfDue(); }, kPollSlice);
 }
 
 void THttpCli::Get() {
@@ -166,10 +142,7 @@ void THttpCli::Get() {
         throw EHttpException("HTTP component is busy", 1);
     // Cleared before the state leaves Ready, so an Abort from another thread from then on
     // is never lost.
-    abortRequested_ = false;
-    uint64_t drained;
-    while (::read(wakeFd_, &drained, sizeof drained) > 0) {
-    }
+    wait_.Clear();
     state_ = HttpState::Starting;
     lastIdle_ = Clock::now();
     requestDeadline_ =
@@ -219,10 +192,10 @@ void THttpCli::Get() {
         // Something thrown from the idle hook: the client is left ready for the next request.
         connection_.reset();
         state_ = HttpState::Ready;
-        abortRequested_ = false;
+        wait_.Clear();
         throw;
     }
-    const bool aborted = abortRequested_.load();
+    const bool aborted = wait_.Aborted();
     if (aborted) {
         failure = RequestFailure{404, "Connection aborted on request", 404};
         lineTooLong = false;
@@ -236,7 +209,7 @@ void THttpCli::Get() {
     if (reader_->bodyChunks() > 0 && OnDocEnd)
         OnDocEnd(*this);
     state_ = HttpState::Ready;
-    abortRequested_ = false;
+    wait_.Clear();
     if (OnRequestDone)
         OnRequestDone(*this, kHttpGet, aborted ? kHttpAborted : 0);
     if (failure)
@@ -256,12 +229,12 @@ void THttpCli::Connect(Clock::time_point deadline) {
     state_ = HttpState::Resolving;
     const auto lookup = Resolution::Start(LookupName(targetHost_), targetPort_);
     switch (WaitFor(lookup->readyFd(), POLLIN, deadline)) {
-    case Wait::Aborted:
+    case SocketWait::Aborted:
         FailAborted();
-    case Wait::TimedOut:
+    case SocketWait::TimedOut:
         FailTimedOut("can't resolve hostname to IP address: no answer within " +
                      DurationText(Timeouts.connect));
-    case Wait::Ready:
+    case SocketWait::Ready:
         break;
     }
     const auto addresses = lookup->addresses();
@@ -269,17 +242,8 @@ void THttpCli::Connect(Clock::time_point deadline) {
         Fail("can't resolve hostname to IP address");
 
     state_ = HttpState::Connecting;
-    const TcpConnectResult connected = ConnectToAny(addresses, [&](int socket, short events) {
-        switch (WaitFor(socket, events, deadline)) {
-        case Wait::Aborted:
-            return SocketWait::Aborted;
-        case Wait::TimedOut:
-            return SocketWait::TimedOut;
-        case Wait::Ready:
-            break;
-        }
-        return SocketWait::Ready;
-    });
+    const TcpConnectResult connected = ConnectToAny(
+        addresses, [&](int socket, short events) { return WaitFor(socket, events, deadline); });
     if (connected.aborted)
         FailAborted();
     const int fd = connected.fd;
@@ -300,11 +264,11 @@ void THttpCli::Connect(Clock::time_point deadline) {
                 Fail(r.error);
             if (r.want == Connection::Want::Nothing)
                 break;
-            const Wait wait = WaitFor(
+            const SocketWait wait = WaitFor(
                 connection_->fd(), r.want == Connection::Want::Read ? POLLIN : POLLOUT, deadline);
-            if (wait == Wait::Aborted)
+            if (wait == SocketWait::Aborted)
                 FailAborted();
-            if (wait == Wait::TimedOut)
+            if (wait == SocketWait::TimedOut)
                 FailTimedOut("Connection timed out: no TLS handshake within " +
                              DurationText(Timeouts.connect));
         }
@@ -334,12 +298,12 @@ void THttpCli::SendRequest() {
             sent += static_cast<size_t>(r.bytes);
             continue;
         }
-        const Wait wait =
+        const SocketWait wait =
             WaitFor(connection_->fd(), r.want == Connection::Want::Read ? POLLIN : POLLOUT,
                     Clock::now() + Timeouts.idle);
-        if (wait == Wait::Aborted)
+        if (wait == SocketWait::Aborted)
             FailAborted();
-        if (wait == Wait::TimedOut)
+        if (wait == SocketWait::TimedOut)
             FailTimedOut("the server accepted no request for " + DurationText(Timeouts.idle));
     }
 }
@@ -348,7 +312,7 @@ THttpCli::Hop THttpCli::ReadResponse() {
     std::vector<char> buffer(kReceiveBuffer);
     auto lastByte = Clock::now();
     for (;;) {
-        if (abortRequested_)
+        if (wait_.Aborted())
             FailAborted();
         const Connection::Result r = connection_->Read(buffer.data(), buffer.size());
         if (r.bytes > 0) {
@@ -390,12 +354,12 @@ THttpCli::Hop THttpCli::ReadResponse() {
             break;
         if (!r.error.empty())
             Fail(r.error);
-        const Wait wait =
+        const SocketWait wait =
             WaitFor(connection_->fd(), r.want == Connection::Want::Write ? POLLOUT : POLLIN,
                     lastByte + Timeouts.idle);
-        if (wait == Wait::Aborted)
+        if (wait == SocketWait::Aborted)
             FailAborted();
-        if (wait == Wait::TimedOut)
+        if (wait == SocketWait::TimedOut)
             FailTimedOut("Connection timed out: no data from the server for " +
                          DurationText(Timeouts.idle));
     }

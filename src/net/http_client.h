@@ -1,5 +1,6 @@
 #pragma once
 
+#include "abortable_wait.h"
 #include "body_stream.h"
 #include "response_reader.h"
 
@@ -89,14 +90,13 @@ private:
         std::string reason;
         int code; // what Get throws with
     };
-    enum class Wait { Ready, TimedOut, Aborted };
 
     Hop RunHop();
     void Connect(std::chrono::steady_clock::time_point deadline);
     void SendRequest();
     Hop ReadResponse();
     void FollowLocation(const std::string& location);
-    Wait WaitFor(int fd, short events, std::chrono::steady_clock::time_point deadline);
+    SocketWait WaitFor(int fd, short events, std::chrono::steady_clock::time_point deadline);
     void IdleIfDue();
     [[noreturn]] void Fail(const std::string& reason);
     // `reason` unless the whole request has run out of time.
@@ -104,8 +104,7 @@ private:
     [[noreturn]] void FailAborted();
 
     std::atomic<HttpState> state_{HttpState::Ready};
-    std::atomic<bool> abortRequested_{false};
-    int wakeFd_ = -1;
+    AbortableWait wait_;
 
     std::string scheme_;
     std::string hostName_;

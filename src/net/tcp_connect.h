@@ -1,13 +1,13 @@
 #pragma once
 
+#include "abortable_wait.h"
+
 #include <functional>
 #include <string>
 #include <sys/socket.h>
 #include <vector>
 
 namespace siteherald {
-
-enum class SocketWait { Ready, TimedOut, Aborted };
 
 struct TcpConnectResult {
     int fd = -1;   // a connected non-blocking socket, or -1
