@@ -397,7 +397,8 @@ bool ProfileEditor::CheckSaved() {
                                QStringLiteral("Save changes to the current profile?"),
                                Buttons::YesNoCancel)) {
     case Answer::Yes:
-        Button10->click();
+        // The save itself, not a click: the button is disabled while a row is being edited.
+        Button10Click();
         return ProfileSaved; // a refused save keeps the editor open, so no row is lost
     case Answer::No:
         return true;

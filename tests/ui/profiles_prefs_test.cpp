@@ -332,6 +332,8 @@ private slots:
             QCOMPARE(Items(e->ComboBox3), QStringList{"None"});
             EnterRow(e, "Edit;Fax;;None");
             e->Button3->click();
+            e->ListBox1->setCurrentRow(0);
+            e->Button4->click(); // the question comes while row 1 is being edited
             MessageBoxes::Script({answer, Answer::Yes});
             e->reject();
             QCOMPARE(BoxTexts().value(0), "Save changes to the current profile?");
@@ -358,14 +360,17 @@ private slots:
         }
     }
 
-    // Yes to the close question with a save that is refused (here: no name) keeps the editor
-    // open with its rows, as the main window keeps its edits.
+    // Yes to the close question with a save that is refused (here: no name; a row is being
+    // edited) says why and keeps the editor open with its rows, as the main window keeps its
+    // edits.
     void editorKeepsRowsWhenTheSaveOnCloseIsRefused() {
         auto w = Start();
         const std::string shipped = ReadBytes(At("filelay.dat"));
         const ModalRun editor = OnEditor([&](ProfileEditor* e) {
             EnterRow(e, "Edit;Fax;;None");
             e->Button3->click();
+            e->ListBox1->setCurrentRow(0);
+            e->Button4->click();
             MessageBoxes::Script({Answer::Yes});
             e->reject();
             QCOMPARE(BoxTexts(), (QStringList{"Save changes to the current profile?",
