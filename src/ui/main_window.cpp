@@ -109,8 +109,10 @@ MainWindow::MainWindow(const std::string& commandLineFile, QWidget* parent)
             FillSeCombo();
             const int kept = IndexOfExact(ComboBox2, engine);
             const int index = kept < 0 && ComboBox2->count() > 0 ? 0 : kept;
-            if (kept < 0)
+            if (kept < 0) {
                 SelectQuietly(ComboBox10, index);
+                logNotes_->ComboBox10Change(index);
+            }
             // Always reloads the engine's record: FillSeCombo left the whole file in
             // SERecordList.
             SelectQuietly(ComboBox2, index);
@@ -586,9 +588,15 @@ void MainWindow::DoMissingFile(const std::string& fileName) {
 void MainWindow::FillSeCombo() {
     std::vector<std::string> names;
     const bool found = siteherald::FillSeCombo(kEngineFile, SERecordList, names);
+    const QString notesEngine = ComboBox10->currentText();
     SetItems(ComboBox2, names);
     SetItems(ComboBox3, names);
     SetItems(ComboBox10, names);
+    // The filled list shows its first engine; the notes beside it must be that engine's, or a
+    // focus-out would save the notes shown under another engine.
+    if (const int kept = IndexOfExact(ComboBox10, notesEngine); kept >= 0)
+        SelectQuietly(ComboBox10, kept);
+    logNotes_->ComboBox10Change(ComboBox10->currentIndex());
     if (!found)
         DoMissingFile(kEngineFile);
 }

@@ -503,6 +503,15 @@ private slots:
         QTest::keyClicks(general, "Renew the domain");
         Find<QComboBox>(tab, "ComboBox9")->setFocus();
         QCOMPARE(ReadBytes(At("notes.dat")), Crlf({"$General", "Renew the domain", "$General"}));
+        // An engine added first in the lists: the engine shown keeps its notes beside it.
+        OnModal([](QDialog* d) {
+            Find<QLineEdit>(d, "Edit1")->setText("Aardvark");
+            Find<QLineEdit>(d, "Edit2")->setText("http://127.0.0.1:1/add");
+            Click(d, "Button1");
+        });
+        Find<QMenu>(w.get(), "PopupMenu2")->actions().at(0)->trigger();
+        QCOMPARE(engines->currentText() + ":" + fileNote->toPlainText(),
+                 QString::fromStdString(engine) + ":Resubmit in May");
         QCOMPARE(BoxTexts(), QStringList());
     }
 
