@@ -2,14 +2,11 @@
 #include "cli_common.h"
 #include "core/data_dir.h"
 #include "core/engine_records.h"
-#include "core/file_url.h"
 #include "core/line_file.h"
 #include "core/missing_file.h"
 #include "core/pipe_record.h"
 #include "core/settings_store.h"
-#include "net/http_client.h"
-#include "net/http_exception.h"
-#include "submit/frame_page.h"
+#include "submit/fill_pipeline.h"
 #include "submit/page_builder.h"
 
 #include <cstdio>
@@ -51,22 +48,6 @@ bool ParseFillArguments(const Arguments& args, FillOptions& options, std::string
     return true;
 }
 
-// Downloads the engine's page as GO does; the client's reason goes to stderr.
-bool DownloadPage(const std::string& address, std::string& page) {
-    THttpCli client;
-    MemoryStream body;
-    client.Url = address;
-    client.ReceiveStream = &body;
-    try {
-        client.Get();
-    } catch (const EHttpException& e) {
-        std::fprintf(stderr, "siteherald-cli: %s: %s\n", address.c_str(), e.what());
-        return false;
-    }
-    page = std::move(body.data());
-    return true;
-}
-
 } // namespace
 
 int RunFill(const Arguments& args) {
@@ -105,25 +86,27 @@ int RunFill(const Arguments& args) {
         if (!LoadLineFile(options.sdfFile, currentFileLines))
             return FileProblem("Unable to read " + options.sdfFile + ": No such file");
 
-        std::string page;
+        LineList pageLines;
+        THttpCli client;
         if (options.pageFile.empty()) {
-            const std::string address = PipeField(seRecordList[0], 2);
-            if (!DownloadPage(address, page)) {
+            if (!FetchSubmissionPage(client, seRecordList, pageLines)) {
+                const std::string address = PipeField(seRecordList[0], 2);
+                std::fprintf(stderr, "siteherald-cli: %s: %s\n", address.c_str(),
+                             client.FailureReason().c_str());
                 std::fprintf(stderr, "Unable to retrieve \"%s\".\n", address.c_str());
                 return kExitPageNotAvailable;
             }
-        } else if (!ReadFileBytes(options.pageFile, page)) {
-            return FileProblem("Unable to read " + options.pageFile + ": No such file");
+        } else {
+            std::string page;
+            if (!ReadFileBytes(options.pageFile, page))
+                return FileProblem("Unable to read " + options.pageFile + ": No such file");
+            LoadStringListFromMemoryStream(pageLines, page);
         }
 
-        LineList pageLines;
-        LoadStringListFromMemoryStream(pageLines, page);
-        const std::string mainPagePath = JoinPath(dataDir, std::string(kMainPageName));
-        EditHTML(pageLines, seRecordList, currentFileLines, FileUrl(mainPagePath));
-
-        const LineList adPageLines = MakeAdBanner(options.engine);
-        SaveLineFile(JoinPath(dataDir, std::string(kAdPageName)), adPageLines);
-        const std::string framePath = SaveSubmissionPages(dataDir, pageLines, adPageLines);
+        const LineList adPageLines =
+            FetchBanner(client, IniReadString("Main", "AdPage", ""), options.engine);
+        const std::string framePath =
+            BuildSubmissionPages(dataDir, seRecordList, currentFileLines, pageLines, adPageLines);
         std::printf("%s\n", framePath.c_str());
         return kExitDone;
     } catch (const FileError& e) {
