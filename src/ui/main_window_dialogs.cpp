@@ -21,9 +21,13 @@ void MainWindow::ShowProfileEditor(const std::string& name) {
     // The editor may have added or renamed profiles: list them, keeping the choice.
     Guard(this, [this] {
         const QString chosen = ComboBox4->currentText();
+        const QString loaded = ComboBox4->itemText(LoadedProfileIndex);
         DisplayDefaultList();
         const QSignalBlocker quiet(ComboBox4);
         ComboBox4->setCurrentIndex(ComboBox4->findText(chosen, Qt::MatchExactly));
+        // A saved profile moves to the end of the list; a refused change returns to the one
+        // the field form shows.
+        LoadedProfileIndex = ComboBox4->findText(loaded, Qt::MatchExactly);
     });
     Timer2.start();
 }

@@ -349,7 +349,7 @@ private slots:
             QTest::qWait(300);
             QCOMPARE(BoxTexts(), QStringList{"Save changes to the current profile?"});
         } else if (answer == Answer::Yes) {
-            // The edited profile is now the last section.
+            QCOMPARE(w->LoadedProfileIndex, 1); // the edited profile is now the last section
             std::string defaultSection = crlf.substr(0, crlf.size() - kShortProfile.size());
             defaultSection.insert(defaultSection.rfind("$ENDDEFAULT"),
                                   "10\r\nE|WHOLE|Fax|None||\r\n10\r\n");
