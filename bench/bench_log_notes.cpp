@@ -6,7 +6,6 @@
 #include "core/line_file.h"
 #include "submit/notes_store.h"
 #include "submit/submission_log.h"
-
 #include "test_support.h"
 
 #include <benchmark/benchmark.h>

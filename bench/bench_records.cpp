@@ -5,7 +5,6 @@
 #include "core/engine_records.h"
 #include "core/line_file.h"
 #include "submit/clipboard_value.h"
-
 #include "test_support.h"
 
 #include <benchmark/benchmark.h>

@@ -15,8 +15,8 @@ namespace siteherald {
 std::string SubmissionDate(std::time_t when);
 
 // Adds an entry for the engine to the file's section, which moves to the end of the log.
-void AddToLog(const std::string& logFile, const std::string& currentFile,
-              const std::string& engine, const std::string& date);
+void AddToLog(const std::string& logFile, const std::string& currentFile, const std::string& engine,
+              const std::string& date);
 // Removes the first entry of the file's section that belongs to the engine.
 void RemoveFromLog(const std::string& logFile, const std::string& currentFile,
                    const std::string& engine);
