@@ -5,6 +5,7 @@
 #include "pipe_record.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace siteherald {
 
@@ -75,6 +76,12 @@ int RemoveKnownFile(std::vector<std::string>& knownFiles, const std::string& pat
         }
     }
     return -1;
+}
+
+std::string CommandLineFilePath(const std::string& argument, const std::string& startFolder) {
+    if (argument.empty() || argument.front() == '/')
+        return argument;
+    return (std::filesystem::path(startFolder) / argument).lexically_normal().string();
 }
 
 std::vector<std::string> KnownFilePaths(const std::vector<std::string>& knownFiles) {

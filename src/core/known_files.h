@@ -26,6 +26,10 @@ bool AddKnownFile(std::vector<std::string>& knownFiles, const std::string& path)
 // Removes the first line naming `path`; its index, or -1.
 int RemoveKnownFile(std::vector<std::string>& knownFiles, const std::string& path);
 
+// The path of a submission data file named on the command line as the lists hold it: a
+// relative path is taken from `startFolder`, the folder the program was started in.
+std::string CommandLineFilePath(const std::string& argument, const std::string& startFolder);
+
 // Field 1 of each line: what the file lists show.
 std::vector<std::string> KnownFilePaths(const std::vector<std::string>& knownFiles);
 

@@ -2,6 +2,7 @@
 // files, the profiles and the "Add Submission Files" dialog, driven through the real widgets
 // with scripted message boxes and file dialogs, checked against the files on disk.
 
+#include "core/known_files.h"
 #include "core/settings_store.h"
 #include "test_support.h"
 #include "ui/add_files_dialog.h"
@@ -445,6 +446,18 @@ private slots:
         QCOMPARE(BoxTexts(), QStringList{kMissingFiles});
         QCOMPARE(w->KnownFiles, (std::vector<std::string>{a + "|a.sdf|", b + "|b.sdf|"}));
         QCOMPARE(Items(combo1), QStringList{QString::fromStdString(a)});
+    }
+
+    // A file named on the command line relative to the folder the program was started in.
+    void commandLineFileIsChosen() {
+        const TempDir start;
+        for (const char* name : {"a.sdf", "b.sdf"})
+            WriteBytes(start / name, Crlf({"$PROFILE$DEFAULT"}));
+        KnownFiles({start / "a.sdf", start / "b.sdf"});
+        MainWindow w(siteherald::CommandLineFilePath("./b.sdf", start.path()));
+        w.Start();
+        QCOMPARE(Find<QComboBox>(&w, "ComboBox1")->currentText(),
+                 QString::fromStdString(start / "b.sdf"));
     }
 
     void profileChoiceRebuildsTheForm() {
