@@ -877,10 +877,11 @@ void MainWindow::SaveAs1Click() {
 
 void MainWindow::BitBtn17Click() {
     Guard(this, [this] {
-        const int index = ComboBox1->currentIndex();
-        if (index < 0 || index >= static_cast<int>(KnownFiles.size()))
+        if (ComboBox1->currentIndex() < 0)
             return;
-        OpenFile(KnownFilePaths(KnownFiles)[static_cast<size_t>(index)]);
+        // The file shown: the known-file list may hold files the lists do not show yet, when
+        // profs.dat was missing at their refresh.
+        OpenFile(ToBytes(ComboBox1->currentText()));
         PageControl1->setCurrentWidget(TabSheet2);
     });
 }

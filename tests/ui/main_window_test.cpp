@@ -440,12 +440,16 @@ private slots:
 
         // Without profs.dat, opening a file keeps both lists as they were.
         fs::remove(At("profs.dat"));
-        WriteBytes(b, Crlf({"$PROFILE$DEFAULT"}));
-        FileDialogs::Script({QString::fromStdString(b)});
+        const std::string early = At("0.sdf");
+        WriteBytes(early, Crlf({"$PROFILE$DEFAULT"}));
+        FileDialogs::Script({QString::fromStdString(early)});
         Find<QPushButton>(w.get(), "BitBtn7")->click();
         QCOMPARE(BoxTexts(), QStringList{kMissingFiles});
-        QCOMPARE(w->KnownFiles, (std::vector<std::string>{a + "|a.sdf|", b + "|b.sdf|"}));
+        QCOMPARE(w->KnownFiles, (std::vector<std::string>{early + "|0.sdf|", a + "|a.sdf|"}));
         QCOMPARE(Items(combo1), QStringList{QString::fromStdString(a)});
+        Choose(combo1, 0);
+        editFile->click(); // opens the file shown
+        QCOMPARE(w->CurrentFilePath, a);
     }
 
     // A file named on the command line relative to the folder the program was started in.
