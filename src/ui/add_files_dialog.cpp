@@ -125,6 +125,14 @@ void AddFilesDialog::Button1Click() {
     }
 }
 
+void AddFilesDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        Button2->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void AddFilesDialog::Button2Click() {
     window_->WriteSDFFiles(true);
     window_->FormActi();

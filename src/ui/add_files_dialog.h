@@ -26,6 +26,10 @@ public slots:
     void Button1Click(); // "&Add"
     void Button2Click(); // "&Close"
 
+protected:
+    // Esc presses "&Close"; a close by the title bar writes nothing.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void DirectoryListBox1Change();
     QStringList SubmissionFilesIn(const QString& folder) const;

@@ -906,7 +906,14 @@ void MainWindow::WriteSDFFiles(bool fromAddFilesDialog) {
 }
 
 bool MainWindow::GetSDFfiles() {
-    return siteherald::GetSDFfiles(kProfsFile, KnownFiles);
+    // Files that "Add Submission Files" added without writing them (it was closed by the title
+    // bar) stay in the list until the next write.
+    const std::vector<std::string> unwritten = FilesAdded ? KnownFiles : std::vector<std::string>{};
+    if (!siteherald::GetSDFfiles(kProfsFile, KnownFiles))
+        return false;
+    for (const std::string& path : KnownFilePaths(unwritten))
+        AddKnownFile(KnownFiles, path);
+    return true;
 }
 
 void MainWindow::DoSDFCombobox() {

@@ -5,6 +5,7 @@
 #include "core/settings_store.h"
 #include "test_support.h"
 #include "ui/about_dialog.h"
+#include "ui/add_files_dialog.h"
 #include "ui/field_form.h"
 #include "ui/file_dialogs.h"
 #include "ui/main_window.h"
@@ -381,6 +382,33 @@ private slots:
         MenuItem(*w, "&Profiles", "&Add")->trigger();
         QVERIFY(editor.ran());
         QCOMPARE(ReadBytes(At("filelay.dat")), shipped);
+    }
+
+    void addFilesDialogKeepsTheFiles_data() {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Esc writes profs.dat") << true;
+        QTest::newRow("title bar leaves it to the next write") << false;
+    }
+
+    void addFilesDialogKeepsTheFiles() {
+        QFETCH(bool, escape);
+        WriteBytes(At("a.sdf"), "$PROFILE$DEFAULT\r\n");
+        auto w = Start();
+        const std::string profs = ReadBytes(At("profs.dat"));
+        const ModalRun dialog = OnModal<AddFilesDialog>([&](AddFilesDialog* d) {
+            d->SelectFolder(QString::fromStdString(fs::path(At("a.sdf")).parent_path()));
+            d->Button1Click();
+            escape ? QTest::keyClick(d, Qt::Key_Escape) : void(d->close());
+            QVERIFY(!d->isVisible());
+        });
+        MenuItem(*w, "&File", "A&dd")->trigger();
+        QVERIFY(dialog.ran());
+        QCOMPARE(ReadBytes(At("profs.dat")) != profs, escape);
+        w->activateWindow();
+        QTRY_COMPARE(Items(Find<QComboBox>(w.get(), "ComboBox1")),
+                     QStringList{QString::fromStdString(At("a.sdf"))});
+        QVERIFY(w->close());
+        QVERIFY(ReadBytes(At("profs.dat")).find(At("a.sdf") + "|a.sdf|") != std::string::npos);
     }
 
     void editingAVanishedProfile() {
