@@ -102,9 +102,9 @@ TEST_F(ProfilesTest, AutoFillSectionIsReadAndRewrittenInPlace) {
 }
 
 TEST_F(ProfilesTest, GetSDFfilesSortsWithoutCaseAndDropsExactDuplicates) {
-    List files{"stale"};
-    EXPECT_FALSE(GetSDFfiles(path, files));
-    EXPECT_TRUE(files.empty());
+    List files{"kept"};
+    EXPECT_FALSE(GetSDFfiles(path, files)); // a missing file leaves the list as it was
+    EXPECT_THAT(files, ElementsAre("kept"));
     WriteBytes(path, "$AutoFill\r\nurl\r\n$AutoFill\r\n");
     files = {"stale"};
     EXPECT_TRUE(GetSDFfiles(path, files));
