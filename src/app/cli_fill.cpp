@@ -5,7 +5,7 @@
 #include "core/line_file.h"
 #include "core/missing_file.h"
 #include "core/pipe_record.h"
-#include "core/settings_store.h"
+#include "core/settings_keys.h"
 #include "submit/fill_pipeline.h"
 #include "submit/page_builder.h"
 
@@ -103,8 +103,7 @@ int RunFill(const Arguments& args) {
             LoadStringListFromMemoryStream(pageLines, page);
         }
 
-        const LineList adPageLines =
-            FetchBanner(client, IniReadString("Main", "AdPage", ""), options.engine);
+        const LineList adPageLines = FetchBanner(client, Read(settings::AdPage), options.engine);
         const std::string framePath =
             BuildSubmissionPages(dataDir, seRecordList, currentFileLines, pageLines, adPageLines);
         std::printf("%s\n", framePath.c_str());

@@ -1,21 +1,22 @@
 #include "identity.h"
 
-#include "core/settings_store.h"
+#include "core/settings_keys.h"
 
 namespace siteherald {
 
 namespace {
 
 // The preferences store an emptied box as an empty value: that is no identity either.
-std::string Setting(const char* key) {
-    const std::string value = IniReadString("Identity", key, kIdentityUnset);
+std::string ValueOf(const settings::Text& setting) {
+    const std::string value = Read(setting);
     return value.empty() ? kIdentityUnset : value;
 }
 
 } // namespace
 
 Identity ReadIdentity() {
-    return {Setting("Name"), Setting("Email"), Setting("MailServer"), Setting("NewsServer")};
+    return {ValueOf(settings::SenderName), ValueOf(settings::SenderEmail),
+            ValueOf(settings::MailServer), ValueOf(settings::NewsServer)};
 }
 
 std::string BroadcastValidationMessage(const BroadcastChecks& checks, const Identity& identity) {

@@ -2,7 +2,7 @@
 
 #include "core/data_dir.h"
 #include "core/product_defaults.h"
-#include "core/settings_store.h"
+#include "core/settings_keys.h"
 #include "identity.h"
 
 namespace siteherald {
@@ -43,8 +43,7 @@ LineList SupportMessageBody(const SupportRequest& request, const std::string& se
 
 std::vector<std::string> SupportRecipients() {
     std::vector<std::string> recipients{std::string(kSupportEmail)};
-    const std::string configured =
-        IniReadString("Main", "SupportEmail", std::string(kSupportEmail));
+    const std::string configured = Read(settings::SupportEmail);
     if (configured != recipients.front())
         recipients.push_back(configured);
     return recipients;

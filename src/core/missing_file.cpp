@@ -3,14 +3,14 @@
 #include "engine_records.h"
 #include "line_file.h"
 #include "profiles.h"
-#include "settings_store.h"
+#include "settings_keys.h"
 
 #include <algorithm>
 
 namespace siteherald {
 
 void MarkMissingFile(const std::string& fileName) {
-    IniWriteBool("Updates", fileName, true);
+    Write(settings::MissingFile(fileName), true);
 }
 
 std::string DamagedDataFileWarning(const std::string& path) {

@@ -2,9 +2,13 @@
 
 #include "profiles.h"
 
+#include <algorithm>
+
 namespace siteherald {
 
 namespace {
+
+constexpr const char* kFieldNamesMarker = "$FieldNames$";
 
 bool StartsWith(const std::string& text, const std::string& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
@@ -27,9 +31,9 @@ LineList BuildSubmissionFile(const std::string& profileName, const std::vector<F
         file.push_back("$" + field.name + ":");
     }
     file.insert(file.end(), attachmentLines.begin(), attachmentLines.end());
-    file.push_back("$FieldNames$");
+    file.push_back(kFieldNamesMarker);
     file.insert(file.end(), fieldAutoFills.begin(), fieldAutoFills.end());
-    file.push_back("$FieldNames$");
+    file.push_back(kFieldNamesMarker);
     return file;
 }
 
@@ -68,9 +72,19 @@ SubmissionFileContents ReadSubmissionFile(const LineList& file,
     size_t start = searchEnded;
     while (start < file.size() && !StartsWith(file[start], "$START"))
         ++start;
-    for (size_t i = start; i < file.size() && file[i] != "$FieldNames$"; ++i)
+    for (size_t i = start; i < file.size() && file[i] != kFieldNamesMarker; ++i)
         contents.attachmentLines.push_back(file[i]);
     return contents;
+}
+
+std::vector<std::string> SubmissionFileFieldNames(const LineList& file) {
+    const auto first = std::find(file.begin(), file.end(), kFieldNamesMarker);
+    if (first == file.end())
+        return {};
+    const auto last = std::find(first + 1, file.end(), kFieldNamesMarker);
+    if (last == file.end())
+        return {};
+    return {first + 1, last};
 }
 
 } // namespace siteherald

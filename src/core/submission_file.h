@@ -42,4 +42,8 @@ struct SubmissionFileContents {
 SubmissionFileContents ReadSubmissionFile(const LineList& file,
                                           const std::vector<FieldValue>& controls);
 
+// The auto-fill identifiers between the two "$FieldNames$" lines, in field order ("None" for a
+// field without one); none when the section is missing or not closed.
+std::vector<std::string> SubmissionFileFieldNames(const LineList& file);
+
 } // namespace siteherald

@@ -3,7 +3,7 @@
 #include "core/data_dir.h"
 #include "core/engine_records.h"
 #include "core/product_defaults.h"
-#include "core/settings_store.h"
+#include "core/settings_keys.h"
 #include "download.h"
 #include "version_check.h"
 
@@ -26,7 +26,7 @@ std::string DownloadFailure(const THttpCli& client) {
 }
 
 std::string SupportAddress() {
-    return IniReadString("Main", "SupportEmail", std::string(kSupportEmail));
+    return Read(settings::SupportEmail);
 }
 
 // Erases the record opened by lines[start]: through the next line equal to it, or to the
@@ -72,7 +72,7 @@ bool ProcessUpdateFiles(bool downloadOk, const LineList& lines, const std::strin
         return true;
     }
     SaveLineFile(JoinPath(dataDir, fileName), lines);
-    IniWriteBool("Updates", fileName, false);
+    Write(settings::MissingFile(fileName), false);
     if (fileName == "sedata.dat")
         ui.EnginesChanged();
     return true;
@@ -87,9 +87,9 @@ std::string UpdateFileName(int number) {
 }
 
 UpdatePolicy ReadUpdatePolicy() {
-    if (IniReadBool("Updates", "Skip", false))
+    if (Read(settings::UpdateSkip))
         return UpdatePolicy::SkipKnown;
-    if (IniReadBool("Updates", "Automate", false))
+    if (Read(settings::UpdateAutomatically))
         return UpdatePolicy::Automate;
     return UpdatePolicy::Ask;
 }
@@ -135,7 +135,7 @@ void FinishUpdate(const LineList& updateLines, const std::string& dataDir, Updat
     }
     seData.insert(seData.end(), taken.begin(), taken.end());
     SaveLineFile(seFile, seData);
-    IniWriteInteger("Updates", "Filenumber", IniReadInteger("Updates", "Filenumber", 1) + 1);
+    Write(settings::UpdateFileNumber, Read(settings::UpdateFileNumber) + 1);
     ui.Status("");
     ui.EnginesChanged();
 }
@@ -144,10 +144,10 @@ void RunDataUpdate(THttpCli& client, const std::string& dataDir, UpdateUi& ui) {
     std::vector<std::string> failures;
     if (!CheckNewVersion(client, true, ui))
         failures.push_back(DownloadFailure(client));
-    const std::string base = IniReadString("Updates", "URL", std::string(kDefaultUpdateUrl));
+    const std::string base = Read(settings::UpdateUrl);
 
     for (const char* fileName : {"sedata.dat", "profs.dat"}) {
-        if (!IniReadBool("Updates", fileName, false))
+        if (!Read(settings::MissingFile(fileName)))
             continue;
         ui.Status("Downloading data files...");
         LineList lines;
@@ -159,7 +159,7 @@ void RunDataUpdate(THttpCli& client, const std::string& dataDir, UpdateUi& ui) {
     }
 
     ui.Status("");
-    const int number = IniReadInteger("Updates", "Filenumber", 1);
+    const int number = Read(settings::UpdateFileNumber);
     ui.Status("Downloading search engine data...");
     LineList updateLines;
     const bool ok = DownloadLines(client, base + UpdateFileName(number), updateLines);

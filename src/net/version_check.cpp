@@ -1,13 +1,13 @@
 #include "version_check.h"
 
 #include "core/product_defaults.h"
-#include "core/settings_store.h"
+#include "core/settings_keys.h"
 #include "download.h"
 
 namespace siteherald {
 
 bool CheckNewVersion(THttpCli& client, bool showStatus, UpdateUi& ui) {
-    const std::string url = IniReadString("Main", "VersionUpdate", std::string(kDefaultVersionUrl));
+    const std::string url = Read(settings::VersionUpdate);
     if (showStatus)
         ui.Status("Checking for newer version...");
     LineList lines;
@@ -28,19 +28,19 @@ void ProcessUpdate(const LineList& updateLines, UpdateUi& ui) {
     if (newest == none)
         return; // not a version file: no news
     try {
-        if (newest <= IniReadInteger("Main", "VersionNumber", kVersionNumber))
+        if (newest <= Read(settings::VersionNumber))
             return;
         if (updateLines.size() < 2)
             return; // no address to offer: not a version file
         const std::string& address = updateLines[1];
         if (updateLines.size() >= 3) {
             if (updateLines[2] == "$Must Change$") {
-                IniWriteString("Updates", "MDNV", std::string(kMandatoryUpgradeMarker));
+                Write(settings::MandatoryUpgrade, std::string(kMandatoryUpgradeMarker));
                 if (ui.AskYesNo(MessageIcon::Information,
                                 "You must upgrade to a newer version of Siteherald. This version "
                                 "will cease to function properly due to the mandatory upgrade. "
                                 "Would you like to download the upgrade now?")) {
-                    IniWriteString("Updates", "NVD", address);
+                    Write(settings::UpgradeAddress, address);
                     ui.OpenAddress(address);
                 }
                 ui.RequestQuit();
@@ -49,7 +49,7 @@ void ProcessUpdate(const LineList& updateLines, UpdateUi& ui) {
                                "A newer version is available for download. View information?")) {
             ui.OpenAddress(address);
         }
-        IniWriteInteger("Main", "VersionNumber", newest);
+        Write(settings::VersionNumber, newest);
     } catch (const SettingsWriteError&) {
         // The check is silent: a settings file that cannot be written only means the news
         // is told again next time.
@@ -57,12 +57,12 @@ void ProcessUpdate(const LineList& updateLines, UpdateUi& ui) {
 }
 
 bool MandatoryUpgradePending(UpdateUi& ui) {
-    if (IniReadString("Updates", "MDNV", "") != kMandatoryUpgradeMarker)
+    if (Read(settings::MandatoryUpgrade) != kMandatoryUpgradeMarker)
         return false;
     ui.Tell(MessageIcon::Information,
             "You must download an upgrade to the version of Siteherald that you are using. "
             "Siteherald will not function properly until this has been done.");
-    ui.OpenAddress(IniReadString("Updates", "NVD", std::string(kDefaultUpgradeUrl)));
+    ui.OpenAddress(Read(settings::UpgradeAddress));
     ui.RequestQuit();
     return true;
 }

@@ -1,7 +1,7 @@
 #include "browser_launcher.h"
 
 #include "core/ascii.h"
-#include "core/settings_store.h"
+#include "core/settings_keys.h"
 #include "process.h"
 
 #include <sys/stat.h>
@@ -55,8 +55,10 @@ std::string NormalizeURL(const std::string& address) {
 }
 
 std::string DefaultBrowserPath() {
-    return IniReadString("Browsers", IniReadString("Browsers", "Default", "Netscape Navigator"),
-                         "ERROR");
+    // A default naming no browser with a path reads as "ERROR", which is no program.
+    settings::Text path = settings::BrowserPath(Read(settings::DefaultBrowser));
+    path.defaultValue = "ERROR";
+    return Read(path);
 }
 
 bool WwwDde::OpenURL(const std::string& address, Prompter& ui) {

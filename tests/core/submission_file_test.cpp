@@ -66,6 +66,8 @@ TEST(SubmissionFileTest, ReadMatchesNamesByPrefixAndStopsAtMessages) {
                     .attachmentLines.empty());
     EXPECT_EQ(SubmissionFileProfile({"$PROFILE$"}), "");
     EXPECT_EQ(SubmissionFileProfile({"Edit10:$PROFILE$x"}), "");
+    EXPECT_THAT(SubmissionFileFieldNames(file), ElementsAre("None"));
+    EXPECT_TRUE(SubmissionFileFieldNames({"$PROFILE$Site", "$FieldNames$", "url"}).empty());
 }
 
 TEST(SubmissionFileTest, SavingAndOpeningAgainKeepsTheFileAsItWas) {
