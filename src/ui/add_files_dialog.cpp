@@ -1,7 +1,6 @@
 #include "add_files_dialog.h"
 
 #include "core/known_files.h"
-#include "main_window.h"
 #include "text_codec.h"
 
 #include <QDir>
@@ -38,65 +37,67 @@ protected:
 
 } // namespace
 
-AddFilesDialog::AddFilesDialog(MainWindow* window)
-    : QDialog(window, Qt::Tool), window_(window), model_(new QFileSystemModel(this)) {
+AddFilesDialog::AddFilesDialog(std::vector<std::string>& knownFiles, bool& filesAdded,
+                               std::function<void()> writeAndRefresh, QWidget* parent)
+    : QDialog(parent, Qt::Tool), knownFiles_(knownFiles), filesAdded_(filesAdded),
+      writeAndRefresh_(std::move(writeAndRefresh)), model_(new QFileSystemModel(this)) {
     setObjectName(QStringLiteral("TForm6"));
     setWindowTitle(QStringLiteral("Add Submission Files"));
 
     model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
     model_->setRootPath(QDir::rootPath());
     auto* tree = new FolderTree(this);
-    DirectoryListBox1 = tree;
-    DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
-    DirectoryListBox1->setModel(model_);
+    folderTree_ = tree;
+    folderTree_->setObjectName(QStringLiteral("DirectoryListBox1"));
+    folderTree_->setModel(model_);
     for (int column = 1; column < model_->columnCount(); ++column)
-        DirectoryListBox1->hideColumn(column);
-    DirectoryListBox1->header()->hide();
+        folderTree_->hideColumn(column);
+    folderTree_->header()->hide();
 
-    ListBox1 = new QListWidget(this);
-    ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    ListBox1->setEnabled(false);
+    addedFilesList_ = new QListWidget(this);
+    addedFilesList_->setObjectName(QStringLiteral("ListBox1"));
+    addedFilesList_->setEnabled(false);
 
-    Button1 = new QPushButton(QStringLiteral("&Add"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setToolTip(QStringLiteral("Add submission files"));
-    Button1->setEnabled(false);
-    Button1->setAutoDefault(false);
-    tree->addButton = Button1;
-    Button2 = new QPushButton(QStringLiteral("&Close"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setToolTip(QStringLiteral("Close"));
-    Button2->setAutoDefault(false);
+    addButton_ = new QPushButton(QStringLiteral("&Add"), this);
+    addButton_->setObjectName(QStringLiteral("Button1"));
+    addButton_->setToolTip(QStringLiteral("Add submission files"));
+    addButton_->setEnabled(false);
+    addButton_->setAutoDefault(false);
+    tree->addButton = addButton_;
+    closeButton_ = new QPushButton(QStringLiteral("&Close"), this);
+    closeButton_->setObjectName(QStringLiteral("Button2"));
+    closeButton_->setToolTip(QStringLiteral("Close"));
+    closeButton_->setAutoDefault(false);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    buttons->addWidget(addButton_);
+    buttons->addWidget(closeButton_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Folders:"), this));
-    layout->addWidget(DirectoryListBox1, 2);
+    layout->addWidget(folderTree_, 2);
     layout->addWidget(new QLabel(QStringLiteral("Files added:"), this));
-    layout->addWidget(ListBox1, 1);
+    layout->addWidget(addedFilesList_, 1);
     layout->addLayout(buttons);
     resize(420, 420);
 
-    connect(DirectoryListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this] { DirectoryListBox1Change(); });
-    connect(Button1, &QPushButton::clicked, this, &AddFilesDialog::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &AddFilesDialog::Button2Click);
+    connect(folderTree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { onFolderChanged(); });
+    connect(addButton_, &QPushButton::clicked, this, &AddFilesDialog::onAddClicked);
+    connect(closeButton_, &QPushButton::clicked, this, &AddFilesDialog::onCloseClicked);
     SelectFolder(QDir::homePath());
 }
 
 void AddFilesDialog::SelectFolder(const QString& path) {
     const QModelIndex index = model_->index(path);
-    DirectoryListBox1->setCurrentIndex(index);
-    DirectoryListBox1->scrollTo(index);
-    DirectoryListBox1->expand(index);
-    DirectoryListBox1Change();
+    folderTree_->setCurrentIndex(index);
+    folderTree_->scrollTo(index);
+    folderTree_->expand(index);
+    onFolderChanged();
 }
 
 QString AddFilesDialog::selectedFolder() const {
-    return model_->filePath(DirectoryListBox1->currentIndex());
+    return model_->filePath(folderTree_->currentIndex());
 }
 
 QStringList AddFilesDialog::SubmissionFilesIn(const QString& folder) const {
@@ -111,31 +112,30 @@ QStringList AddFilesDialog::SubmissionFilesIn(const QString& folder) const {
     return files;
 }
 
-void AddFilesDialog::DirectoryListBox1Change() {
-    Button1->setEnabled(!SubmissionFilesIn(selectedFolder()).isEmpty());
+void AddFilesDialog::onFolderChanged() {
+    addButton_->setEnabled(!SubmissionFilesIn(selectedFolder()).isEmpty());
 }
 
-void AddFilesDialog::Button1Click() {
+void AddFilesDialog::onAddClicked() {
     for (const QString& path : SubmissionFilesIn(selectedFolder())) {
-        if (!ListBox1->findItems(path, Qt::MatchExactly).isEmpty())
+        if (!addedFilesList_->findItems(path, Qt::MatchExactly).isEmpty())
             continue;
-        AddKnownFile(window_->KnownFiles, ToBytes(path));
-        ListBox1->addItem(path);
-        window_->FilesAdded = true;
+        AddKnownFile(knownFiles_, ToBytes(path));
+        addedFilesList_->addItem(path);
+        filesAdded_ = true;
     }
 }
 
 void AddFilesDialog::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        Button2->click();
+        closeButton_->click();
         return;
     }
     QDialog::keyPressEvent(event);
 }
 
-void AddFilesDialog::Button2Click() {
-    window_->WriteSDFFiles(true);
-    window_->FormActi();
+void AddFilesDialog::onCloseClicked() {
+    writeAndRefresh_();
     accept();
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
+#include <string>
+#include <vector>
 
 class QFileSystemModel;
 class QListWidget;
@@ -9,37 +12,40 @@ class QTreeView;
 
 namespace siteherald::ui {
 
-class MainWindow;
-
 // "Add Submission Files": pick a folder, and every .sdf file in it joins the known-file
 // list. The files added stay listed for the program's run.
 class AddFilesDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit AddFilesDialog(MainWindow* window);
+    // knownFiles: the known-file list the files join; filesAdded is set when one does.
+    // writeAndRefresh: "&Close" writes the list and refreshes the file lists with it.
+    AddFilesDialog(std::vector<std::string>& knownFiles, bool& filesAdded,
+                   std::function<void()> writeAndRefresh, QWidget* parent);
 
     // Chooses a folder as if the user had clicked it in the tree.
     void SelectFolder(const QString& path);
     QString selectedFolder() const;
 
 public slots:
-    void Button1Click(); // "&Add"
-    void Button2Click(); // "&Close"
+    void onAddClicked();
+    void onCloseClicked();
 
 protected:
     // Esc presses "&Close"; a close by the title bar writes nothing.
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void DirectoryListBox1Change();
+    void onFolderChanged();
     QStringList SubmissionFilesIn(const QString& folder) const;
 
-    MainWindow* window_;
+    std::vector<std::string>& knownFiles_;
+    bool& filesAdded_;
+    std::function<void()> writeAndRefresh_;
     QFileSystemModel* model_;
-    QTreeView* DirectoryListBox1;
-    QListWidget* ListBox1;
-    QPushButton* Button1;
-    QPushButton* Button2;
+    QTreeView* folderTree_;
+    QListWidget* addedFilesList_;
+    QPushButton* addButton_;
+    QPushButton* closeButton_;
 };
 
 } // namespace siteherald::ui

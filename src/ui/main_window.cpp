@@ -126,7 +126,13 @@ MainWindow::MainWindow(const std::string& commandLineFile, QWidget* parent)
     httpCli1_.OnRequestDone = [this](THttpCli&, int, int error) {
         RequestWasAborted = error == kHttpAborted;
     };
-    addFilesDialog_ = new AddFilesDialog(this);
+    addFilesDialog_ = new AddFilesDialog(
+        KnownFiles, FilesAdded,
+        [this] {
+            WriteSDFFiles(true);
+            FormActi();
+        },
+        this);
     Form4 = new AttachMessageDialog(this);
     Form4->Store = [this] { return Form4->Editing ? EditAttachment() : AddAttachment(); };
     Form4->AfterStore = [this] {

