@@ -57,23 +57,23 @@ bool AlphaNumeric(const QString& text) {
 EngineEditor::EngineEditor(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TForm8"));
     setWindowTitle(QStringLiteral("Customize Search Engines"));
-    Edit1 = NamedEdit(QStringLiteral("Edit1"), this);
-    Edit2 = NamedEdit(QStringLiteral("Edit2"), this);
-    Edit3 = NamedEdit(QStringLiteral("Edit3"), this);
-    Button2 = Push(QStringLiteral("Button2"), QStringLiteral("&Get Fields"), this);
-    Button2->setToolTip(QStringLiteral("Load Search Engine"));
-    Button5 = Push(QStringLiteral("Button5"), QStringLiteral("&Launch In Browser"), this);
+    nameEdit_ = NamedEdit(QStringLiteral("Edit1"), this);
+    submitUrlEdit_ = NamedEdit(QStringLiteral("Edit2"), this);
+    infoUrlEdit_ = NamedEdit(QStringLiteral("Edit3"), this);
+    getFieldsButton_ = Push(QStringLiteral("Button2"), QStringLiteral("&Get Fields"), this);
+    getFieldsButton_->setToolTip(QStringLiteral("Load Search Engine"));
+    launchButton_ = Push(QStringLiteral("Button5"), QStringLiteral("&Launch In Browser"), this);
 
     auto* group = new QGroupBox(QStringLiteral("Fields"), this);
     group->setObjectName(QStringLiteral("GroupBox1"));
-    ListBox2 = new QListWidget(group);
-    ListBox2->setObjectName(QStringLiteral("ListBox2"));
-    ListBox1 = new QListWidget(group);
-    ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    Edit4 = NamedEdit(QStringLiteral("Edit4"), group);
-    Button3 = Push(QStringLiteral("Button3"), QStringLiteral("Add"), group);
-    Button3->setToolTip(QStringLiteral("Add Auto Fill Type"));
-    Button3->setEnabled(false);
+    fieldList_ = new QListWidget(group);
+    fieldList_->setObjectName(QStringLiteral("ListBox2"));
+    autoFillList_ = new QListWidget(group);
+    autoFillList_->setObjectName(QStringLiteral("ListBox1"));
+    identifierEdit_ = NamedEdit(QStringLiteral("Edit4"), group);
+    addIdentifierButton_ = Push(QStringLiteral("Button3"), QStringLiteral("Add"), group);
+    addIdentifierButton_->setToolTip(QStringLiteral("Add Auto Fill Type"));
+    addIdentifierButton_->setEnabled(false);
     auto* fillWith = new QLabel(QStringLiteral("Fill With:"), group);
     fillWith->setObjectName(QStringLiteral("Label8"));
     fillWith->setAlignment(Qt::AlignCenter);
@@ -81,32 +81,32 @@ EngineEditor::EngineEditor(QWidget* parent) : QDialog(parent) {
     auto* fields = new QGridLayout(group);
     fields->addWidget(new QLabel(QStringLiteral("Available Fields:"), group), 0, 0);
     fields->addWidget(new QLabel(QStringLiteral("Auto Fill Types:"), group), 0, 2, 1, 2);
-    fields->addWidget(ListBox2, 1, 0, 2, 1);
+    fields->addWidget(fieldList_, 1, 0, 2, 1);
     fields->addWidget(fillWith, 1, 1);
-    fields->addWidget(ListBox1, 1, 2, 1, 2);
-    fields->addWidget(Edit4, 2, 2);
-    fields->addWidget(Button3, 2, 3);
+    fields->addWidget(autoFillList_, 1, 2, 1, 2);
+    fields->addWidget(identifierEdit_, 2, 2);
+    fields->addWidget(addIdentifierButton_, 2, 3);
     fields->setColumnStretch(0, 1);
     fields->setColumnStretch(2, 1);
 
-    Button1 = Push(QStringLiteral("Button1"), QStringLiteral("&Save"), this);
-    Button4 = Push(QStringLiteral("Button4"), QStringLiteral("&Close"), this);
+    saveButton_ = Push(QStringLiteral("Button1"), QStringLiteral("&Save"), this);
+    closeButton_ = Push(QStringLiteral("Button4"), QStringLiteral("&Close"), this);
 
     auto* boxes = new QGridLayout;
     boxes->addWidget(new QLabel(QStringLiteral("Name:"), this), 0, 0);
-    boxes->addWidget(Edit1, 0, 1);
+    boxes->addWidget(nameEdit_, 0, 1);
     boxes->addWidget(new QLabel(QStringLiteral("Submisision URL:"), this), 1, 0);
-    boxes->addWidget(Edit2, 1, 1);
+    boxes->addWidget(submitUrlEdit_, 1, 1);
     boxes->addWidget(new QLabel(QStringLiteral("Info URL:"), this), 2, 0);
-    boxes->addWidget(Edit3, 2, 1);
+    boxes->addWidget(infoUrlEdit_, 2, 1);
     auto* scanRow = new QHBoxLayout;
     scanRow->addStretch();
-    scanRow->addWidget(Button2);
-    scanRow->addWidget(Button5);
+    scanRow->addWidget(getFieldsButton_);
+    scanRow->addWidget(launchButton_);
     auto* bottom = new QHBoxLayout;
     bottom->addStretch();
-    bottom->addWidget(Button1);
-    bottom->addWidget(Button4);
+    bottom->addWidget(saveButton_);
+    bottom->addWidget(closeButton_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(boxes);
     layout->addLayout(scanRow);
@@ -114,21 +114,22 @@ EngineEditor::EngineEditor(QWidget* parent) : QDialog(parent) {
     layout->addLayout(bottom);
     resize(380, 320);
 
-    for (QLineEdit* box : {Edit1, Edit2, Edit3}) {
+    for (QLineEdit* box : {nameEdit_, submitUrlEdit_, infoUrlEdit_}) {
         connect(box, &QLineEdit::textEdited, this, [this] { Saved = false; });
-        connect(box, &QLineEdit::editingFinished, this, [this] { Edit1Exit(); });
+        connect(box, &QLineEdit::editingFinished, this, [this] { UpdateEngineLine(); });
         box->installEventFilter(this);
     }
-    Edit4->installEventFilter(this);
-    connect(Edit4, &QLineEdit::textChanged, this,
-            [this](const QString& text) { Button3->setEnabled(!text.isEmpty()); });
-    connect(Button3, &QPushButton::clicked, this, &EngineEditor::Button3Click);
-    connect(Button2, &QPushButton::clicked, this, &EngineEditor::Button2Click);
-    connect(Button5, &QPushButton::clicked, this, &EngineEditor::Button5Click);
-    connect(Button1, &QPushButton::clicked, this, &EngineEditor::Button1Click);
-    connect(Button4, &QPushButton::clicked, this, &EngineEditor::reject);
-    connect(ListBox2, &QListWidget::itemClicked, this, [this] { ListBox2Click(); });
-    connect(ListBox1, &QListWidget::itemClicked, this, [this] { ListBox1Click(); });
+    identifierEdit_->installEventFilter(this);
+    connect(identifierEdit_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { addIdentifierButton_->setEnabled(!text.isEmpty()); });
+    connect(addIdentifierButton_, &QPushButton::clicked, this,
+            &EngineEditor::onAddIdentifierClicked);
+    connect(getFieldsButton_, &QPushButton::clicked, this, &EngineEditor::onGetFieldsClicked);
+    connect(launchButton_, &QPushButton::clicked, this, &EngineEditor::onLaunchClicked);
+    connect(saveButton_, &QPushButton::clicked, this, &EngineEditor::onSaveClicked);
+    connect(closeButton_, &QPushButton::clicked, this, &EngineEditor::reject);
+    connect(fieldList_, &QListWidget::itemClicked, this, [this] { onFieldClicked(); });
+    connect(autoFillList_, &QListWidget::itemClicked, this, [this] { onAutoFillClicked(); });
 
     httpCli1_.IdleHook = [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 10); };
     httpCli1_.OnRequestDone = [this](THttpCli&, int, int error) {
@@ -139,79 +140,79 @@ EngineEditor::EngineEditor(QWidget* parent) : QDialog(parent) {
 void EngineEditor::EditEngine(bool newEngine, const LineList& record) {
     NewEngine = newEngine;
     EditRecord = newEngine ? LineList{} : record;
-    Edit1->setEnabled(newEngine);
-    for (QLineEdit* box : {Edit1, Edit2, Edit3, Edit4})
+    nameEdit_->setEnabled(newEngine);
+    for (QLineEdit* box : {nameEdit_, submitUrlEdit_, infoUrlEdit_, identifierEdit_})
         box->clear();
-    ListBox2->clear();
+    fieldList_->clear();
     EngineAdded = false;
     EngineEdited = false;
     Downloading = false;
-    Button2->setText(QStringLiteral("&Get Fields"));
+    getFieldsButton_->setText(QStringLiteral("&Get Fields"));
     Guard(this, [this] {
-        ListBox1->clear();
+        autoFillList_->clear();
         for (const std::string& id : GetAutoFill(kProfsFile))
-            AddSorted(ListBox1, FromBytes(id));
+            AddSorted(autoFillList_, FromBytes(id));
     });
     if (!newEngine && !EditRecord.empty()) {
-        Edit1->setText(FromBytes(PipeFieldOrEmpty(EditRecord[0], 1)));
-        Edit2->setText(FromBytes(PipeFieldOrEmpty(EditRecord[0], 2)));
-        Edit3->setText(FromBytes(PipeFieldOrEmpty(EditRecord[0], 3)));
+        nameEdit_->setText(FromBytes(PipeFieldOrEmpty(EditRecord[0], 1)));
+        submitUrlEdit_->setText(FromBytes(PipeFieldOrEmpty(EditRecord[0], 2)));
+        infoUrlEdit_->setText(FromBytes(PipeFieldOrEmpty(EditRecord[0], 3)));
         GetFields();
     }
     Saved = true;
-    (newEngine ? Edit1 : Edit2)->setFocus();
+    (newEngine ? nameEdit_ : submitUrlEdit_)->setFocus();
     exec();
 }
 
-void EngineEditor::Edit1Exit() {
+void EngineEditor::UpdateEngineLine() {
     if (EditRecord.empty())
         EditRecord.emplace_back();
-    EditRecord[0] =
-        MakeEngineLine(ToBytes(Edit1->text()), ToBytes(Edit2->text()), ToBytes(Edit3->text()));
+    EditRecord[0] = MakeEngineLine(ToBytes(nameEdit_->text()), ToBytes(submitUrlEdit_->text()),
+                                   ToBytes(infoUrlEdit_->text()));
 }
 
 void EngineEditor::GetFields() {
-    ListBox2->clear();
+    fieldList_->clear();
     if (EditRecord.size() > 1)
         for (const std::string& field : siteherald::GetFields(EditRecord))
-            ListBox2->addItem(FromBytes(field));
-    ListBox1->clearSelection();
-    ListBox1->setCurrentRow(-1);
+            fieldList_->addItem(FromBytes(field));
+    autoFillList_->clearSelection();
+    autoFillList_->setCurrentRow(-1);
 }
 
-void EngineEditor::ListBox2Click() {
-    const int k = ListBox2->currentRow();
+void EngineEditor::onFieldClicked() {
+    const int k = fieldList_->currentRow();
     if (k < 0 || static_cast<size_t>(k) + 1 >= EditRecord.size())
         return;
     const QString id = FromBytes(PipeField(EditRecord[static_cast<size_t>(k) + 1], 2));
-    ListBox1->setCurrentRow(-1);
-    for (int i = 0; i < ListBox1->count(); ++i) {
-        if (ListBox1->item(i)->text() == id) {
-            ListBox1->setCurrentRow(i);
+    autoFillList_->setCurrentRow(-1);
+    for (int i = 0; i < autoFillList_->count(); ++i) {
+        if (autoFillList_->item(i)->text() == id) {
+            autoFillList_->setCurrentRow(i);
             return;
         }
     }
-    ListBox1->clearSelection();
+    autoFillList_->clearSelection();
 }
 
-void EngineEditor::ListBox1Click() {
-    const int k = ListBox2->currentRow();
+void EngineEditor::onAutoFillClicked() {
+    const int k = fieldList_->currentRow();
     if (k < 0 || static_cast<size_t>(k) + 1 >= EditRecord.size() ||
-        ListBox2->selectedItems().isEmpty()) {
-        ListBox1->clearSelection();
+        fieldList_->selectedItems().isEmpty()) {
+        autoFillList_->clearSelection();
         return;
     }
     std::string& line = EditRecord[static_cast<size_t>(k) + 1];
-    line = PipeField(line, 1) + "|" + ToBytes(ListBox1->currentItem()->text()) + "|";
+    line = PipeField(line, 1) + "|" + ToBytes(autoFillList_->currentItem()->text()) + "|";
     Saved = false;
 }
 
-void EngineEditor::Button3Click() {
-    const QString text = Edit4->text();
+void EngineEditor::onAddIdentifierClicked() {
+    const QString text = identifierEdit_->text();
     if (text.isEmpty())
         return;
-    for (int i = 0; i < ListBox1->count(); ++i) {
-        if (ListBox1->item(i)->text() == text) {
+    for (int i = 0; i < autoFillList_->count(); ++i) {
+        if (autoFillList_->item(i)->text() == text) {
             MessageBoxes::Show(this, MessageIcon::Information,
                                QStringLiteral("That name is already being used."), Buttons::Ok);
             return;
@@ -224,20 +225,20 @@ void EngineEditor::Button3Click() {
                            Buttons::Ok);
         return;
     }
-    AddSorted(ListBox1, text);
-    Edit4->clear();
+    AddSorted(autoFillList_, text);
+    identifierEdit_->clear();
 }
 
-void EngineEditor::Button2Click() {
-    if (Button2->text() != QStringLiteral("&Get Fields")) {
+void EngineEditor::onGetFieldsClicked() {
+    if (getFieldsButton_->text() != QStringLiteral("&Get Fields")) {
         httpCli1_.Abort();
-        Button2->setText(QStringLiteral("&Get Fields"));
+        getFieldsButton_->setText(QStringLiteral("&Get Fields"));
         scanAborted_ = true;
         Downloading = false;
         return;
     }
-    Edit1Exit();
-    Button2->setText(QStringLiteral("&Cancel"));
+    UpdateEngineLine();
+    getFieldsButton_->setText(QStringLiteral("&Cancel"));
     scanAborted_ = false;
     Downloading = true;
     DownloadSE(PipeField(EditRecord[0], 2));
@@ -260,25 +261,25 @@ void EngineEditor::DownloadSE(const std::string& address) {
     }
     httpCli1_.ReceiveStream = nullptr;
     Downloading = false;
-    Button2->setText(QStringLiteral("&Get Fields"));
+    getFieldsButton_->setText(QStringLiteral("&Get Fields"));
     if (!fetched || scanAborted_)
         return;
     for (const ScannedField& field : ScanPage(page.data())) {
         const QString name = FromBytes(field.name);
-        if (!ListBox2->findItems(name, Qt::MatchExactly).isEmpty())
+        if (!fieldList_->findItems(name, Qt::MatchExactly).isEmpty())
             continue;
-        ListBox2->addItem(FromBytes(ScannedFieldItem(field)));
+        fieldList_->addItem(FromBytes(ScannedFieldItem(field)));
         EditRecord.push_back(field.name + "||");
         Saved = false;
     }
 }
 
-void EngineEditor::Button5Click() {
+void EngineEditor::onLaunchClicked() {
     Guard(this, [this] {
         WwwDde dde;
         dde.ServiceApplication = DefaultBrowserPath();
         BoxPrompter prompter(this);
-        if (!dde.OpenURL(ToBytes(Edit2->text()), prompter))
+        if (!dde.OpenURL(ToBytes(submitUrlEdit_->text()), prompter))
             MessageBoxes::Show(this, MessageIcon::Error,
                                QStringLiteral("Could not launch web site in external browser. "
                                               "Please check Browsers Preferences."),
@@ -286,27 +287,28 @@ void EngineEditor::Button5Click() {
     });
 }
 
-void EngineEditor::Button1Click() {
+void EngineEditor::onSaveClicked() {
     Guard(this, [this] {
         // The engine line is built from the boxes as they are, and an engine without a name
         // or a submission address is never saved.
-        if (Edit1->text().trimmed().isEmpty() || Edit2->text().trimmed().isEmpty()) {
+        if (nameEdit_->text().trimmed().isEmpty() || submitUrlEdit_->text().trimmed().isEmpty()) {
             MessageBoxes::Show(this, MessageIcon::Warning,
                                QStringLiteral("Please give the search engine a name and a "
                                               "submission address before saving."),
                                Buttons::Ok);
             return;
         }
-        if (Edit1->text().contains(QLatin1Char('$')) || Edit1->text().contains(QLatin1Char('|'))) {
+        if (nameEdit_->text().contains(QLatin1Char('$')) ||
+            nameEdit_->text().contains(QLatin1Char('|'))) {
             MessageBoxes::Show(this, MessageIcon::Warning,
                                QStringLiteral("A search engine's name cannot contain \"$\" or "
                                               "\"|\"."),
                                Buttons::Ok);
             return;
         }
-        Edit1Exit();
+        UpdateEngineLine();
         LineList record = EditRecord;
-        const std::string marker = EngineMarker(ToBytes(Edit1->text()));
+        const std::string marker = EngineMarker(ToBytes(nameEdit_->text()));
         record.insert(record.begin(), marker);
         record.push_back(marker);
         (NewEngine ? EngineAdded : EngineEdited) = true;
@@ -331,7 +333,7 @@ void EngineEditor::reject() {
                                    QStringLiteral("Save changes to search engine?"),
                                    Buttons::YesNoCancel)) {
         case Answer::Yes:
-            Button1Click();
+            onSaveClicked();
             return; // closes when the save happened
         case Answer::No:
             break;
@@ -345,8 +347,8 @@ void EngineEditor::reject() {
 void EngineEditor::FinishClose() {
     Guard(this, [this] {
         std::vector<std::string> ids;
-        for (int i = 0; i < ListBox1->count(); ++i)
-            ids.push_back(ToBytes(ListBox1->item(i)->text()));
+        for (int i = 0; i < autoFillList_->count(); ++i)
+            ids.push_back(ToBytes(autoFillList_->item(i)->text()));
         SaveAutoFill(kProfsFile, ids);
     });
     QDialog::done(Saved ? QDialog::Accepted : QDialog::Rejected);
@@ -356,18 +358,18 @@ bool EngineEditor::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            if (watched == Edit4) {
-                if (Button3->isEnabled())
-                    Button3Click();
+            if (watched == identifierEdit_) {
+                if (addIdentifierButton_->isEnabled())
+                    onAddIdentifierClicked();
                 return true;
             }
-            if (watched == Edit1 || watched == Edit2 || watched == Edit3) {
-                Button1Click();
+            if (watched == nameEdit_ || watched == submitUrlEdit_ || watched == infoUrlEdit_) {
+                onSaveClicked();
                 return true;
             }
         }
         if (key == Qt::Key_Escape && Downloading) {
-            Button2Click();
+            onGetFieldsClicked();
             return true;
         }
     }

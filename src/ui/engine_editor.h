@@ -31,33 +31,34 @@ public:
     bool EngineEdited = false;
     THttpCli& client() { return httpCli1_; }
 
-    QLineEdit* Edit1;
-    QLineEdit* Edit2;
-    QLineEdit* Edit3;
-    QLineEdit* Edit4;
-    QListWidget* ListBox1;
-    QListWidget* ListBox2;
-    QPushButton* Button1;
-    QPushButton* Button2;
-    QPushButton* Button3;
-    QPushButton* Button4;
-    QPushButton* Button5;
+    // Public for the tests.
+    QLineEdit* nameEdit_;
+    QLineEdit* submitUrlEdit_;
+    QLineEdit* infoUrlEdit_;
+    QLineEdit* identifierEdit_;
+    QListWidget* autoFillList_;
+    QListWidget* fieldList_;
+    QPushButton* saveButton_;
+    QPushButton* getFieldsButton_;
+    QPushButton* addIdentifierButton_;
+    QPushButton* closeButton_;
+    QPushButton* launchButton_;
 
 public slots:
-    void Button1Click(); // Save
-    void Button2Click(); // Get Fields / Cancel
-    void Button3Click(); // Add identifier
-    void Button5Click(); // Launch In Browser
+    void onSaveClicked();
+    void onGetFieldsClicked(); // "&Get Fields", or "&Cancel" while the page downloads
+    void onAddIdentifierClicked();
+    void onLaunchClicked();
 
 protected:
     void reject() override; // closing: the questions, then the identifiers are saved
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void Edit1Exit();
+    void UpdateEngineLine(); // the record's first line, from the three boxes
     void GetFields();
-    void ListBox2Click();
-    void ListBox1Click();
+    void onFieldClicked();
+    void onAutoFillClicked();
     void DownloadSE(const std::string& address);
     void FinishClose();
 

@@ -111,35 +111,36 @@ private slots:
 
         bool done = false;
         OnModal<EngineEditor>([&](EngineEditor* e) {
-            QVERIFY(e->Edit1->isEnabled());
-            QCOMPARE(e->ListBox1->count(), 12);
-            Type(e->Edit1, "Loop Engine");
-            Type(e->Edit2, QString::fromStdString(address));
-            Type(e->Edit3, "http://127.0.0.1:1/about");
-            QTest::mouseClick(e->Button2, Qt::LeftButton);
-            QCOMPARE(e->Button2->text(), "&Get Fields");
+            QVERIFY(e->nameEdit_->isEnabled());
+            QCOMPARE(e->autoFillList_->count(), 12);
+            Type(e->nameEdit_, "Loop Engine");
+            Type(e->submitUrlEdit_, QString::fromStdString(address));
+            Type(e->infoUrlEdit_, "http://127.0.0.1:1/about");
+            QTest::mouseClick(e->getFieldsButton_, Qt::LeftButton);
+            QCOMPARE(e->getFieldsButton_->text(), "&Get Fields");
             QVERIFY(!e->Downloading);
-            QCOMPARE(Items(e->ListBox2),
+            QCOMPARE(Items(e->fieldList_),
                      (QStringList{"url (Text Box)", "desc (Textarea)", "email (Text Box)"}));
             QCOMPARE(e->EditRecord,
                      (siteherald::LineList{"Loop Engine|" + address + "|http://127.0.0.1:1/about|",
                                            "url||", "desc||", "email||"}));
 
-            ClickItem(e->ListBox2, 0);
-            QVERIFY(e->ListBox1->selectedItems().isEmpty());
-            ClickItem(e->ListBox1, Items(e->ListBox1).indexOf("url"));
-            ClickItem(e->ListBox2, 1);
-            ClickItem(e->ListBox1, Items(e->ListBox1).indexOf("desc2"));
-            ClickItem(e->ListBox1, Items(e->ListBox1).indexOf("desc1")); // a second choice wins
+            ClickItem(e->fieldList_, 0);
+            QVERIFY(e->autoFillList_->selectedItems().isEmpty());
+            ClickItem(e->autoFillList_, Items(e->autoFillList_).indexOf("url"));
+            ClickItem(e->fieldList_, 1);
+            ClickItem(e->autoFillList_, Items(e->autoFillList_).indexOf("desc2"));
+            ClickItem(e->autoFillList_,
+                      Items(e->autoFillList_).indexOf("desc1")); // a second choice wins
             QCOMPARE(e->EditRecord[1], "url|url|");
             QCOMPARE(e->EditRecord[2], "desc|desc1|");
             QCOMPARE(e->EditRecord[3], "email||");
             // Going back to a field shows its identifier.
-            ClickItem(e->ListBox2, 0);
-            QCOMPARE(e->ListBox1->currentItem()->text(), "url");
+            ClickItem(e->fieldList_, 0);
+            QCOMPARE(e->autoFillList_->currentItem()->text(), "url");
             QVERIFY(!e->Saved);
 
-            QTest::mouseClick(e->Button1, Qt::LeftButton);
+            QTest::mouseClick(e->saveButton_, Qt::LeftButton);
             QVERIFY(e->EngineAdded);
             QVERIFY(!e->EngineEdited);
             QVERIFY(!e->isVisible());
@@ -164,21 +165,21 @@ private slots:
         ScriptedServer silent({Hold()});
         EngineEditor editor(nullptr);
         editor.show();
-        editor.Edit1->setText("Quiet");
-        editor.Edit2->setText(QString::fromStdString(silent.url("/form")));
+        editor.nameEdit_->setText("Quiet");
+        editor.submitUrlEdit_->setText(QString::fromStdString(silent.url("/form")));
         bool wasDownloading = false;
         QTimer::singleShot(200, [&] {
-            wasDownloading = editor.Downloading && editor.Button2->text() == "&Cancel";
-            QTest::mouseClick(editor.Button2, Qt::LeftButton);
+            wasDownloading = editor.Downloading && editor.getFieldsButton_->text() == "&Cancel";
+            QTest::mouseClick(editor.getFieldsButton_, Qt::LeftButton);
         });
         QElapsedTimer clock;
         clock.start();
-        editor.Button2Click();
+        editor.onGetFieldsClicked();
         QVERIFY(wasDownloading);
         QVERIFY(clock.elapsed() < 5000);
         QVERIFY(!editor.Downloading);
-        QCOMPARE(editor.Button2->text(), "&Get Fields");
-        QCOMPARE(editor.ListBox2->count(), 0);
+        QCOMPARE(editor.getFieldsButton_->text(), "&Get Fields");
+        QCOMPARE(editor.fieldList_->count(), 0);
         QCOMPARE(editor.EditRecord.size(), 1u);
         QVERIFY(BoxTexts().isEmpty());
     }
@@ -187,19 +188,19 @@ private slots:
         bool done = false;
         EngineEditor editor(nullptr);
         OnModal<EngineEditor>([&](EngineEditor* e) {
-            QVERIFY(!e->Button3->isEnabled());
-            Type(e->Edit4, "url");
-            QVERIFY(e->Button3->isEnabled());
-            QTest::mouseClick(e->Button3, Qt::LeftButton);
-            Type(e->Edit4, "a_b");
-            QTest::keyClick(e->Edit4, Qt::Key_Return); // Enter adds as the button does
-            QCOMPARE(e->ListBox1->count(), 12);
-            Type(e->Edit4, "URL");
-            QTest::mouseClick(e->Button3, Qt::LeftButton);
-            QCOMPARE(e->ListBox1->count(), 13);
-            QVERIFY(e->Edit4->text().isEmpty());
-            QVERIFY(!e->Button3->isEnabled());
-            QTest::mouseClick(e->Button4, Qt::LeftButton);
+            QVERIFY(!e->addIdentifierButton_->isEnabled());
+            Type(e->identifierEdit_, "url");
+            QVERIFY(e->addIdentifierButton_->isEnabled());
+            QTest::mouseClick(e->addIdentifierButton_, Qt::LeftButton);
+            Type(e->identifierEdit_, "a_b");
+            QTest::keyClick(e->identifierEdit_, Qt::Key_Return); // Enter adds as the button does
+            QCOMPARE(e->autoFillList_->count(), 12);
+            Type(e->identifierEdit_, "URL");
+            QTest::mouseClick(e->addIdentifierButton_, Qt::LeftButton);
+            QCOMPARE(e->autoFillList_->count(), 13);
+            QVERIFY(e->identifierEdit_->text().isEmpty());
+            QVERIFY(!e->addIdentifierButton_->isEnabled());
+            QTest::mouseClick(e->closeButton_, Qt::LeftButton);
             done = true;
         });
         editor.EditEngine(true, {});
@@ -233,20 +234,20 @@ private slots:
         bool done = false;
         QString address;
         OnModal<EngineEditor>([&](EngineEditor* e) {
-            QVERIFY(!e->Edit1->isEnabled());
-            QCOMPARE(e->Edit1->text().toStdString(), name);
-            address = e->Edit2->text();
-            Type(e->Edit3, "http://127.0.0.1:1/new-info");
+            QVERIFY(!e->nameEdit_->isEnabled());
+            QCOMPARE(e->nameEdit_->text().toStdString(), name);
+            address = e->submitUrlEdit_->text();
+            Type(e->infoUrlEdit_, "http://127.0.0.1:1/new-info");
             QVERIFY(!e->Saved);
-            QTest::mouseClick(e->Button4, Qt::LeftButton);
+            QTest::mouseClick(e->closeButton_, Qt::LeftButton);
             QVERIFY(e->isVisible());
-            QCOMPARE(e->Edit3->text(), "http://127.0.0.1:1/new-info");
-            e->Edit2->clear();
-            QTest::mouseClick(e->Button1, Qt::LeftButton);
+            QCOMPARE(e->infoUrlEdit_->text(), "http://127.0.0.1:1/new-info");
+            e->submitUrlEdit_->clear();
+            QTest::mouseClick(e->saveButton_, Qt::LeftButton);
             QVERIFY(e->isVisible());
             QCOMPARE(ReadBytes(At("sedata.dat")), shippedEngines_);
-            Type(e->Edit2, address);
-            QTest::mouseClick(e->Button4, Qt::LeftButton);
+            Type(e->submitUrlEdit_, address);
+            QTest::mouseClick(e->closeButton_, Qt::LeftButton);
             QVERIFY(!e->isVisible());
             QVERIFY(e->EngineEdited);
             done = true;
@@ -272,11 +273,11 @@ private slots:
         EngineEditor editor(nullptr);
         bool done = false;
         OnModal<EngineEditor>([&](EngineEditor* e) {
-            Type(e->Edit1, "A|b");
-            Type(e->Edit2, "http://127.0.0.1:1/add");
-            QTest::keyClick(e->Edit2, Qt::Key_Return); // Enter saves
+            Type(e->nameEdit_, "A|b");
+            Type(e->submitUrlEdit_, "http://127.0.0.1:1/add");
+            QTest::keyClick(e->submitUrlEdit_, Qt::Key_Return); // Enter saves
             QVERIFY(e->isVisible());
-            QTest::mouseClick(e->Button4, Qt::LeftButton);
+            QTest::mouseClick(e->closeButton_, Qt::LeftButton);
             done = true;
         });
         editor.EditEngine(true, {});
