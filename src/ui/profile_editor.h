@@ -32,28 +32,29 @@ public:
     // Opens the editor for a new profile (empty name) or for the profile `name`.
     void Open(const std::string& name);
 
-    QLineEdit* Edit5 = nullptr;      // profile name
-    QListWidget* ListBox1 = nullptr; // rows
-    QListWidget* ListBox2 = nullptr; // every profile's name (hidden)
-    QPushButton* Button5 = nullptr;  // "&Remove"
-    QPushButton* Button4 = nullptr;  // "&Edit"
-    QPushButton* Button10 = nullptr; // "&Save Profile"
-    QTabBar* TabControl1 = nullptr;
-    QWidget* Panel2 = nullptr;
-    QWidget* Panel4 = nullptr;
-    QComboBox* ComboBox1 = nullptr; // field one: type
-    QCheckBox* CheckBox1 = nullptr; // "Half Size"
-    QLineEdit* Edit1 = nullptr;     // field one: name
-    QLineEdit* Edit2 = nullptr;     // field one: default value
-    QComboBox* ComboBox3 = nullptr; // field one: auto fill
-    QComboBox* ComboBox2 = nullptr; // field two: type
-    QLineEdit* Edit3 = nullptr;
-    QLineEdit* Edit4 = nullptr;
-    QComboBox* ComboBox4 = nullptr;
-    QPushButton* Button3 = nullptr; // "&Add" / "OK"
-    QPushButton* Button7 = nullptr; // "Cancel"
-    QLabel* Label13 = nullptr;      // row number
-    FieldForm* Preview = nullptr;
+    // The controls, public for the tests.
+    QLineEdit* profileNameEdit_ = nullptr;
+    QListWidget* rowList_ = nullptr;
+    QListWidget* profileNameList_ = nullptr; // every profile's name (hidden)
+    QPushButton* removeRowButton_ = nullptr;
+    QPushButton* editRowButton_ = nullptr;
+    QPushButton* saveProfileButton_ = nullptr;
+    QTabBar* fieldTabs_ = nullptr;
+    QWidget* fieldOnePage_ = nullptr;
+    QWidget* fieldTwoPage_ = nullptr;
+    QComboBox* typeOneCombo_ = nullptr;
+    QCheckBox* halfSizeCheck_ = nullptr;
+    QLineEdit* nameOneEdit_ = nullptr;
+    QLineEdit* defaultOneEdit_ = nullptr;
+    QComboBox* autoFillOneCombo_ = nullptr;
+    QComboBox* typeTwoCombo_ = nullptr;
+    QLineEdit* nameTwoEdit_ = nullptr;
+    QLineEdit* defaultTwoEdit_ = nullptr;
+    QComboBox* autoFillTwoCombo_ = nullptr;
+    QPushButton* addRowButton_ = nullptr; // "&Add", or "OK" while a row is being edited
+    QPushButton* cancelRowButton_ = nullptr;
+    QLabel* rowNumberLabel_ = nullptr;
+    FieldForm* preview_ = nullptr;
 
     LineList LayoutLines;
     LineList ProfileRows;
@@ -62,11 +63,11 @@ public:
     bool ProfileSaved = true;
 
 public slots:
-    void Button3Click();
-    void Button4Click();
-    void Button5Click();
-    void Button7Click();
-    void Button10Click();
+    void onAddRowClicked();
+    void onEditRowClicked();
+    void onRemoveRowClicked();
+    void onCancelRowClicked();
+    void onSaveProfileClicked();
 
 protected:
     void done(int result) override;

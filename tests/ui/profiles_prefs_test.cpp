@@ -65,28 +65,29 @@ void Choose(QComboBox* combo, const QString& text) {
 // a whole row.
 void EnterRow(ProfileEditor* e, const QString& one, const QString& two = {}) {
     const QStringList a = one.split(';'), b = two.split(';');
-    e->CheckBox1->setChecked(!two.isEmpty());
-    Choose(e->ComboBox1, a[0]);
-    e->Edit1->setText(a[1]);
-    e->Edit2->setText(a[2]);
-    Choose(e->ComboBox3, a[3]);
+    e->halfSizeCheck_->setChecked(!two.isEmpty());
+    Choose(e->typeOneCombo_, a[0]);
+    e->nameOneEdit_->setText(a[1]);
+    e->defaultOneEdit_->setText(a[2]);
+    Choose(e->autoFillOneCombo_, a[3]);
     if (two.isEmpty())
         return;
-    Choose(e->ComboBox2, b[0]);
-    e->Edit3->setText(b[1]);
-    e->Edit4->setText(b[2]);
-    Choose(e->ComboBox4, b[3]);
+    Choose(e->typeTwoCombo_, b[0]);
+    e->nameTwoEdit_->setText(b[1]);
+    e->defaultTwoEdit_->setText(b[2]);
+    Choose(e->autoFillTwoCombo_, b[3]);
 }
 
 // The boxes read back in EnterRow's form, " + " field two for a half-size row.
 QString Boxes(const ProfileEditor* e) {
-    QString boxes = QStringList{e->ComboBox1->currentText(), e->Edit1->text(), e->Edit2->text(),
-                                e->ComboBox3->currentText()}
+    QString boxes = QStringList{e->typeOneCombo_->currentText(), e->nameOneEdit_->text(),
+                                e->defaultOneEdit_->text(), e->autoFillOneCombo_->currentText()}
                         .join(';');
-    if (e->CheckBox1->isChecked())
-        boxes += " + " + QStringList{e->ComboBox2->currentText(), e->Edit3->text(),
-                                     e->Edit4->text(), e->ComboBox4->currentText()}
-                             .join(';');
+    if (e->halfSizeCheck_->isChecked())
+        boxes +=
+            " + " + QStringList{e->typeTwoCombo_->currentText(), e->nameTwoEdit_->text(),
+                                e->defaultTwoEdit_->text(), e->autoFillTwoCombo_->currentText()}
+                        .join(';');
     return boxes;
 }
 
@@ -174,7 +175,7 @@ private slots:
         auto w = Start();
         const ModalRun editor = OnEditor([&](ProfileEditor* e) {
             QCOMPARE(e->windowTitle(), "Profile Editor");
-            e->Button10->click();
+            e->saveProfileButton_->click();
             QCOMPARE(LastBox(), "You must add at least one row of fields before saving.");
             const QString pipe = "Names and Default Values cannot contain a \"|\".";
             const QString once = "Each AutoFill value can only be used once.";
@@ -193,12 +194,12 @@ private slots:
             for (const auto& [half, one, two, expected] : cases) {
                 MessageBoxes::Script();
                 EnterRow(e, one, two);
-                e->CheckBox1->setChecked(half);
-                e->Button3->click();
+                e->halfSizeCheck_->setChecked(half);
+                e->addRowButton_->click();
                 QCOMPARE(LastBox(), expected);
                 QCOMPARE(MessageBoxes::Log().back().icon, siteherald::MessageIcon::Warning);
             }
-            QCOMPARE(e->ListBox1->count(), 0);
+            QCOMPARE(e->rowList_->count(), 0);
             QVERIFY(e->ProfileRows.empty());
         });
         MenuItem(*w, "&Profiles", "&Add")->trigger();
@@ -209,89 +210,90 @@ private slots:
         auto w = Start();
         const std::string shipped = ReadBytes(At("filelay.dat"));
         const ModalRun editor = OnEditor([&](ProfileEditor* e) {
-            QVERIFY(e->Edit5->isEnabled());
-            QCOMPARE(e->Label13->text(), "1");
-            QCOMPARE(Items(e->ComboBox3), Without(kIdentifiers, {}));
-            QCOMPARE(e->ComboBox3->currentText(), "None");
+            QVERIFY(e->profileNameEdit_->isEnabled());
+            QCOMPARE(e->rowNumberLabel_->text(), "1");
+            QCOMPARE(Items(e->autoFillOneCombo_), Without(kIdentifiers, {}));
+            QCOMPARE(e->autoFillOneCombo_->currentText(), "None");
 
             EnterRow(e, "Edit;Site\nTitle;My\nsite;title", "Memo;Notes;n;None"); // pasted breaks
-            e->Button3->click();
+            e->addRowButton_->click();
             EnterRow(e, "Memo;About;;desc1");
-            e->Button3->click();
+            e->addRowButton_->click();
             QCOMPARE(e->ProfileRows,
                      (LineList{"1", "E|HALF|Site Title|title|My site|", "M|HALF|Notes|None|n|", "1",
                                "2", "M|WHOLE|About|desc1||", "2"}));
-            QCOMPARE(Items(e->ListBox1), (QStringList{"Row 1: Site Title, Notes", "Row 2: About"}));
-            QCOMPARE(e->Label13->text(), "3");
-            QCOMPARE(Items(e->ComboBox3), Without(kIdentifiers, {"title", "desc1"}));
-            QCOMPARE(Items(e->ComboBox4), Items(e->ComboBox3));
+            QCOMPARE(Items(e->rowList_), (QStringList{"Row 1: Site Title, Notes", "Row 2: About"}));
+            QCOMPARE(e->rowNumberLabel_->text(), "3");
+            QCOMPARE(Items(e->autoFillOneCombo_), Without(kIdentifiers, {"title", "desc1"}));
+            QCOMPARE(Items(e->autoFillTwoCombo_), Items(e->autoFillOneCombo_));
             QCOMPARE(Boxes(e), "Edit;;;None + Edit;;;None");
 
             // A double click edits row 1: its values are back in the boxes, the preview shows it.
-            const QRect first = e->ListBox1->visualItemRect(e->ListBox1->item(0));
-            QTest::mouseClick(e->ListBox1->viewport(), Qt::LeftButton, {}, first.center());
-            QTest::mouseDClick(e->ListBox1->viewport(), Qt::LeftButton, {}, first.center());
-            QCOMPARE(e->Button3->text(), "OK");
-            QVERIFY(e->Button7->isVisible());
-            for (QWidget* off :
-                 std::initializer_list<QWidget*>{e->ListBox1, e->Button4, e->Button5, e->Button10})
+            const QRect first = e->rowList_->visualItemRect(e->rowList_->item(0));
+            QTest::mouseClick(e->rowList_->viewport(), Qt::LeftButton, {}, first.center());
+            QTest::mouseDClick(e->rowList_->viewport(), Qt::LeftButton, {}, first.center());
+            QCOMPARE(e->addRowButton_->text(), "OK");
+            QVERIFY(e->cancelRowButton_->isVisible());
+            for (QWidget* off : std::initializer_list<QWidget*>{
+                     e->rowList_, e->editRowButton_, e->removeRowButton_, e->saveProfileButton_})
                 QVERIFY(!off->isEnabled());
-            QCOMPARE(e->Label13->text(), "1");
+            QCOMPARE(e->rowNumberLabel_->text(), "1");
             QCOMPARE(Boxes(e), "Edit;Site Title;My site;title + Memo;Notes;n;None");
-            QCOMPARE(e->Preview->fieldCount(), 2);
+            QCOMPARE(e->preview_->fieldCount(), 2);
             QVERIFY(QTest::qWaitForWindowExposed(e));
             Screenshot(e, "profile_editor.png");
 
-            e->Edit1->setText("Changed");
-            e->Button7->click(); // Cancel
+            e->nameOneEdit_->setText("Changed");
+            e->cancelRowButton_->click(); // Cancel
             QCOMPARE(e->ProfileRows.at(1), "E|HALF|Site Title|title|My site|");
-            QCOMPARE(e->Label13->text(), "3");
-            QCOMPARE(e->Button3->text(), "&Add");
-            QVERIFY(!e->Button7->isVisible() && e->ListBox1->isEnabled());
-            QVERIFY(!Items(e->ComboBox3).contains("title"));
+            QCOMPARE(e->rowNumberLabel_->text(), "3");
+            QCOMPARE(e->addRowButton_->text(), "&Add");
+            QVERIFY(!e->cancelRowButton_->isVisible() && e->rowList_->isEnabled());
+            QVERIFY(!Items(e->autoFillOneCombo_).contains("title"));
 
-            e->ListBox1->setCurrentRow(1);
-            e->Button4->click();
+            e->rowList_->setCurrentRow(1);
+            e->editRowButton_->click();
             QCOMPARE(Boxes(e), "Memo;About;;desc1");
-            e->Edit1->setText("Summary");
-            Choose(e->ComboBox3, "None");
-            e->Button3->click(); // OK
+            e->nameOneEdit_->setText("Summary");
+            Choose(e->autoFillOneCombo_, "None");
+            e->addRowButton_->click(); // OK
             QCOMPARE(e->ProfileRows.at(5), "M|WHOLE|Summary|None||");
-            QCOMPARE(Items(e->ListBox1).at(1), "Row 2: Summary");
-            QCOMPARE(e->Label13->text(), "3");
-            QCOMPARE(Items(e->ComboBox3), Without(kIdentifiers, {"title"}));
+            QCOMPARE(Items(e->rowList_).at(1), "Row 2: Summary");
+            QCOMPARE(e->rowNumberLabel_->text(), "3");
+            QCOMPARE(Items(e->autoFillOneCombo_), Without(kIdentifiers, {"title"}));
 
             EnterRow(e, "Edit;Phone;;phone", "Edit;City;;city");
-            e->Button3->click();
-            e->ListBox1->setCurrentRow(1);
+            e->addRowButton_->click();
+            e->rowList_->setCurrentRow(1);
             MessageBoxes::Script({Answer::No});
-            e->Button5->click();
+            e->removeRowButton_->click();
             QCOMPARE(BoxTexts(), QStringList{"Remove Row #2"});
             QCOMPARE(MessageBoxes::Log()[0].buttons, Buttons::YesNo);
-            QCOMPARE(e->ListBox1->count(), 3);
+            QCOMPARE(e->rowList_->count(), 3);
             MessageBoxes::Script({Answer::Yes});
-            e->Edit1->setText("Typed");
-            e->Button5->click();
-            QCOMPARE(e->Edit1->text(), "Typed");
+            e->nameOneEdit_->setText("Typed");
+            e->removeRowButton_->click();
+            QCOMPARE(e->nameOneEdit_->text(), "Typed");
             QCOMPARE(e->ProfileRows,
                      (LineList{"1", "E|HALF|Site Title|title|My site|", "M|HALF|Notes|None|n|", "1",
                                "2", "E|HALF|Phone|phone||", "E|HALF|City|city||", "2"}));
-            QCOMPARE(Items(e->ListBox1),
+            QCOMPARE(Items(e->rowList_),
                      (QStringList{"Row 1: Site Title, Notes", "Row 2: Phone, City"}));
-            QCOMPARE(e->Label13->text(), "3");
-            QCOMPARE(Items(e->ComboBox3), Without(kIdentifiers, {"title", "phone", "city"}));
+            QCOMPARE(e->rowNumberLabel_->text(), "3");
+            QCOMPARE(Items(e->autoFillOneCombo_),
+                     Without(kIdentifiers, {"title", "phone", "city"}));
 
             MessageBoxes::Script();
-            e->Button10->click();
+            e->saveProfileButton_->click();
             QCOMPARE(LastBox(), "You give this profile a name before saving.");
-            QTest::keyClicks(e->Edit5, "DEFAULT");
-            e->Button10->click();
+            QTest::keyClicks(e->profileNameEdit_, "DEFAULT");
+            e->saveProfileButton_->click();
             QCOMPARE(LastBox(), "That profile name is already taken.");
             QCOMPARE(ReadBytes(At("filelay.dat")), shipped);
-            e->Edit5->clear();
-            QTest::keyClicks(e->Edit5, "Kayaks");
+            e->profileNameEdit_->clear();
+            QTest::keyClicks(e->profileNameEdit_, "Kayaks");
             MessageBoxes::Script();
-            e->Button10->click();
+            e->saveProfileButton_->click();
             QVERIFY(e->ProfileSaved);
             e->reject();
             QVERIFY(!e->isVisible());
@@ -325,16 +327,16 @@ private slots:
         WriteBytes(At("filelay.dat"), lf.toStdString());
         auto w = Start();
         const ModalRun editor = OnEditor([&](ProfileEditor* e) {
-            QVERIFY(!e->Edit5->isEnabled());
-            QCOMPARE(e->Edit5->text(), "DEFAULT");
-            QCOMPARE(e->ListBox1->count(), 9);
-            QCOMPARE(Items(e->ListBox1).at(6), "Row 7: Contact, E-mail");
-            QCOMPARE(e->Label13->text(), "10");
-            QCOMPARE(Items(e->ComboBox3), QStringList{"None"});
+            QVERIFY(!e->profileNameEdit_->isEnabled());
+            QCOMPARE(e->profileNameEdit_->text(), "DEFAULT");
+            QCOMPARE(e->rowList_->count(), 9);
+            QCOMPARE(Items(e->rowList_).at(6), "Row 7: Contact, E-mail");
+            QCOMPARE(e->rowNumberLabel_->text(), "10");
+            QCOMPARE(Items(e->autoFillOneCombo_), QStringList{"None"});
             EnterRow(e, "Edit;Fax;;None");
-            e->Button3->click();
-            e->ListBox1->setCurrentRow(0);
-            e->Button4->click(); // the question comes while row 1 is being edited
+            e->addRowButton_->click();
+            e->rowList_->setCurrentRow(0);
+            e->editRowButton_->click(); // the question comes while row 1 is being edited
             MessageBoxes::Script({answer, Answer::Yes});
             e->reject();
             QCOMPARE(BoxTexts().value(0), "Save changes to the current profile?");
@@ -369,15 +371,15 @@ private slots:
         const std::string shipped = ReadBytes(At("filelay.dat"));
         const ModalRun editor = OnEditor([&](ProfileEditor* e) {
             EnterRow(e, "Edit;Fax;;None");
-            e->Button3->click();
-            e->ListBox1->setCurrentRow(0);
-            e->Button4->click();
+            e->addRowButton_->click();
+            e->rowList_->setCurrentRow(0);
+            e->editRowButton_->click();
             MessageBoxes::Script({Answer::Yes});
             e->reject();
             QCOMPARE(BoxTexts(), (QStringList{"Save changes to the current profile?",
                                               "You give this profile a name before saving."}));
             QVERIFY(e->isVisible());
-            QCOMPARE(e->ListBox1->count(), 1);
+            QCOMPARE(e->rowList_->count(), 1);
         });
         MenuItem(*w, "&Profiles", "&Add")->trigger();
         QVERIFY(editor.ran());
@@ -416,9 +418,9 @@ private slots:
         WriteBytes(At("filelay.dat"), kShortProfile);
         const ModalRun editor = OnEditor([&](ProfileEditor* e) {
             QCOMPARE(BoxTexts(), QStringList{"Cannot find selected profile."});
-            QCOMPARE(e->ListBox1->count(), 0);
-            QCOMPARE(e->Edit5->text(), "");
-            QCOMPARE(Items(e->ListBox2), QStringList{"Short"});
+            QCOMPARE(e->rowList_->count(), 0);
+            QCOMPARE(e->profileNameEdit_->text(), "");
+            QCOMPARE(Items(e->profileNameList_), QStringList{"Short"});
         });
         MenuItem(*w, "&Profiles", "&Edit")->trigger();
         QVERIFY(editor.ran());
