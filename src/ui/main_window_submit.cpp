@@ -341,7 +341,7 @@ void MainWindow::ProcessDownload(const std::string& engine, const LineList& reco
 
 std::string MainWindow::GetBrowserLoc(const char* browser) {
     const bool netscape = std::string_view(browser) == "Netscape Navigator";
-    Form9->ShowWithFocus(netscape ? Form9->Edit1 : Form9->Edit2);
+    Form9->ShowWithFocus(netscape ? Form9->navigatorPathEdit_ : Form9->explorerPathEdit_);
     const std::string path = IniReadString("Browsers", browser, "");
     return FileExists(path) ? path : std::string();
 }

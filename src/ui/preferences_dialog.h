@@ -22,24 +22,26 @@ public:
     // Shows the window modally with the focus in `focus` (or where it was).
     void ShowWithFocus(QWidget* focus = nullptr);
 
-    QTabWidget* PageControl1 = nullptr;
-    QLineEdit* Edit1 = nullptr;     // Netscape Navigator
-    QLineEdit* Edit2 = nullptr;     // Internet Explorer
-    QLineEdit* Edit3 = nullptr;     // Other Browser
-    QComboBox* ComboBox1 = nullptr; // default browser
-    QCheckBox* CheckBox2 = nullptr; // fill in forms
-    QLineEdit* Edit4 = nullptr;     // mail server
-    QLineEdit* Edit5 = nullptr;     // news server
-    QLineEdit* Edit6 = nullptr;     // name
-    QLineEdit* Edit7 = nullptr;     // e-mail address
-    QRadioButton* RadioButton1 = nullptr;
-    QRadioButton* RadioButton2 = nullptr;
-    QRadioButton* RadioButton3 = nullptr;
-    QPushButton* Button1 = nullptr; // "&OK"
-    QPushButton* Button2 = nullptr; // "&Cancel"
+    // The controls, public for the tests and for the main window, which opens the dialog
+    // with the focus in a browser's box.
+    QTabWidget* tabs_ = nullptr;
+    QLineEdit* navigatorPathEdit_ = nullptr;
+    QLineEdit* explorerPathEdit_ = nullptr;
+    QLineEdit* otherBrowserPathEdit_ = nullptr;
+    QComboBox* defaultBrowserCombo_ = nullptr;
+    QCheckBox* fillFormsCheck_ = nullptr;
+    QLineEdit* mailServerEdit_ = nullptr;
+    QLineEdit* newsServerEdit_ = nullptr;
+    QLineEdit* senderNameEdit_ = nullptr;
+    QLineEdit* senderEmailEdit_ = nullptr;
+    QRadioButton* updateAutomaticallyRadio_ = nullptr;
+    QRadioButton* updateAskRadio_ = nullptr;
+    QRadioButton* updateSkipRadio_ = nullptr;
+    QPushButton* okButton_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
 
 public slots:
-    void Button1Click();
+    void onOkClicked();
 
 protected:
     void showEvent(QShowEvent* event) override;

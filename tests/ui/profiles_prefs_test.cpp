@@ -120,11 +120,13 @@ const QStringList kSubLines =
 
 // The Preferences boxes in the order of Stored(), joined with ",".
 QString Shown(const PreferencesDialog* d) {
-    QStringList shown{d->Edit1->text(), d->Edit2->text(), d->Edit3->text(),
-                      d->ComboBox1->currentText()};
-    shown << QString::number(d->CheckBox2->isChecked());
-    shown << d->Edit4->text() << d->Edit5->text() << d->Edit6->text() << d->Edit7->text();
-    for (const QRadioButton* radio : {d->RadioButton1, d->RadioButton2, d->RadioButton3})
+    QStringList shown{d->navigatorPathEdit_->text(), d->explorerPathEdit_->text(),
+                      d->otherBrowserPathEdit_->text(), d->defaultBrowserCombo_->currentText()};
+    shown << QString::number(d->fillFormsCheck_->isChecked());
+    shown << d->mailServerEdit_->text() << d->newsServerEdit_->text() << d->senderNameEdit_->text()
+          << d->senderEmailEdit_->text();
+    for (const QRadioButton* radio :
+         {d->updateAutomaticallyRadio_, d->updateAskRadio_, d->updateSkipRadio_})
         shown << QString::number(radio->isChecked());
     return shown.join(',');
 }
@@ -444,15 +446,15 @@ private slots:
                                        "news.example.org,Ann Berg,ann@kayaks.example,0,0,1");
                 if (round == 0) {
                     QVERIFY(QTest::qWaitForWindowExposed(d));
-                    for (int tab = 0; tab < d->PageControl1->count(); ++tab) {
-                        d->PageControl1->setCurrentIndex(tab);
+                    for (int tab = 0; tab < d->tabs_->count(); ++tab) {
+                        d->tabs_->setCurrentIndex(tab);
                         Screenshot(d, QStringLiteral("preferences_%1.png").arg(tab + 1));
                     }
                 }
-                d->Edit6->setText("Someone Else");
-                d->Edit1->clear();
-                d->RadioButton1->setChecked(true);
-                d->Button2->click(); // Cancel
+                d->senderNameEdit_->setText("Someone Else");
+                d->navigatorPathEdit_->clear();
+                d->updateAutomaticallyRadio_->setChecked(true);
+                d->cancelButton_->click(); // Cancel
                 QVERIFY(!d->isVisible());
             });
             preferences->trigger();
@@ -484,19 +486,20 @@ private slots:
         auto w = Start();
         const std::string ini = ReadBytes(sandbox_->IniPath());
         const ModalRun dialog = OnModal<PreferencesDialog>([&](PreferencesDialog* d) {
-            QLineEdit* edits[] = {d->Edit1, d->Edit2, d->Edit3};
-            d->Edit1->setText(QString::fromStdString(good));
+            QLineEdit* edits[] = {d->navigatorPathEdit_, d->explorerPathEdit_,
+                                  d->otherBrowserPathEdit_};
+            d->navigatorPathEdit_->setText(QString::fromStdString(good));
             if (box == 0)
-                Choose(d->ComboBox1, "Internet Explorer");
+                Choose(d->defaultBrowserCombo_, "Internet Explorer");
             else
                 edits[box - 1]->setText(QString::fromStdString(At(bad.toStdString())));
-            d->PageControl1->setCurrentIndex(3);
-            d->Button1->click();
+            d->tabs_->setCurrentIndex(3);
+            d->okButton_->click();
             QCOMPARE(BoxTexts(), QStringList{message});
             QCOMPARE(MessageBoxes::Log()[0].icon, siteherald::MessageIcon::Warning);
             QVERIFY(d->isVisible());
             if (box > 0) {
-                QCOMPARE(d->PageControl1->currentIndex(), 0);
+                QCOMPARE(d->tabs_->currentIndex(), 0);
                 QCOMPARE(d->focusWidget(), edits[box - 1]);
             }
         });
@@ -510,16 +513,16 @@ private slots:
         auto w = Start();
         const ModalRun dialog = OnModal<PreferencesDialog>([&](PreferencesDialog* d) {
             QCOMPARE(Shown(d), ",,,Netscape Navigator,1,,,,,0,1,0");
-            d->Edit1->setText(QString::fromStdString(navigator));
-            d->Edit3->setText("/usr/bin/true");
-            Choose(d->ComboBox1, "Other Browser");
-            d->CheckBox2->setChecked(false);
-            d->Edit4->setText("mail.example.org:587");
-            d->Edit5->setText("news.example.org:119");
-            d->Edit6->setText("Ann Berg");
-            d->Edit7->setText("ann@kayaks.example");
-            d->RadioButton1->setChecked(true);
-            QTest::keyClick(d->Edit7, Qt::Key_Return);
+            d->navigatorPathEdit_->setText(QString::fromStdString(navigator));
+            d->otherBrowserPathEdit_->setText("/usr/bin/true");
+            Choose(d->defaultBrowserCombo_, "Other Browser");
+            d->fillFormsCheck_->setChecked(false);
+            d->mailServerEdit_->setText("mail.example.org:587");
+            d->newsServerEdit_->setText("news.example.org:119");
+            d->senderNameEdit_->setText("Ann Berg");
+            d->senderEmailEdit_->setText("ann@kayaks.example");
+            d->updateAutomaticallyRadio_->setChecked(true);
+            QTest::keyClick(d->senderEmailEdit_, Qt::Key_Return);
             QVERIFY(!d->isVisible());
         });
         MenuItem(*w, "&Options", "&Preferences")->trigger();
