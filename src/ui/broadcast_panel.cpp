@@ -204,7 +204,7 @@ void BroadcastPanel::Button22Click() {
 }
 
 void BroadcastPanel::Button48Click() {
-    Form10->Edit1->clear();
+    Form10->listNameEdit_->clear();
     Form10->exec();
     UpdateListButtons();
 }
@@ -223,11 +223,11 @@ void BroadcastPanel::Button52Click() {
         UpdateListButtons();
         return;
     }
-    Form10->Edit1->setText(name);
-    Form10->Edit1->setReadOnly(true);
-    Form10->Memo1->setPlainText(JoinedText(*addresses));
+    Form10->listNameEdit_->setText(name);
+    Form10->listNameEdit_->setReadOnly(true);
+    Form10->addressesEdit_->setPlainText(JoinedText(*addresses));
     Form10->exec();
-    Form10->Edit1->setReadOnly(false);
+    Form10->listNameEdit_->setReadOnly(false);
 }
 
 void BroadcastPanel::Button49Click() {

@@ -23,48 +23,49 @@ MailingListDialog::MailingListDialog(LineList& store, QListWidget* names, QWidge
     setObjectName(QStringLiteral("TForm10"));
     setWindowTitle(QStringLiteral("Add Mailing List"));
     setModal(true);
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->installEventFilter(this);
-    Memo1 = new QPlainTextEdit(this);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Memo2 = new QPlainTextEdit(this);
-    Memo2->setObjectName(QStringLiteral("Memo2"));
-    Memo2->setReadOnly(true);
+    listNameEdit_ = new QLineEdit(this);
+    listNameEdit_->setObjectName(QStringLiteral("Edit1"));
+    listNameEdit_->installEventFilter(this);
+    addressesEdit_ = new QPlainTextEdit(this);
+    addressesEdit_->setObjectName(QStringLiteral("Memo1"));
+    addressesEdit_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    exampleText_ = new QPlainTextEdit(this);
+    exampleText_->setObjectName(QStringLiteral("Memo2"));
+    exampleText_->setReadOnly(true);
     QStringList example;
     for (int i = 1; i <= 10; ++i)
         example << QStringLiteral("visitor%1@example.com").arg(i);
-    Memo2->setPlainText(example.join(QLatin1Char('\n')));
-    Button1 = NamedButton(QStringLiteral("Button1"), QStringLiteral("&Open Text File"), {}, this);
-    Button2 = NamedButton(QStringLiteral("Button2"), QStringLiteral("&Save As"),
-                          QStringLiteral("Save e-mail addresses to text file"), this);
-    Button4 = NamedButton(QStringLiteral("Button4"), QStringLiteral("&OK"),
-                          QStringLiteral("Save mailing list"), this);
-    Button3 = NamedButton(QStringLiteral("Button3"), QStringLiteral("&Cancel"),
-                          QStringLiteral("Discard changes"), this);
-    connect(Button1, &QPushButton::clicked, this,
-            [this] { Guard(this, [this] { Button1Click(); }); });
-    connect(Button2, &QPushButton::clicked, this,
-            [this] { Guard(this, [this] { Button2Click(); }); });
-    connect(Button4, &QPushButton::clicked, this, &MailingListDialog::Button4Click);
-    connect(Button3, &QPushButton::clicked, this, &QDialog::reject);
+    exampleText_->setPlainText(example.join(QLatin1Char('\n')));
+    openFileButton_ =
+        NamedButton(QStringLiteral("Button1"), QStringLiteral("&Open Text File"), {}, this);
+    saveAsButton_ = NamedButton(QStringLiteral("Button2"), QStringLiteral("&Save As"),
+                                QStringLiteral("Save e-mail addresses to text file"), this);
+    okButton_ = NamedButton(QStringLiteral("Button4"), QStringLiteral("&OK"),
+                            QStringLiteral("Save mailing list"), this);
+    cancelButton_ = NamedButton(QStringLiteral("Button3"), QStringLiteral("&Cancel"),
+                                QStringLiteral("Discard changes"), this);
+    connect(openFileButton_, &QPushButton::clicked, this,
+            [this] { Guard(this, [this] { onOpenFileClicked(); }); });
+    connect(saveAsButton_, &QPushButton::clicked, this,
+            [this] { Guard(this, [this] { onSaveAsClicked(); }); });
+    connect(okButton_, &QPushButton::clicked, this, &MailingListDialog::onOkClicked);
+    connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("Mailing List Name:"), this), 0, 0);
-    grid->addWidget(Edit1, 0, 1);
+    grid->addWidget(listNameEdit_, 0, 1);
     grid->addWidget(
         new QLabel(QStringLiteral("Enter e-mail addresses below. (Only one per line.)"), this), 1,
         0, 1, 2);
-    grid->addWidget(Memo1, 2, 0, 1, 2);
+    grid->addWidget(addressesEdit_, 2, 0, 1, 2);
     grid->addWidget(new QLabel(QStringLiteral("Example:"), this), 1, 2);
-    grid->addWidget(Memo2, 2, 2);
+    grid->addWidget(exampleText_, 2, 2);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    buttons->addWidget(openFileButton_);
+    buttons->addWidget(saveAsButton_);
     buttons->addStretch();
-    buttons->addWidget(Button4);
-    buttons->addWidget(Button3);
+    buttons->addWidget(okButton_);
+    buttons->addWidget(cancelButton_);
     grid->addLayout(buttons, 3, 0, 1, 3);
     grid->setRowStretch(2, 1);
     grid->setColumnStretch(1, 1);
@@ -72,30 +73,30 @@ MailingListDialog::MailingListDialog(LineList& store, QListWidget* names, QWidge
 }
 
 void MailingListDialog::showEvent(QShowEvent* event) {
-    editing_ = !Edit1->text().isEmpty();
-    nameAtOpening_ = Edit1->text();
+    editing_ = !listNameEdit_->text().isEmpty();
+    nameAtOpening_ = listNameEdit_->text();
     QDialog::showEvent(event);
 }
 
 void MailingListDialog::done(int result) {
-    Memo1->clear();
-    Edit1->clear();
+    addressesEdit_->clear();
+    listNameEdit_->clear();
     QDialog::done(result);
 }
 
 bool MailingListDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Edit1 && IsEnterPress(event)) {
-        Button4->click();
+    if (watched == listNameEdit_ && IsEnterPress(event)) {
+        okButton_->click();
         return true;
     }
     return QDialog::eventFilter(watched, event);
 }
 
 LineList MailingListDialog::Addresses() const {
-    return TextLines(Memo1->toPlainText());
+    return TextLines(addressesEdit_->toPlainText());
 }
 
-void MailingListDialog::Button1Click() {
+void MailingListDialog::onOpenFileClicked() {
     const QString path = FileDialogs::OpenTextFile(this);
     if (path.isEmpty())
         return;
@@ -103,22 +104,22 @@ void MailingListDialog::Button1Click() {
     if (!LoadLineFile(ToBytes(path), lines))
         throw FileError("Unable to read " + ToBytes(path) + ": No such file", ToBytes(path));
     // A list being edited keeps its name; a new one is named after the file.
-    if (!Edit1->isReadOnly()) {
+    if (!listNameEdit_->isReadOnly()) {
         const QString fileName = QFileInfo(path).fileName();
-        Edit1->setText(fileName.left(std::max<qsizetype>(0, fileName.size() - 4)));
+        listNameEdit_->setText(fileName.left(std::max<qsizetype>(0, fileName.size() - 4)));
     }
-    Memo1->setPlainText(JoinedText(lines));
+    addressesEdit_->setPlainText(JoinedText(lines));
 }
 
-void MailingListDialog::Button2Click() {
-    const QString path = FileDialogs::SaveTextFile(this, Edit1->text());
+void MailingListDialog::onSaveAsClicked() {
+    const QString path = FileDialogs::SaveTextFile(this, listNameEdit_->text());
     if (path.isEmpty())
         return;
     SaveLineFile(ToBytes(path), Addresses());
 }
 
-void MailingListDialog::Button4Click() {
-    const QString name = Edit1->text();
+void MailingListDialog::onOkClicked() {
+    const QString name = listNameEdit_->text();
     if (name.isEmpty()) {
         MessageBoxes::Show(this, MessageIcon::Warning,
                            QStringLiteral("You must enter a mailing list name."), Buttons::Ok);

@@ -19,13 +19,9 @@ public:
     // `store` is the mailing-list store and `names` the list of list names it belongs to.
     MailingListDialog(LineList& store, QListWidget* names, QWidget* parent);
 
-    QLineEdit* Edit1 = nullptr;      // list name
-    QPlainTextEdit* Memo1 = nullptr; // addresses
-    QPlainTextEdit* Memo2 = nullptr; // example
-    QPushButton* Button1 = nullptr;  // "&Open Text File"
-    QPushButton* Button2 = nullptr;  // "&Save As"
-    QPushButton* Button3 = nullptr;  // "&Cancel"
-    QPushButton* Button4 = nullptr;  // "&OK"
+    // The owner fills these before showing the dialog to edit a list.
+    QLineEdit* listNameEdit_ = nullptr;
+    QPlainTextEdit* addressesEdit_ = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -33,10 +29,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void Button1Click();
-    void Button2Click();
-    void Button4Click();
+    void onOpenFileClicked();
+    void onSaveAsClicked();
+    void onOkClicked();
     LineList Addresses() const;
+
+    QPlainTextEdit* exampleText_ = nullptr;
+    QPushButton* openFileButton_ = nullptr;
+    QPushButton* saveAsButton_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
+    QPushButton* okButton_ = nullptr;
 
     LineList& store_;
     QListWidget* names_;
