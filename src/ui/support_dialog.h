@@ -22,17 +22,8 @@ class SupportDialog : public QDialog {
 public:
     SupportDialog(BroadcastSender& sender, QWidget* parent);
 
-    QLineEdit* Edit1 = nullptr;      // name
-    QLineEdit* Edit2 = nullptr;      // e-mail address
-    QComboBox* ComboBox1 = nullptr;  // kind of message
-    QPlainTextEdit* Memo1 = nullptr; // the message
-    QLabel* Label5 = nullptr;        // status
-    QPushButton* Button1 = nullptr;  // "&Close"
-    QPushButton* Button2 = nullptr;  // "&Send"
-    QTimer Timer1;
-
 public slots:
-    void Button2Click();
+    void onSendClicked();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -42,6 +33,14 @@ protected:
 
 private:
     BroadcastSender& sender_;
+    QLineEdit* nameEdit_ = nullptr;
+    QLineEdit* emailEdit_ = nullptr;
+    QComboBox* kindCombo_ = nullptr; // "I have a:"
+    QPlainTextEdit* messageEdit_ = nullptr;
+    QLabel* statusLabel_ = nullptr;
+    QPushButton* closeButton_ = nullptr;
+    QPushButton* sendButton_ = nullptr;
+    QTimer statusClearTimer_;
 };
 
 } // namespace siteherald::ui
