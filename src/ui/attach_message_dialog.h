@@ -16,15 +16,14 @@ class AttachMessageDialog : public QDialog {
 public:
     explicit AttachMessageDialog(QWidget* parent);
 
-    QLineEdit* Edit1 = nullptr;      // subject
-    QPlainTextEdit* Memo1 = nullptr; // message
-    QPushButton* Button1 = nullptr;  // "&Attach" / "&OK"
-    QPushButton* Button2 = nullptr;  // "&Cancel"
+    // The owner fills and reads the message here.
+    QLineEdit* subjectEdit_ = nullptr;
+    QPlainTextEdit* messageEdit_ = nullptr;
     bool Editing = false;
 
     // Stores the message; false keeps the window open. Set by the main window.
     std::function<bool()> Store;
-    // After every press of Button1, successful or not.
+    // After every press of "&Attach" or "&OK", successful or not.
     std::function<void()> AfterStore;
 
 protected:
@@ -33,7 +32,10 @@ protected:
 
 private:
     void UpdateButton();
-    void Button1Click();
+    void onStoreClicked();
+
+    QPushButton* storeButton_ = nullptr; // "&Attach", or "&OK" when editing
+    QPushButton* cancelButton_ = nullptr;
 };
 
 } // namespace siteherald::ui

@@ -39,16 +39,16 @@ void MainWindow::ParseAttachments() {
 }
 
 void MainWindow::CleanForm4() {
-    Form4->Edit1->clear();
-    Form4->Memo1->clear();
+    Form4->subjectEdit_->clear();
+    Form4->messageEdit_->clear();
     Form4->Editing = false;
     Form4->exec();
 }
 
 bool MainWindow::AddAttachment() {
-    const std::string subject = ToBytes(Form4->Edit1->text());
+    const std::string subject = ToBytes(Form4->subjectEdit_->text());
     if (subject.empty()) {
-        Form4->Edit1->setFocus();
+        Form4->subjectEdit_->setFocus();
         MessageBoxes::Show(Form4, MessageIcon::Information,
                            QStringLiteral("You must give this message a subject heading."),
                            Buttons::Ok);
@@ -62,20 +62,22 @@ bool MainWindow::AddAttachment() {
             Buttons::Ok);
         return false;
     }
-    AppendMessageBlock(AttachmentLines, subject, "MN", TextLines(Form4->Memo1->toPlainText()));
+    AppendMessageBlock(AttachmentLines, subject, "MN",
+                       TextLines(Form4->messageEdit_->toPlainText()));
     AddDisplayName(ComboBox5, subject);
     return true;
 }
 
 bool MainWindow::EditAttachment() {
-    const std::string subject = ToBytes(Form4->Edit1->text());
+    const std::string subject = ToBytes(Form4->subjectEdit_->text());
     if (subject.empty()) {
         MessageBoxes::Show(Form4, MessageIcon::Information,
                            QStringLiteral("You must give this message a subject heading."),
                            Buttons::Ok);
         return false;
     }
-    if (!ReplaceMessageBlock(AttachmentLines, subject, TextLines(Form4->Memo1->toPlainText())))
+    if (!ReplaceMessageBlock(AttachmentLines, subject,
+                             TextLines(Form4->messageEdit_->toPlainText())))
         return false;
     AddDisplayName(ComboBox5, subject);
     return true;
@@ -94,8 +96,8 @@ void MainWindow::ShowEditAttachment(QComboBox* combo) {
                            Buttons::Ok);
         return;
     }
-    Form4->Edit1->setText(FromBytes(block->subject));
-    Form4->Memo1->setPlainText(JoinedText(block->Text(AttachmentLines)));
+    Form4->subjectEdit_->setText(FromBytes(block->subject));
+    Form4->messageEdit_->setPlainText(JoinedText(block->Text(AttachmentLines)));
     Form4->Editing = true;
     Form4->exec();
 }
