@@ -16,13 +16,12 @@ public:
     // Shows the notes of engine and file; saves them when the user presses OK.
     void Edit(const std::string& engine, const std::string& currentFile);
 
-    QPlainTextEdit* Memo3;
-    QPlainTextEdit* Memo4;
-
 public slots:
-    void Button1Click();
+    void onOkClicked();
 
 private:
+    QPlainTextEdit* engineNotesEdit_; // the engine's general note
+    QPlainTextEdit* fileNotesEdit_;   // its note for the submission data file
     std::string engine_;
     std::string currentFile_;
 };
