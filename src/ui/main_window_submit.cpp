@@ -437,8 +437,8 @@ void MainWindow::HelpTopicsd1Click() {
 void MainWindow::ShowLogViewer(bool besideWindow) {
     Guard(this, [this, besideWindow] {
         const std::string file = ToBytes(ComboBox1->currentText());
-        viewLog_->Memo1->setPlainText(file.empty() ? QString()
-                                                   : JoinedText(LogEntries(kSubLog, file)));
+        viewLog_->logText_->setPlainText(file.empty() ? QString()
+                                                      : JoinedText(LogEntries(kSubLog, file)));
         if (besideWindow) {
             // Beside the compact window: on its left when there is no room on its right.
             const QRect area = screen()->availableGeometry();
@@ -465,7 +465,7 @@ void MainWindow::LoadMNLog(const char* fileName) {
         std::string bytes;
         if (!ReadFileBytes(fileName, bytes))
             return;
-        viewLog_->Memo1->setPlainText(JoinedText(SplitLines(bytes)));
+        viewLog_->logText_->setPlainText(JoinedText(SplitLines(bytes)));
         viewLog_->exec();
     });
 }

@@ -8,18 +8,18 @@ namespace siteherald::ui {
 ViewLogDialog::ViewLogDialog(QWidget* parent) : QDialog(parent, Qt::Tool) {
     setObjectName(QStringLiteral("TForm7"));
     setWindowTitle(QStringLiteral("View Log File"));
-    Memo1 = new QPlainTextEdit(this);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setReadOnly(true);
-    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    logText_ = new QPlainTextEdit(this);
+    logText_->setObjectName(QStringLiteral("Memo1"));
+    logText_->setReadOnly(true);
+    logText_->setLineWrapMode(QPlainTextEdit::NoWrap);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
-    layout->addWidget(Memo1);
+    layout->addWidget(logText_);
     resize(420, 300);
 }
 
 void ViewLogDialog::done(int result) {
-    Memo1->clear();
+    logText_->clear();
     QDialog::done(result);
 }
 

@@ -11,7 +11,7 @@ class ViewLogDialog : public QDialog {
     Q_OBJECT
 public:
     explicit ViewLogDialog(QWidget* parent);
-    QPlainTextEdit* Memo1;
+    QPlainTextEdit* logText_; // the owner puts the log here before showing the dialog
 
 protected:
     void done(int result) override;
