@@ -32,29 +32,30 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     image->setPixmap(QApplication::windowIcon().isNull()
                          ? style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(48, 48)
                          : QApplication::windowIcon().pixmap(48, 48));
-    Label3 = new QLabel(
+    versionLabel_ = new QLabel(
         QStringLiteral("Siteherald ") +
             QString::fromLatin1(kProgramVersion.data(), static_cast<int>(kProgramVersion.size())),
         this);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    Label3->setStyleSheet(QStringLiteral("color: red; font-family: serif; font-size: 21px"));
-    Label4 = new QLabel(this);
-    Label4->setObjectName(QStringLiteral("Label4"));
-    Label4->setTextFormat(Qt::RichText);
-    Label4->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    connect(Label4, &QLabel::linkActivated, this, [this] { OpenWebsite(this); });
-    Button1 = NamedButton(QStringLiteral("Button1"), QStringLiteral("&Close"), {}, this);
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+    versionLabel_->setObjectName(QStringLiteral("Label3"));
+    versionLabel_->setStyleSheet(QStringLiteral("color: red; font-family: serif; font-size: 21px"));
+    websiteLabel_ = new QLabel(this);
+    websiteLabel_->setObjectName(QStringLiteral("Label4"));
+    websiteLabel_->setTextFormat(Qt::RichText);
+    websiteLabel_->setTextInteractionFlags(Qt::LinksAccessibleByMouse |
+                                           Qt::LinksAccessibleByKeyboard);
+    connect(websiteLabel_, &QLabel::linkActivated, this, [this] { OpenWebsite(this); });
+    closeButton_ = NamedButton(QStringLiteral("Button1"), QStringLiteral("&Close"), {}, this);
+    connect(closeButton_, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* text = new QVBoxLayout;
-    text->addWidget(Label3);
-    text->addWidget(Label4);
+    text->addWidget(versionLabel_);
+    text->addWidget(websiteLabel_);
     auto* top = new QHBoxLayout;
     top->addWidget(image, 0, Qt::AlignTop);
     top->addLayout(text, 1);
     auto* bottom = new QHBoxLayout;
     bottom->addStretch();
-    bottom->addWidget(Button1);
+    bottom->addWidget(closeButton_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(bottom);
@@ -62,8 +63,8 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
 
 void AboutDialog::showEvent(QShowEvent* event) {
     const QString site = FromBytes(Website()).toHtmlEscaped();
-    Label4->setText(QStringLiteral("Visit our web site: <a style=\"color: blue\" href=\"") + site +
-                    QStringLiteral("\">") + site + QStringLiteral("</a>"));
+    websiteLabel_->setText(QStringLiteral("Visit our web site: <a style=\"color: blue\" href=\"") +
+                           site + QStringLiteral("\">") + site + QStringLiteral("</a>"));
     QDialog::showEvent(event);
 }
 

@@ -13,9 +13,10 @@ class AboutDialog : public QDialog {
 public:
     explicit AboutDialog(QWidget* parent);
 
-    QLabel* Label3 = nullptr; // name and version
-    QLabel* Label4 = nullptr; // the web site, clickable
-    QPushButton* Button1 = nullptr;
+    // Public for the tests.
+    QLabel* versionLabel_ = nullptr; // name and version
+    QLabel* websiteLabel_ = nullptr; // clickable
+    QPushButton* closeButton_ = nullptr;
 
     // Opens an address in the desktop's browser; tests replace it.
     static bool OpenWebsite(QWidget* parent);

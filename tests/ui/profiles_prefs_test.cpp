@@ -537,12 +537,13 @@ private slots:
         Settings("Website=https://kayaks.example/siteherald/\n");
         auto w = Start();
         const ModalRun about = OnModal<AboutDialog>([&](AboutDialog* d) {
-            QCOMPARE(d->Label3->text(), "Siteherald 1.75.01");
+            QCOMPARE(d->versionLabel_->text(), "Siteherald 1.75.01");
             QTextDocument text;
-            text.setHtml(d->Label4->text());
+            text.setHtml(d->websiteLabel_->text());
             QCOMPARE(text.toPlainText(), "Visit our web site: https://kayaks.example/siteherald/");
-            QVERIFY(d->Label4->text().contains("href=\"https://kayaks.example/siteherald/\""));
-            d->Button1->click();
+            QVERIFY(
+                d->websiteLabel_->text().contains("href=\"https://kayaks.example/siteherald/\""));
+            d->closeButton_->click();
             QVERIFY(!d->isVisible());
         });
         MenuItem(*w, "&Help", "&About")->trigger();
