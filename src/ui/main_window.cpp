@@ -37,6 +37,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -46,6 +47,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -85,6 +87,37 @@ int IndexOfExact(const QComboBox* combo, const QString& text) {
         if (combo->itemText(i) == text)
             return i;
     return -1;
+}
+
+// A tab page that scrolls only when the window is smaller than the page's controls. It asks for
+// the whole page, so the window's size hint fits every page.
+class PageArea final : public QScrollArea {
+public:
+    QSize sizeHint() const override {
+        const int frame = 2 * frameWidth();
+        return widget()->sizeHint().expandedTo(widget()->minimumSizeHint()) + QSize(frame, frame);
+    }
+    QSize pageMinimum() const {
+        const int frame = 2 * frameWidth();
+        return widget()->minimumSizeHint() + QSize(frame, frame);
+    }
+};
+
+// "800x600" and "10,20"; nullopt for anything else.
+std::optional<QSize> ParseSize(const std::string& text) {
+    const QStringList parts = QString::fromStdString(text).split(QLatin1Char('x'));
+    bool okW = false, okH = false;
+    const QSize size =
+        parts.size() == 2 ? QSize(parts[0].toInt(&okW), parts[1].toInt(&okH)) : QSize();
+    return okW && okH ? std::optional(size) : std::nullopt;
+}
+
+std::optional<QPoint> ParsePos(const std::string& text) {
+    const QStringList parts = QString::fromStdString(text).split(QLatin1Char(','));
+    bool okX = false, okY = false;
+    const QPoint pos =
+        parts.size() == 2 ? QPoint(parts[0].toInt(&okX), parts[1].toInt(&okY)) : QPoint();
+    return okX && okY ? std::optional(pos) : std::nullopt;
 }
 
 } // namespace
@@ -157,7 +190,7 @@ void MainWindow::BuildLayout() {
     // Each page scrolls when the window is smaller than its controls, so the window can take
     // any size (the compact and regular sizes are fixed).
     const auto scrollable = [](QWidget* page) {
-        auto* area = new QScrollArea;
+        auto* area = new PageArea;
         area->setObjectName(page->objectName());
         page->setObjectName(page->objectName() + QStringLiteral("Page"));
         area->setWidget(page);
@@ -178,18 +211,11 @@ void MainWindow::BuildLayout() {
     PageControl1->setCurrentWidget(TabSheet1);
     connect(PageControl1, &QTabWidget::currentChanged, this, &MainWindow::PageControl1Change);
 
-    // Reserved for the banner: 62 pixels high, a 468 x 60 area centred.
+    // The band below the tabs held an advertising banner; no banner is shown, so it stays
+    // hidden and takes no room.
     Panel15 = new QWidget(this);
     Panel15->setObjectName(QStringLiteral("Panel15"));
-    Panel15->setFixedHeight(62);
-    auto* banner = new QLabel(Panel15);
-    banner->setObjectName(QStringLiteral("AdImage1"));
-    banner->setFixedSize(468, 60);
-    auto* bannerLayout = new QHBoxLayout(Panel15);
-    bannerLayout->setContentsMargins(0, 1, 0, 1);
-    bannerLayout->addStretch();
-    bannerLayout->addWidget(banner);
-    bannerLayout->addStretch();
+    Panel15->hide();
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -209,7 +235,31 @@ void MainWindow::BuildLayout() {
     sendProgress_ = new QLabel(this);
     sendProgress_->setObjectName(QStringLiteral("SendProgress"));
     statusBar()->addPermanentWidget(sendProgress_);
-    resize(617, 460);
+}
+
+QRect MainWindow::NormalGeometry() {
+    // The pages' own hints, plus the menu bar, tabs and status bar around them.
+    QSize pagesHint, pagesMinimum;
+    for (QWidget* tab : {TabSheet2, TabSheet1, TabSheet4}) {
+        const auto* page = static_cast<const PageArea*>(tab);
+        pagesHint = pagesHint.expandedTo(page->sizeHint());
+        pagesMinimum = pagesMinimum.expandedTo(page->pageMinimum());
+    }
+    const QSize around = sizeHint() - pagesHint;
+    const QRect screen = this->screen()->availableGeometry();
+    const QSize hint = sizeHint().boundedTo(screen.size());
+    // A stored size too small for the pages, or a position off every screen, is left for the
+    // computed one.
+    QSize size = ParseSize(IniReadString("Main", "WindowSize", "")).value_or(QSize());
+    if (size.width() < around.width() + pagesMinimum.width() ||
+        size.height() < around.height() + pagesMinimum.height())
+        size = hint;
+    const std::optional<QPoint> pos = ParsePos(IniReadString("Main", "WindowPos", ""));
+    if (pos && QGuiApplication::screenAt(*pos))
+        return QRect(*pos, size);
+    QRect centred(QPoint(), size);
+    centred.moveCenter(screen.center());
+    return centred;
 }
 
 QWidget* MainWindow::BuildFileTab() {
@@ -531,6 +581,8 @@ void MainWindow::FormCreate() {
 }
 
 void MainWindow::Start() {
+    // Before the first show, so a maximized window also returns to it.
+    setGeometry(NormalGeometry());
     if (IniReadString("Main", "WindowSate", "wsMaximized") == "wsNormal")
         show();
     else
@@ -1073,6 +1125,14 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         sender_.Abort();
         WriteSDFFiles();
         IniWriteString("Main", "WindowSate", isMaximized() ? "wsMaximized" : "wsNormal");
+        const QRect normal = isMaximized() ? normalGeometry() : geometry();
+        if (normal.isValid()) {
+            IniWriteString(
+                "Main", "WindowSize",
+                QStringLiteral("%1x%2").arg(normal.width()).arg(normal.height()).toStdString());
+            IniWriteString("Main", "WindowPos",
+                           QStringLiteral("%1,%2").arg(normal.x()).arg(normal.y()).toStdString());
+        }
     });
     if (close)
         event->accept();

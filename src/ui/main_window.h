@@ -152,6 +152,8 @@ private:
     void UpdateMessageButtons();
     void ShowProfileEditor(const std::string& name);
     void BuildLayout();
+    // The normal-state geometry: the stored one, or the pages' size hints centred on screen.
+    QRect NormalGeometry();
     void BuildMenus();
     QWidget* BuildFileTab();
     QWidget* BuildPromoteTab();

@@ -514,7 +514,6 @@ void MainWindow::Button7Click() {
     submitMode_ = false;
     Panel6->hide();
     PageControl1->show();
-    Panel15->show();
     menuBar()->show();
     statusBar()->show();
     centralWidget()->layout()->setContentsMargins(4, 4, 4, 0);

@@ -21,6 +21,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QtTest>
 #include <filesystem>
@@ -544,6 +545,33 @@ private slots:
         QCOMPARE(IniReadString("FileLay", "Profile", ""), "Short");
         QVERIFY(ReadBytes(At("profs.dat")).find("$sdffiles\r\n" + At("a.sdf") + "|a.sdf|\r\n") !=
                 std::string::npos);
+    }
+
+    // In the normal state every tab shows all of its controls; the normal size and position are
+    // kept between runs, unless too small or off every screen.
+    void normalWindowFitsEveryTab() {
+        Settings("WindowSate=wsNormal\nWindowSize=10x10\nWindowPos=-9000,20\n");
+        auto w = Start();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()) && !w->isMaximized());
+        QVERIFY(w->x() >= 0 && !Find<QWidget>(w.get(), "Panel15")->isVisible());
+        auto* tabs = Find<QTabWidget>(w.get(), "PageControl1");
+        for (int i = 0; i < tabs->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            QList<QScrollArea*> areas = tabs->widget(i)->findChildren<QScrollArea*>();
+            for (QScrollArea* area : areas << qobject_cast<QScrollArea*>(tabs->widget(i))) {
+                QTRY_VERIFY(area->widget()->isVisible());
+                QVERIFY2(!area->horizontalScrollBar()->isVisible() &&
+                             !area->verticalScrollBar()->isVisible(),
+                         qPrintable(area->objectName()));
+            }
+        }
+        const QRect normal = w->geometry().adjusted(7, 5, 18, 8);
+        w->setGeometry(normal);
+        QVERIFY(w->close());
+        QCOMPARE(IniReadString("Main", "WindowPos", ""),
+                 QStringLiteral("%1,%2").arg(normal.x()).arg(normal.y()).toStdString());
+        w = Start();
+        QCOMPARE(w->geometry(), normal);
     }
 
     void addFilesDialogAddsAFolder() {
