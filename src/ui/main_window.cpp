@@ -250,7 +250,9 @@ QRect MainWindow::NormalGeometry() {
     const QSize hint = sizeHint().boundedTo(screen.size());
     // A stored size too small for the pages, or a position off every screen, is left for the
     // computed one.
-    QSize size = ParseSize(IniReadString("Main", "WindowSize", "")).value_or(QSize());
+    QSize size = ParseSize(IniReadString("Main", "WindowSize", ""))
+                     .value_or(QSize())
+                     .boundedTo(screen.size());
     if (size.width() < around.width() + pagesMinimum.width() ||
         size.height() < around.height() + pagesMinimum.height())
         size = hint;
