@@ -158,7 +158,8 @@ private:
     QWidget* BuildFileTab();
     QWidget* BuildPromoteTab();
     QWidget* BuildSubmitPanel();
-    void DownloadAndChangeHTML(const std::string& address);
+    // Downloads the chosen engine's page, fills it and opens it in the browser.
+    void DownloadAndChangeHTML();
     void ProcessDownload(const std::string& engine, const LineList& record);
     void SubmitWithBrowser(const char* browser, const char* missingText, const char* launchIn);
     std::optional<LineList> CurrentFileProfile() const;

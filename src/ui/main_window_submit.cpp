@@ -7,6 +7,7 @@
 #include "core/product_defaults.h"
 #include "core/profiles.h"
 #include "core/settings_store.h"
+#include "core/submission_file.h"
 #include "event_guard.h"
 #include "file_dialogs.h"
 #include "log_notes_tab.h"
@@ -18,8 +19,8 @@
 #include "submit/browser_launcher.h"
 #include "submit/clipboard_value.h"
 #include "submit/desktop_open.h"
+#include "submit/fill_pipeline.h"
 #include "submit/frame_page.h"
-#include "submit/page_builder.h"
 #include "submit/submission_log.h"
 #include "text_codec.h"
 #include "view_log_dialog.h"
@@ -193,7 +194,7 @@ void MainWindow::ComboBox3Change(int index) {
             BoxPrompter prompter(this);
             browser_.OpenURL(ToBytes(Label3->text()), prompter);
         } else {
-            DownloadAndChangeHTML(ToBytes(Label3->text()));
+            DownloadAndChangeHTML();
         }
     });
 }
@@ -243,7 +244,7 @@ void MainWindow::BitBtn4Click() {
             return;
         if (IniReadBool("Submissions", "ExternalFill", true)) {
             browser_.ServiceApplication = DefaultBrowserPath();
-            DownloadAndChangeHTML(address);
+            DownloadAndChangeHTML();
             return;
         }
         const QString engine = ComboBox2->currentText();
@@ -268,7 +269,7 @@ void MainWindow::BitBtn5Click() {
     SetDownloading(false);
 }
 
-void MainWindow::DownloadAndChangeHTML(const std::string& address) {
+void MainWindow::DownloadAndChangeHTML() {
     // The record and engine of this run: another engine chosen during the download does not
     // change what is filled in.
     const LineList record = SERecordList;
@@ -281,26 +282,11 @@ void MainWindow::DownloadAndChangeHTML(const std::string& address) {
 
     // The banner above the filled page: a page fetched from Main/AdPage when one is set, else
     // made here. A failure keeps the banner there was.
-    const std::string adAddress = IniReadString("Main", "AdPage", "");
-    if (adAddress.empty()) {
-        AdPageLines = MakeAdBanner(ToBytes(engine));
-    } else {
-        LineList ad;
-        if (DownloadLines(httpCli1_, adAddress, ad))
-            AdPageLines = std::move(ad);
-        else if (AdPageLines.empty())
-            AdPageLines = MakeAdBanner(ToBytes(engine));
-    }
-    if (!DownloadAborted) {
-        try {
-            SaveLineFile(std::string(kAdPageName), AdPageLines);
-        } catch (const FileError&) {
-            // the banner is not worth stopping for
-        }
-    }
+    AdPageLines = FetchBanner(httpCli1_, IniReadString("Main", "AdPage", ""), ToBytes(engine),
+                              std::move(AdPageLines));
 
     if (!DownloadAborted) {
-        if (!DownloadLines(httpCli1_, address, PageLines)) {
+        if (!FetchSubmissionPage(httpCli1_, record, PageLines)) {
             if (!RequestWasAborted)
                 MessageBoxes::Show(
                     this, MessageIcon::Error,
@@ -324,9 +310,8 @@ void MainWindow::DownloadAndChangeHTML(const std::string& address) {
 
 void MainWindow::ProcessDownload(const std::string& engine, const LineList& record) {
     SetStatus(QStringLiteral("Auto-filling submission form."));
-    const std::string dir = ToBytes(dataDir_);
-    EditHTML(PageLines, record, CurrentFileLines, FileUrl(dir + "/" + std::string(kMainPageName)));
-    const std::string framePage = SaveSubmissionPages(dir, PageLines, AdPageLines);
+    const std::string framePage =
+        BuildSubmissionPages(ToBytes(dataDir_), record, CurrentFileLines, PageLines, AdPageLines);
     SetStatus(QStringLiteral("Launching ") + FromBytes(engine) +
               QStringLiteral(" in external browser."));
     BoxPrompter prompter(this);
@@ -361,7 +346,7 @@ void MainWindow::SubmitWithBrowser(const char* browser, const char* missingText,
         }
         const std::string address = ToBytes(Label3->text());
         if (IniReadBool("Submissions", "ExternalFill", true)) {
-            DownloadAndChangeHTML(address);
+            DownloadAndChangeHTML();
             return;
         }
         const QString engine = ComboBox2->currentText();
@@ -555,15 +540,11 @@ void MainWindow::SpeedButton1Click(bool down) {
 
 // ---- the clipboard field list ----
 
-// The field definitions of the current submission file's profile: the file's line 0 names
-// it after the 9 characters of "$PROFILE$".
+// The field definitions of the current submission file's profile.
 std::optional<LineList> MainWindow::CurrentFileProfile() const {
-    const std::string profile = CurrentFileLines.empty() || CurrentFileLines[0].size() <= 9
-                                    ? std::string()
-                                    : CurrentFileLines[0].substr(9);
     LineList layout;
     LoadLineFile("filelay.dat", layout);
-    return ProfileSection(layout, profile);
+    return ProfileSection(layout, SubmissionFileProfile(CurrentFileLines));
 }
 
 void MainWindow::FillListBox() {
@@ -575,18 +556,12 @@ void MainWindow::FillListBox() {
     const auto section = CurrentFileProfile();
     if (!section)
         return;
-    const auto first = std::find(CurrentFileLines.begin(), CurrentFileLines.end(), "$FieldNames$");
-    if (first == CurrentFileLines.end())
-        return;
-    const auto last = std::find(first + 1, CurrentFileLines.end(), "$FieldNames$");
-    if (last == CurrentFileLines.end())
-        return;
     QStringList names;
-    for (auto it = first + 1; it != last; ++it) {
-        if (*it == "None")
+    for (const std::string& identifier : SubmissionFileFieldNames(CurrentFileLines)) {
+        if (identifier == "None")
             continue;
         for (const std::string& line : *section) {
-            if (PipeField(line, 4) == *it) {
+            if (PipeField(line, 4) == identifier) {
                 names << FromBytes(PipeField(line, 3));
                 break;
             }
