@@ -1,7 +1,7 @@
 #include "about_dialog.h"
 
 #include "core/product_defaults.h"
-#include "core/settings_store.h"
+#include "core/settings_keys.h"
 #include "message_box.h"
 #include "submit/desktop_open.h"
 #include "text_codec.h"
@@ -18,7 +18,7 @@ namespace siteherald::ui {
 namespace {
 
 std::string Website() {
-    return IniReadString("Main", "Website", std::string(kDefaultWebsite));
+    return Read(settings::Website);
 }
 
 } // namespace

@@ -8,7 +8,7 @@
 #include "core/known_files.h"
 #include "core/missing_file.h"
 #include "core/profiles.h"
-#include "core/settings_store.h"
+#include "core/settings_keys.h"
 #include "core/submission_file.h"
 #include "engine_editor.h"
 #include "event_guard.h"
@@ -250,13 +250,11 @@ QRect MainWindow::NormalGeometry() {
     const QSize hint = sizeHint().boundedTo(screen.size());
     // A stored size too small for the pages, or a position off every screen, is left for the
     // computed one.
-    QSize size = ParseSize(IniReadString("Main", "WindowSize", ""))
-                     .value_or(QSize())
-                     .boundedTo(screen.size());
+    QSize size = ParseSize(Read(settings::WindowSize)).value_or(QSize()).boundedTo(screen.size());
     if (size.width() < around.width() + pagesMinimum.width() ||
         size.height() < around.height() + pagesMinimum.height())
         size = hint;
-    const std::optional<QPoint> pos = ParsePos(IniReadString("Main", "WindowPos", ""));
+    const std::optional<QPoint> pos = ParsePos(Read(settings::WindowPos));
     if (pos && QGuiApplication::screenAt(*pos))
         return QRect(*pos, size);
     QRect centred(QPoint(), size);
@@ -567,25 +565,25 @@ void MainWindow::BuildMenus() {
 
 void MainWindow::FormCreate() {
     MandatoryUpgradePending(*updateUi_); // when pending, the program ends on its first event
-    if (IniReadInteger("Main", "ID", 0) == 0)
-        IniWriteInteger("Main", "ID",
-                        static_cast<int>(QRandomGenerator::global()->bounded(999999999)));
-    if (IniReadBool("Main", "First", true)) {
+    if (Read(settings::InstallId) == 0)
+        Write(settings::InstallId,
+              static_cast<int>(QRandomGenerator::global()->bounded(999999999)));
+    if (Read(settings::FirstStart)) {
         std::string browser = GetProgramAssociation("http");
         if (browser.empty())
             browser = GetProgramAssociation("htm");
         if (!browser.empty()) {
-            IniWriteString("Browsers", "Other Browser", browser);
-            IniWriteString("Browsers", "Default", "Other Browser");
+            Write(settings::BrowserPath("Other Browser"), browser);
+            Write(settings::DefaultBrowser, "Other Browser");
         }
-        IniWriteBool("Main", "First", false);
+        Write(settings::FirstStart, false);
     }
 }
 
 void MainWindow::Start() {
     // Before the first show, so a maximized window also returns to it.
     setGeometry(NormalGeometry());
-    if (IniReadString("Main", "WindowSate", "wsMaximized") == "wsNormal")
+    if (Read(settings::WindowState) == "wsNormal")
         show();
     else
         showMaximized();
@@ -597,8 +595,7 @@ void MainWindow::FirstShow() {
     FileHasName = false;
     if (FileExists(kLayoutFile)) {
         DisplayDefaultList();
-        const int index =
-            IndexOfExact(ComboBox4, FromBytes(IniReadString("FileLay", "Profile", "DEFAULT")));
+        const int index = IndexOfExact(ComboBox4, FromBytes(Read(settings::Profile)));
         SelectQuietly(ComboBox4, index);
         ChangeProfile(ToBytes(ComboBox4->currentText()));
     }
@@ -874,7 +871,7 @@ void MainWindow::OpenFile(const std::string& path) {
             this, MessageIcon::Error,
             QStringLiteral("Could not find submission file's profile. Loading DEFAULT profile."),
             Buttons::Ok);
-        profile = IniReadString("FileLay", "Profile", "DEFAULT");
+        profile = Read(settings::Profile);
         ChangeProfile(profile);
     }
     if (ComboBox4->currentText() != FromBytes(profile)) {
@@ -962,7 +959,7 @@ void MainWindow::WriteSDFFiles(bool fromAddFilesDialog) {
         return;
     WriteKnownFiles(kProfsFile, KnownFiles);
     if (!fromAddFilesDialog)
-        IniWriteString("FileLay", "Profile", ToBytes(ComboBox4->currentText()));
+        Write(settings::Profile, ToBytes(ComboBox4->currentText()));
 }
 
 bool MainWindow::GetSDFfiles() {
@@ -1126,14 +1123,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         httpCli3_.Abort();
         sender_.Abort();
         WriteSDFFiles();
-        IniWriteString("Main", "WindowSate", isMaximized() ? "wsMaximized" : "wsNormal");
+        Write(settings::WindowState, isMaximized() ? "wsMaximized" : "wsNormal");
         const QRect normal = isMaximized() ? normalGeometry() : geometry();
         if (normal.isValid()) {
-            IniWriteString(
-                "Main", "WindowSize",
-                QStringLiteral("%1x%2").arg(normal.width()).arg(normal.height()).toStdString());
-            IniWriteString("Main", "WindowPos",
-                           QStringLiteral("%1,%2").arg(normal.x()).arg(normal.y()).toStdString());
+            Write(settings::WindowSize,
+                  QStringLiteral("%1x%2").arg(normal.width()).arg(normal.height()).toStdString());
+            Write(settings::WindowPos,
+                  QStringLiteral("%1,%2").arg(normal.x()).arg(normal.y()).toStdString());
         }
     });
     if (close)

@@ -6,7 +6,7 @@
 #include "core/pipe_record.h"
 #include "core/product_defaults.h"
 #include "core/profiles.h"
-#include "core/settings_store.h"
+#include "core/settings_keys.h"
 #include "core/submission_file.h"
 #include "event_guard.h"
 #include "file_dialogs.h"
@@ -190,7 +190,7 @@ void MainWindow::ComboBox3Change(int index) {
         BitBtn5->setEnabled(false);
         BitBtn4->setEnabled(true);
         browser_.ServiceApplication = DefaultBrowserPath();
-        if (!IniReadBool("Submissions", "ExternalFill", true)) {
+        if (!Read(settings::ExternalFill)) {
             BoxPrompter prompter(this);
             browser_.OpenURL(ToBytes(Label3->text()), prompter);
         } else {
@@ -242,7 +242,7 @@ void MainWindow::BitBtn4Click() {
         const std::string address = ToBytes(Label3->text());
         if (address.empty())
             return;
-        if (IniReadBool("Submissions", "ExternalFill", true)) {
+        if (Read(settings::ExternalFill)) {
             browser_.ServiceApplication = DefaultBrowserPath();
             DownloadAndChangeHTML();
             return;
@@ -282,8 +282,8 @@ void MainWindow::DownloadAndChangeHTML() {
 
     // The banner above the filled page: a page fetched from Main/AdPage when one is set, else
     // made here. A failure keeps the banner there was.
-    AdPageLines = FetchBanner(httpCli1_, IniReadString("Main", "AdPage", ""), ToBytes(engine),
-                              std::move(AdPageLines));
+    AdPageLines =
+        FetchBanner(httpCli1_, Read(settings::AdPage), ToBytes(engine), std::move(AdPageLines));
 
     if (!DownloadAborted) {
         if (!FetchSubmissionPage(httpCli1_, record, PageLines)) {
@@ -327,14 +327,14 @@ void MainWindow::ProcessDownload(const std::string& engine, const LineList& reco
 std::string MainWindow::GetBrowserLoc(const char* browser) {
     const bool netscape = std::string_view(browser) == "Netscape Navigator";
     Form9->ShowWithFocus(netscape ? Form9->navigatorPathEdit_ : Form9->explorerPathEdit_);
-    const std::string path = IniReadString("Browsers", browser, "");
+    const std::string path = Read(settings::BrowserPath(browser));
     return FileExists(path) ? path : std::string();
 }
 
 void MainWindow::SubmitWithBrowser(const char* browser, const char* missingText,
                                    const char* launchIn) {
     Guard(this, [&] {
-        browser_.ServiceApplication = IniReadString("Browsers", browser, "");
+        browser_.ServiceApplication = Read(settings::BrowserPath(browser));
         if (!FileExists(browser_.ServiceApplication)) {
             if (MessageBoxes::Show(this, MessageIcon::Error, QString::fromLatin1(missingText),
                                    Buttons::OkCancel) != Answer::Ok)
@@ -345,7 +345,7 @@ void MainWindow::SubmitWithBrowser(const char* browser, const char* missingText,
             browser_.ServiceApplication = path;
         }
         const std::string address = ToBytes(Label3->text());
-        if (IniReadBool("Submissions", "ExternalFill", true)) {
+        if (Read(settings::ExternalFill)) {
             DownloadAndChangeHTML();
             return;
         }

@@ -1,7 +1,7 @@
 #include "preferences_dialog.h"
 
 #include "core/executable_file.h"
-#include "core/settings_store.h"
+#include "core/settings_keys.h"
 #include "event_guard.h"
 #include "file_dialogs.h"
 #include "message_box.h"
@@ -158,22 +158,21 @@ void PreferencesDialog::ShowWithFocus(QWidget* focus) {
 }
 
 void PreferencesDialog::showEvent(QShowEvent* event) {
-    const int index = defaultBrowserCombo_->findText(
-        FromBytes(IniReadString("Browsers", "Default", "Netscape Navigator")),
-        Qt::MatchExactly | Qt::MatchCaseSensitive);
+    const int index = defaultBrowserCombo_->findText(FromBytes(Read(settings::DefaultBrowser)),
+                                                     Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (index >= 0)
         defaultBrowserCombo_->setCurrentIndex(index);
-    navigatorPathEdit_->setText(FromBytes(IniReadString("Browsers", "Netscape Navigator", "")));
-    explorerPathEdit_->setText(FromBytes(IniReadString("Browsers", "Internet Explorer", "")));
-    otherBrowserPathEdit_->setText(FromBytes(IniReadString("Browsers", "Other Browser", "")));
-    fillFormsCheck_->setChecked(IniReadBool("Submissions", "ExternalFill", true));
-    mailServerEdit_->setText(FromBytes(IniReadString("Identity", "MailServer", "")));
-    newsServerEdit_->setText(FromBytes(IniReadString("Identity", "NewsServer", "")));
-    senderNameEdit_->setText(FromBytes(IniReadString("Identity", "Name", "")));
-    senderEmailEdit_->setText(FromBytes(IniReadString("Identity", "Email", "")));
-    updateAutomaticallyRadio_->setChecked(IniReadBool("Updates", "Automate", false));
-    updateAskRadio_->setChecked(IniReadBool("Updates", "Ask", true));
-    updateSkipRadio_->setChecked(IniReadBool("Updates", "Skip", false));
+    navigatorPathEdit_->setText(FromBytes(Read(settings::BrowserPath("Netscape Navigator"))));
+    explorerPathEdit_->setText(FromBytes(Read(settings::BrowserPath("Internet Explorer"))));
+    otherBrowserPathEdit_->setText(FromBytes(Read(settings::BrowserPath("Other Browser"))));
+    fillFormsCheck_->setChecked(Read(settings::ExternalFill));
+    mailServerEdit_->setText(FromBytes(Read(settings::MailServer)));
+    newsServerEdit_->setText(FromBytes(Read(settings::NewsServer)));
+    senderNameEdit_->setText(FromBytes(Read(settings::SenderName)));
+    senderEmailEdit_->setText(FromBytes(Read(settings::SenderEmail)));
+    updateAutomaticallyRadio_->setChecked(Read(settings::UpdateAutomatically));
+    updateAskRadio_->setChecked(Read(settings::UpdateAsk));
+    updateSkipRadio_->setChecked(Read(settings::UpdateSkip));
     QDialog::showEvent(event);
 }
 
@@ -217,18 +216,18 @@ void PreferencesDialog::onOkClicked() {
     Guard(this, [this] {
         if (!GoodFields())
             return;
-        IniWriteBool("Submissions", "ExternalFill", fillFormsCheck_->isChecked());
-        IniWriteString("Browsers", "Netscape Navigator", ToBytes(navigatorPathEdit_->text()));
-        IniWriteString("Browsers", "Internet Explorer", ToBytes(explorerPathEdit_->text()));
-        IniWriteString("Browsers", "Other Browser", ToBytes(otherBrowserPathEdit_->text()));
-        IniWriteString("Browsers", "Default", ToBytes(defaultBrowserCombo_->currentText()));
-        IniWriteString("Identity", "Name", ToBytes(senderNameEdit_->text()));
-        IniWriteString("Identity", "Email", ToBytes(senderEmailEdit_->text()));
-        IniWriteString("Identity", "MailServer", ToBytes(mailServerEdit_->text()));
-        IniWriteString("Identity", "NewsServer", ToBytes(newsServerEdit_->text()));
-        IniWriteBool("Updates", "Automate", updateAutomaticallyRadio_->isChecked());
-        IniWriteBool("Updates", "Ask", updateAskRadio_->isChecked());
-        IniWriteBool("Updates", "Skip", updateSkipRadio_->isChecked());
+        Write(settings::ExternalFill, fillFormsCheck_->isChecked());
+        Write(settings::BrowserPath("Netscape Navigator"), ToBytes(navigatorPathEdit_->text()));
+        Write(settings::BrowserPath("Internet Explorer"), ToBytes(explorerPathEdit_->text()));
+        Write(settings::BrowserPath("Other Browser"), ToBytes(otherBrowserPathEdit_->text()));
+        Write(settings::DefaultBrowser, ToBytes(defaultBrowserCombo_->currentText()));
+        Write(settings::SenderName, ToBytes(senderNameEdit_->text()));
+        Write(settings::SenderEmail, ToBytes(senderEmailEdit_->text()));
+        Write(settings::MailServer, ToBytes(mailServerEdit_->text()));
+        Write(settings::NewsServer, ToBytes(newsServerEdit_->text()));
+        Write(settings::UpdateAutomatically, updateAutomaticallyRadio_->isChecked());
+        Write(settings::UpdateAsk, updateAskRadio_->isChecked());
+        Write(settings::UpdateSkip, updateSkipRadio_->isChecked());
         accept();
     });
 }

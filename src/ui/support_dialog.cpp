@@ -4,6 +4,7 @@
 #include "broadcast/identity.h"
 #include "broadcast/support_message.h"
 #include "core/product_defaults.h"
+#include "core/settings_keys.h"
 #include "core/settings_store.h"
 #include "message_box.h"
 #include "text_codec.h"
@@ -72,8 +73,8 @@ SupportDialog::SupportDialog(BroadcastSender& sender, QWidget* parent)
 }
 
 void SupportDialog::showEvent(QShowEvent* event) {
-    nameEdit_->setText(FromBytes(IniReadString("Identity", "Name", "")));
-    emailEdit_->setText(FromBytes(IniReadString("Identity", "Email", "")));
+    nameEdit_->setText(FromBytes(Read(settings::SenderName)));
+    emailEdit_->setText(FromBytes(Read(settings::SenderEmail)));
     kindCombo_->setCurrentIndex(0);
     messageEdit_->clear();
     QDialog::showEvent(event);
