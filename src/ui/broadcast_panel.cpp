@@ -37,154 +37,165 @@ BroadcastPanel::BroadcastPanel(BroadcastSender& sender, Context context, QWidget
     : QGroupBox(QStringLiteral("Mailing Lists and Newsgroups"), parent), sender_(sender),
       context_(std::move(context)) {
     setObjectName(QStringLiteral("Panel32"));
-    ComboBox6 = new QComboBox(this);
-    ComboBox6->setObjectName(QStringLiteral("ComboBox6"));
-    ComboBox6->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    ComboBox6->setMinimumContentsLength(16);
-    Button54 = NamedButton(QStringLiteral("Button54"), QStringLiteral("Send Message"),
-                           QStringLiteral("Sends your message"), this);
-    Button22 = NamedButton(QStringLiteral("Button22"), QStringLiteral("Cancel"), {}, this);
-    Button22->hide();
-    Memo1 = new QPlainTextEdit(this);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setReadOnly(true);
+    messageChoice_ = new QComboBox(this);
+    messageChoice_->setObjectName(QStringLiteral("ComboBox6"));
+    messageChoice_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    messageChoice_->setMinimumContentsLength(16);
+    sendButton_ = NamedButton(QStringLiteral("Button54"), QStringLiteral("Send Message"),
+                              QStringLiteral("Sends your message"), this);
+    cancelButton_ = NamedButton(QStringLiteral("Button22"), QStringLiteral("Cancel"), {}, this);
+    cancelButton_->hide();
+    messagePreview_ = new QPlainTextEdit(this);
+    messagePreview_->setObjectName(QStringLiteral("Memo1"));
+    messagePreview_->setReadOnly(true);
 
-    ListBox3 = new QListWidget(this);
-    ListBox3->setObjectName(QStringLiteral("ListBox3"));
-    Button48 = NamedButton(QStringLiteral("Button48"), QStringLiteral("Add"),
-                           QStringLiteral("Adds a Mailing List"), this);
-    Button52 = NamedButton(QStringLiteral("Button52"), QStringLiteral("Edit"),
-                           QStringLiteral("Edits the selected Mailing List"), this);
-    Button49 = NamedButton(QStringLiteral("Button49"), QStringLiteral("Remove"),
-                           QStringLiteral("Removes the selected Mailing List"), this);
-    ListBox2 = new QListWidget(this);
-    ListBox2->setObjectName(QStringLiteral("ListBox2"));
-    Button19 = NamedButton(QStringLiteral("Button19"), QStringLiteral("Add"),
-                           QStringLiteral("Adds a Newsgroup"), this);
-    Button20 = NamedButton(QStringLiteral("Button20"), QStringLiteral("Edit"),
-                           QStringLiteral("Edits the selected Newsgroup"), this);
-    Button21 = NamedButton(QStringLiteral("Button21"), QStringLiteral("Remove"),
-                           QStringLiteral("Removes the selected Newsgroup"), this);
-    for (QPushButton* b : {Button52, Button49, Button20, Button21})
+    mailingListBox_ = new QListWidget(this);
+    mailingListBox_->setObjectName(QStringLiteral("ListBox3"));
+    addListButton_ = NamedButton(QStringLiteral("Button48"), QStringLiteral("Add"),
+                                 QStringLiteral("Adds a Mailing List"), this);
+    editListButton_ = NamedButton(QStringLiteral("Button52"), QStringLiteral("Edit"),
+                                  QStringLiteral("Edits the selected Mailing List"), this);
+    removeListButton_ = NamedButton(QStringLiteral("Button49"), QStringLiteral("Remove"),
+                                    QStringLiteral("Removes the selected Mailing List"), this);
+    newsgroupBox_ = new QListWidget(this);
+    newsgroupBox_->setObjectName(QStringLiteral("ListBox2"));
+    addNewsgroupButton_ = NamedButton(QStringLiteral("Button19"), QStringLiteral("Add"),
+                                      QStringLiteral("Adds a Newsgroup"), this);
+    editNewsgroupButton_ = NamedButton(QStringLiteral("Button20"), QStringLiteral("Edit"),
+                                       QStringLiteral("Edits the selected Newsgroup"), this);
+    removeNewsgroupButton_ = NamedButton(QStringLiteral("Button21"), QStringLiteral("Remove"),
+                                         QStringLiteral("Removes the selected Newsgroup"), this);
+    for (QPushButton* b :
+         {editListButton_, removeListButton_, editNewsgroupButton_, removeNewsgroupButton_})
         b->setEnabled(false);
-    for (QListWidget* list : {ListBox3, ListBox2})
+    for (QListWidget* list : {mailingListBox_, newsgroupBox_})
         list->installEventFilter(this);
-    Form10 = new MailingListDialog(MailingListLines, ListBox3, this);
+    mailingListDialog_ = new MailingListDialog(mailingListLines_, mailingListBox_, this);
 
-    connect(ComboBox6, &QComboBox::activated, this, &BroadcastPanel::ComboBox6Change);
-    connect(Button54, &QPushButton::clicked, this, &BroadcastPanel::Button54Click);
-    connect(Button22, &QPushButton::clicked, this, &BroadcastPanel::Button22Click);
-    connect(Button48, &QPushButton::clicked, this, &BroadcastPanel::Button48Click);
-    connect(Button52, &QPushButton::clicked, this, &BroadcastPanel::Button52Click);
-    connect(Button49, &QPushButton::clicked, this, &BroadcastPanel::Button49Click);
-    connect(Button19, &QPushButton::clicked, this, &BroadcastPanel::Button19Click);
-    connect(Button20, &QPushButton::clicked, this, &BroadcastPanel::Button20Click);
-    connect(Button21, &QPushButton::clicked, this, &BroadcastPanel::Button21Click);
-    connect(ListBox3, &QListWidget::itemClicked, this, &BroadcastPanel::UpdateListButtons);
-    connect(ListBox3, &QListWidget::currentRowChanged, this, &BroadcastPanel::UpdateListButtons);
-    connect(ListBox3, &QListWidget::itemDoubleClicked, this, &BroadcastPanel::Button52Click);
-    connect(ListBox2, &QListWidget::itemClicked, this, &BroadcastPanel::UpdateNewsgroupButtons);
-    connect(ListBox2, &QListWidget::currentRowChanged, this,
+    connect(messageChoice_, &QComboBox::activated, this, &BroadcastPanel::onMessageChosen);
+    connect(sendButton_, &QPushButton::clicked, this, &BroadcastPanel::onSendClicked);
+    connect(cancelButton_, &QPushButton::clicked, this, &BroadcastPanel::onCancelClicked);
+    connect(addListButton_, &QPushButton::clicked, this, &BroadcastPanel::onAddListClicked);
+    connect(editListButton_, &QPushButton::clicked, this, &BroadcastPanel::onEditListClicked);
+    connect(removeListButton_, &QPushButton::clicked, this, &BroadcastPanel::onRemoveListClicked);
+    connect(addNewsgroupButton_, &QPushButton::clicked, this,
+            &BroadcastPanel::onAddNewsgroupClicked);
+    connect(editNewsgroupButton_, &QPushButton::clicked, this,
+            &BroadcastPanel::onEditNewsgroupClicked);
+    connect(removeNewsgroupButton_, &QPushButton::clicked, this,
+            &BroadcastPanel::onRemoveNewsgroupClicked);
+    connect(mailingListBox_, &QListWidget::itemClicked, this, &BroadcastPanel::UpdateListButtons);
+    connect(mailingListBox_, &QListWidget::currentRowChanged, this,
+            &BroadcastPanel::UpdateListButtons);
+    connect(mailingListBox_, &QListWidget::itemDoubleClicked, this,
+            &BroadcastPanel::onEditListClicked);
+    connect(newsgroupBox_, &QListWidget::itemClicked, this,
             &BroadcastPanel::UpdateNewsgroupButtons);
-    connect(ListBox2, &QListWidget::itemDoubleClicked, this, &BroadcastPanel::Button20Click);
+    connect(newsgroupBox_, &QListWidget::currentRowChanged, this,
+            &BroadcastPanel::UpdateNewsgroupButtons);
+    connect(newsgroupBox_, &QListWidget::itemDoubleClicked, this,
+            &BroadcastPanel::onEditNewsgroupClicked);
 
-    PopupMenu4 = new QMenu(this);
-    PopupMenu4->setObjectName(QStringLiteral("PopupMenu4"));
-    PopupMenu4->addAction(QStringLiteral("Add &E-mail Address"), this,
-                          &BroadcastPanel::Button48Click);
-    PopupMenu4->addAction(QStringLiteral("Add &Newsgroup"), this, &BroadcastPanel::Button19Click);
-    PopupMenu4->addSeparator();
-    PopupMenu4->addAction(QStringLiteral("&Send Message"), this, &BroadcastPanel::Button54Click);
+    contextMenu_ = new QMenu(this);
+    contextMenu_->setObjectName(QStringLiteral("PopupMenu4"));
+    contextMenu_->addAction(QStringLiteral("Add &E-mail Address"), this,
+                            &BroadcastPanel::onAddListClicked);
+    contextMenu_->addAction(QStringLiteral("Add &Newsgroup"), this,
+                            &BroadcastPanel::onAddNewsgroupClicked);
+    contextMenu_->addSeparator();
+    contextMenu_->addAction(QStringLiteral("&Send Message"), this, &BroadcastPanel::onSendClicked);
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { PopupMenu4->popup(mapToGlobal(at)); });
+            [this](const QPoint& at) { contextMenu_->popup(mapToGlobal(at)); });
 
     auto* messageRow = new QHBoxLayout;
     messageRow->addWidget(new QLabel(QStringLiteral("Currently selected message:"), this));
-    messageRow->addWidget(ComboBox6, 1);
-    messageRow->addWidget(Button54);
-    messageRow->addWidget(Button22);
+    messageRow->addWidget(messageChoice_, 1);
+    messageRow->addWidget(sendButton_);
+    messageRow->addWidget(cancelButton_);
 
     auto* lists = new QGridLayout;
-    auto* label37 = new QLabel(QStringLiteral("Send e-mail to these mailing lists."), this);
-    label37->setObjectName(QStringLiteral("Label37"));
-    auto* label7 = new QLabel(QStringLiteral("Send message to these newsgroups."), this);
-    label7->setObjectName(QStringLiteral("Label7"));
-    lists->addWidget(label37, 0, 0);
-    lists->addWidget(label7, 0, 1);
-    lists->addWidget(ListBox3, 1, 0);
-    lists->addWidget(ListBox2, 1, 1);
+    auto* listsLabel = new QLabel(QStringLiteral("Send e-mail to these mailing lists."), this);
+    listsLabel->setObjectName(QStringLiteral("Label37"));
+    auto* newsgroupsLabel = new QLabel(QStringLiteral("Send message to these newsgroups."), this);
+    newsgroupsLabel->setObjectName(QStringLiteral("Label7"));
+    lists->addWidget(listsLabel, 0, 0);
+    lists->addWidget(newsgroupsLabel, 0, 1);
+    lists->addWidget(mailingListBox_, 1, 0);
+    lists->addWidget(newsgroupBox_, 1, 1);
     auto* listButtons = new QHBoxLayout;
-    for (QPushButton* b : {Button48, Button52, Button49})
+    for (QPushButton* b : {addListButton_, editListButton_, removeListButton_})
         listButtons->addWidget(b);
     auto* groupButtons = new QHBoxLayout;
-    for (QPushButton* b : {Button19, Button20, Button21})
+    for (QPushButton* b : {addNewsgroupButton_, editNewsgroupButton_, removeNewsgroupButton_})
         groupButtons->addWidget(b);
     lists->addLayout(listButtons, 2, 0);
     lists->addLayout(groupButtons, 2, 1);
-    auto* label10 =
+    auto* limitLabel =
         new QLabel(QStringLiteral("Siteherald can send a message to a maximum of 25 e-mail "
                                   "addresses and 10 newsgroups in order to prevent spamming."),
                    this);
-    label10->setObjectName(QStringLiteral("Label10"));
-    label10->setWordWrap(true);
+    limitLabel->setObjectName(QStringLiteral("Label10"));
+    limitLabel->setWordWrap(true);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(messageRow);
-    Memo1->setMaximumHeight(Memo1->fontMetrics().lineSpacing() * 6);
-    layout->addWidget(Memo1);
+    messagePreview_->setMaximumHeight(messagePreview_->fontMetrics().lineSpacing() * 6);
+    layout->addWidget(messagePreview_);
     layout->addLayout(lists, 1);
-    layout->addWidget(label10);
+    layout->addWidget(limitLabel);
 }
 
 void BroadcastPanel::AddMessages() {
-    Memo1->clear();
-    const QSignalBlocker quiet(ComboBox6);
-    ComboBox6->clear();
+    messagePreview_->clear();
+    const QSignalBlocker quiet(messageChoice_);
+    messageChoice_->clear();
     for (const std::string& subject : MessageSubjects(context_.currentFileLines()))
-        InsertSorted(ComboBox6, FromBytes(subject));
-    ComboBox6->setCurrentIndex(-1);
+        InsertSorted(messageChoice_, FromBytes(subject));
+    messageChoice_->setCurrentIndex(-1);
 }
 
-void BroadcastPanel::ComboBox6Change(int index) {
+void BroadcastPanel::onMessageChosen(int index) {
     if (index < 0)
         return;
-    const std::string subject = ToBytes(ComboBox6->itemText(index));
+    const std::string subject = ToBytes(messageChoice_->itemText(index));
     const auto text = ReturnMessage(context_.currentFileLines(), subject);
     if (!text) {
         MessageBoxes::Show(this, MessageIcon::Error,
                            QStringLiteral("Message has been deleted or corrupted."), Buttons::Ok);
-        ComboBox6->removeItem(index);
-        ComboBox6->setCurrentIndex(-1);
-        Memo1->clear();
+        messageChoice_->removeItem(index);
+        messageChoice_->setCurrentIndex(-1);
+        messagePreview_->clear();
         return;
     }
-    Memo1->setPlainText(JoinedText(MessagePreview(subject, *text)));
+    messagePreview_->setPlainText(JoinedText(MessagePreview(subject, *text)));
 }
 
-void BroadcastPanel::Button54Click() {
+void BroadcastPanel::onSendClicked() {
     if (sender_.Busy())
         return; // one run at a time, and never beside a support send
     const Identity identity = ReadIdentity();
-    const QString refusal = FromBytes(BroadcastValidationMessage(
-        {ListBox3->count() > 0, ListBox2->count() > 0, ComboBox6->currentIndex() >= 0}, identity));
+    const QString refusal = FromBytes(
+        BroadcastValidationMessage({mailingListBox_->count() > 0, newsgroupBox_->count() > 0,
+                                    messageChoice_->currentIndex() >= 0},
+                                   identity));
     if (!refusal.isEmpty()) {
         MessageBoxes::Show(this, MessageIcon::Warning, refusal, Buttons::Ok);
         return;
     }
     BroadcastSender::Request request;
     request.identity = identity;
-    request.mailingListLines = MailingListLines;
-    for (int i = 0; i < ListBox2->count(); ++i)
-        request.newsgroups.push_back(ToBytes(ListBox2->item(i)->text()));
-    request.subject = ToBytes(ComboBox6->currentText());
+    request.mailingListLines = mailingListLines_;
+    for (int i = 0; i < newsgroupBox_->count(); ++i)
+        request.newsgroups.push_back(ToBytes(newsgroupBox_->item(i)->text()));
+    request.subject = ToBytes(messageChoice_->currentText());
     request.messageText =
         ReturnMessage(context_.currentFileLines(), request.subject).value_or(std::string());
-    request.preview = TextLines(Memo1->toPlainText());
+    request.preview = TextLines(messagePreview_->toPlainText());
     request.submissionFile = ToBytes(context_.currentFile());
 
-    Button54->hide();
-    Button22->show();
+    sendButton_->hide();
+    cancelButton_->show();
     BroadcastSender::Hooks hooks;
     hooks.idle = [] { QApplication::processEvents(QEventLoop::AllEvents, 15); };
     hooks.status = [this](const std::string& text) { context_.status(FromBytes(text)); };
@@ -193,67 +204,67 @@ void BroadcastPanel::Button54Click() {
     };
     const BroadcastSender::Report report = sender_.Run(request, hooks);
     context_.progress({});
-    Button54->show();
-    Button22->hide();
+    sendButton_->show();
+    cancelButton_->hide();
     for (const std::string& error : report.logErrors)
         MessageBoxes::Show(this, MessageIcon::Error, FromBytes(error), Buttons::Ok);
 }
 
-void BroadcastPanel::Button22Click() {
+void BroadcastPanel::onCancelClicked() {
     sender_.Cancel();
 }
 
-void BroadcastPanel::Button48Click() {
-    Form10->listNameEdit_->clear();
-    Form10->exec();
+void BroadcastPanel::onAddListClicked() {
+    mailingListDialog_->listNameEdit_->clear();
+    mailingListDialog_->exec();
     UpdateListButtons();
 }
 
-void BroadcastPanel::Button52Click() {
-    QListWidgetItem* item = ListBox3->currentItem();
+void BroadcastPanel::onEditListClicked() {
+    QListWidgetItem* item = mailingListBox_->currentItem();
     if (item == nullptr || !item->isSelected())
         return;
     const QString name = item->text();
-    const auto addresses = MailingListAddresses(MailingListLines, ToBytes(name));
+    const auto addresses = MailingListAddresses(mailingListLines_, ToBytes(name));
     if (!addresses) {
-        delete ListBox3->takeItem(ListBox3->row(item));
+        delete mailingListBox_->takeItem(mailingListBox_->row(item));
         MessageBoxes::Show(this, MessageIcon::Error,
                            QStringLiteral("The mailing list is corrupted! Cannot open."),
                            Buttons::Ok);
         UpdateListButtons();
         return;
     }
-    Form10->listNameEdit_->setText(name);
-    Form10->listNameEdit_->setReadOnly(true);
-    Form10->addressesEdit_->setPlainText(JoinedText(*addresses));
-    Form10->exec();
-    Form10->listNameEdit_->setReadOnly(false);
+    mailingListDialog_->listNameEdit_->setText(name);
+    mailingListDialog_->listNameEdit_->setReadOnly(true);
+    mailingListDialog_->addressesEdit_->setPlainText(JoinedText(*addresses));
+    mailingListDialog_->exec();
+    mailingListDialog_->listNameEdit_->setReadOnly(false);
 }
 
-void BroadcastPanel::Button49Click() {
-    QListWidgetItem* item = ListBox3->currentItem();
+void BroadcastPanel::onRemoveListClicked() {
+    QListWidgetItem* item = mailingListBox_->currentItem();
     if (item == nullptr || !item->isSelected())
         return;
     const QString name = item->text();
     if (MessageBoxes::Show(this, MessageIcon::Confirmation,
                            Question(QStringLiteral("Remove"), name), Buttons::YesNo) != Answer::Yes)
         return;
-    RemoveMailingList(MailingListLines, ToBytes(name));
-    delete ListBox3->takeItem(ListBox3->row(item));
+    RemoveMailingList(mailingListLines_, ToBytes(name));
+    delete mailingListBox_->takeItem(mailingListBox_->row(item));
     UpdateListButtons();
 }
 
-void BroadcastPanel::Button19Click() {
+void BroadcastPanel::onAddNewsgroupClicked() {
     QString name;
     if (!InputBox::Ask(this, QStringLiteral("Add a Newsgroup"),
                        QStringLiteral("Type in the name of a newsgroup."), name) ||
         name.isEmpty())
         return;
-    InsertSorted(ListBox2, name);
+    InsertSorted(newsgroupBox_, name);
 }
 
-void BroadcastPanel::Button20Click() {
-    QListWidgetItem* item = ListBox2->currentItem();
+void BroadcastPanel::onEditNewsgroupClicked() {
+    QListWidgetItem* item = newsgroupBox_->currentItem();
     if (item == nullptr || !item->isSelected())
         return;
     QString name = item->text();
@@ -261,39 +272,39 @@ void BroadcastPanel::Button20Click() {
                        QStringLiteral("Edit the name of this newsgroup."), name) ||
         name.isEmpty())
         return;
-    delete ListBox2->takeItem(ListBox2->row(item));
-    ListBox2->setCurrentRow(InsertSorted(ListBox2, name));
+    delete newsgroupBox_->takeItem(newsgroupBox_->row(item));
+    newsgroupBox_->setCurrentRow(InsertSorted(newsgroupBox_, name));
 }
 
-void BroadcastPanel::Button21Click() {
-    QListWidgetItem* item = ListBox2->currentItem();
+void BroadcastPanel::onRemoveNewsgroupClicked() {
+    QListWidgetItem* item = newsgroupBox_->currentItem();
     if (item == nullptr || !item->isSelected())
         return;
     if (MessageBoxes::Show(this, MessageIcon::Confirmation,
                            Question(QStringLiteral("Remove"), item->text()),
                            Buttons::YesNo) != Answer::Yes)
         return;
-    delete ListBox2->takeItem(ListBox2->row(item));
+    delete newsgroupBox_->takeItem(newsgroupBox_->row(item));
     UpdateNewsgroupButtons();
 }
 
 void BroadcastPanel::UpdateListButtons() {
-    const bool selected = !ListBox3->selectedItems().isEmpty();
-    Button52->setEnabled(selected);
-    Button49->setEnabled(selected);
+    const bool selected = !mailingListBox_->selectedItems().isEmpty();
+    editListButton_->setEnabled(selected);
+    removeListButton_->setEnabled(selected);
 }
 
 void BroadcastPanel::UpdateNewsgroupButtons() {
-    const bool selected = !ListBox2->selectedItems().isEmpty();
-    Button20->setEnabled(selected);
-    Button21->setEnabled(selected);
+    const bool selected = !newsgroupBox_->selectedItems().isEmpty();
+    editNewsgroupButton_->setEnabled(selected);
+    removeNewsgroupButton_->setEnabled(selected);
 }
 
 bool BroadcastPanel::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut) {
-        if (watched == ListBox3)
+        if (watched == mailingListBox_)
             UpdateListButtons();
-        else if (watched == ListBox2)
+        else if (watched == newsgroupBox_)
             UpdateNewsgroupButtons();
     }
     return QGroupBox::eventFilter(watched, event);

@@ -36,33 +36,19 @@ public:
     // Lists the messages of the current submission file.
     void AddMessages();
 
-    LineList MailingListLines;
+    // The mailing lists added while the program runs.
+    const LineList& mailingListLines() const { return mailingListLines_; }
 
-    QComboBox* ComboBox6 = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
-    QPushButton* Button54 = nullptr; // "Send Message"
-    QPushButton* Button22 = nullptr; // "Cancel"
-    QListWidget* ListBox3 = nullptr; // mailing lists
-    QPushButton* Button48 = nullptr;
-    QPushButton* Button52 = nullptr;
-    QPushButton* Button49 = nullptr;
-    QListWidget* ListBox2 = nullptr; // newsgroups
-    QPushButton* Button19 = nullptr;
-    QPushButton* Button20 = nullptr;
-    QPushButton* Button21 = nullptr;
-    QMenu* PopupMenu4 = nullptr;
-    MailingListDialog* Form10 = nullptr;
-
-public slots:
-    void Button54Click();
-    void Button22Click();
-    void Button48Click();
-    void Button52Click();
-    void Button49Click();
-    void Button19Click();
-    void Button20Click();
-    void Button21Click();
-    void ComboBox6Change(int index);
+private slots:
+    void onSendClicked();
+    void onCancelClicked();
+    void onAddListClicked();
+    void onEditListClicked();
+    void onRemoveListClicked();
+    void onAddNewsgroupClicked();
+    void onEditNewsgroupClicked();
+    void onRemoveNewsgroupClicked();
+    void onMessageChosen(int index);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -70,6 +56,23 @@ protected:
 private:
     void UpdateListButtons();
     void UpdateNewsgroupButtons();
+
+    LineList mailingListLines_;
+
+    QComboBox* messageChoice_ = nullptr;
+    QPlainTextEdit* messagePreview_ = nullptr;
+    QPushButton* sendButton_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
+    QListWidget* mailingListBox_ = nullptr;
+    QPushButton* addListButton_ = nullptr;
+    QPushButton* editListButton_ = nullptr;
+    QPushButton* removeListButton_ = nullptr;
+    QListWidget* newsgroupBox_ = nullptr;
+    QPushButton* addNewsgroupButton_ = nullptr;
+    QPushButton* editNewsgroupButton_ = nullptr;
+    QPushButton* removeNewsgroupButton_ = nullptr;
+    QMenu* contextMenu_ = nullptr;
+    MailingListDialog* mailingListDialog_ = nullptr;
 
     BroadcastSender& sender_;
     Context context_;

@@ -554,7 +554,7 @@ private slots:
         MessageBoxes::Script({Answer::Yes});
         Click(w.get(), "Button49");
         QCOMPARE(Items(lists), (QStringList{"club members", "News"}));
-        QCOMPARE(Find<BroadcastPanel>(w.get(), "Panel32")->MailingListLines,
+        QCOMPARE(Find<BroadcastPanel>(w.get(), "Panel32")->mailingListLines(),
                  (LineList{"$News", "kim@club.test", "$News", "$club members", "a@club.test",
                            "b@club.test", "$club members"}));
 
