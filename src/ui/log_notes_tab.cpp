@@ -50,69 +50,70 @@ bool Ask(QWidget* parent, const char* question) {
 LogNotesTab::LogNotesTab(std::function<std::string()> currentFile, QWidget* parent)
     : QWidget(parent), currentFile_(std::move(currentFile)) {
     setObjectName(QStringLiteral("TabSheet4"));
-    ComboBox9 = new QComboBox(this);
-    ComboBox9->setObjectName(QStringLiteral("ComboBox9"));
-    TabSet1 = new QTabBar(this);
-    TabSet1->setObjectName(QStringLiteral("TabSet1"));
+    fileChoice_ = new QComboBox(this);
+    fileChoice_->setObjectName(QStringLiteral("ComboBox9"));
+    pageTabs_ = new QTabBar(this);
+    pageTabs_->setObjectName(QStringLiteral("TabSet1"));
     for (const char* page : {"Search Engines", "Mailing Lists", "Newsgroups", "General"})
-        TabSet1->addTab(QString::fromLatin1(page));
-    TabSet1->setShape(QTabBar::TriangularSouth);
+        pageTabs_->addTab(QString::fromLatin1(page));
+    pageTabs_->setShape(QTabBar::TriangularSouth);
 
     pages_ = new QStackedWidget(this);
     pages_->addWidget(SearchEnginesPage());
-    pages_->addWidget(LogPage(QStringLiteral("Mail Log:"), RichEdit3, Memo5,
+    pages_->addWidget(LogPage(QStringLiteral("Mail Log:"), mailLog_, mailNotes_,
                               QStringLiteral("Button25"), QStringLiteral("RichEdit3"),
                               QStringLiteral("Memo5")));
-    pages_->addWidget(LogPage(QStringLiteral("News Log:"), RichEdit2, Memo9,
+    pages_->addWidget(LogPage(QStringLiteral("News Log:"), newsLog_, newsNotes_,
                               QStringLiteral("Button24"), QStringLiteral("RichEdit2"),
                               QStringLiteral("Memo9")));
     auto* general = new QGroupBox(QStringLiteral("General"), this);
     general->setObjectName(QStringLiteral("Panel28"));
-    Memo11 = Memo(QStringLiteral("Memo11"), general, false);
-    (new QVBoxLayout(general))->addWidget(Memo11);
+    generalNotes_ = Memo(QStringLiteral("Memo11"), general, false);
+    (new QVBoxLayout(general))->addWidget(generalNotes_);
     pages_->addWidget(general);
     connect(findChild<QPushButton*>(QStringLiteral("Button25")), &QPushButton::clicked, this,
-            &LogNotesTab::Button25Click);
+            &LogNotesTab::onPurgeMailLogClicked);
     connect(findChild<QPushButton*>(QStringLiteral("Button24")), &QPushButton::clicked, this,
-            &LogNotesTab::Button24Click);
+            &LogNotesTab::onPurgeNewsLogClicked);
 
-    for (QPlainTextEdit* memo : {Memo3, Memo4, Memo5, Memo9, Memo11})
+    for (QPlainTextEdit* memo :
+         {engineNotes_, fileEngineNotes_, mailNotes_, newsNotes_, generalNotes_})
         memo->installEventFilter(this);
-    connect(TabSet1, &QTabBar::currentChanged, this, &LogNotesTab::TabSet1Change);
-    connect(ComboBox10, &QComboBox::currentIndexChanged, this, &LogNotesTab::ComboBox10Change);
+    connect(pageTabs_, &QTabBar::currentChanged, this, &LogNotesTab::TabSet1Change);
+    connect(engineChoice_, &QComboBox::currentIndexChanged, this, &LogNotesTab::ComboBox10Change);
 
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("Current Submission File:"), this));
-    top->addWidget(ComboBox9, 1);
+    top->addWidget(fileChoice_, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(pages_, 1);
-    layout->addWidget(TabSet1);
+    layout->addWidget(pageTabs_);
 }
 
 QWidget* LogNotesTab::SearchEnginesPage() {
     auto* page = new QWidget(this);
     page->setObjectName(QStringLiteral("Panel25"));
     auto* engineGroup = new QGroupBox(QStringLiteral("Search Engine:"), page);
-    ComboBox10 = new QComboBox(engineGroup);
-    ComboBox10->setObjectName(QStringLiteral("ComboBox10"));
-    Label19 = new QLabel(QStringLiteral("Submitted"), engineGroup);
-    Label19->setObjectName(QStringLiteral("Label19"));
-    Label19->hide();
+    engineChoice_ = new QComboBox(engineGroup);
+    engineChoice_->setObjectName(QStringLiteral("ComboBox10"));
+    submittedLabel_ = new QLabel(QStringLiteral("Submitted"), engineGroup);
+    submittedLabel_->setObjectName(QStringLiteral("Label19"));
+    submittedLabel_->hide();
     auto* engineRow = new QHBoxLayout(engineGroup);
-    engineRow->addWidget(ComboBox10, 1);
-    engineRow->addWidget(Label19);
+    engineRow->addWidget(engineChoice_, 1);
+    engineRow->addWidget(submittedLabel_);
 
     auto* logGroup = new QGroupBox(QStringLiteral("Search Engines Log:"), page);
-    RichEdit1 = Memo(QStringLiteral("RichEdit1"), logGroup, true);
+    submissionLog_ = Memo(QStringLiteral("RichEdit1"), logGroup, true);
     auto* purgeCurrent = new QPushButton(QStringLiteral("&Purge Current"), logGroup);
     purgeCurrent->setObjectName(QStringLiteral("Button26"));
     auto* purgeAll = new QPushButton(QStringLiteral("Purge &All"), logGroup);
     purgeAll->setObjectName(QStringLiteral("Button27"));
-    connect(purgeCurrent, &QPushButton::clicked, this, &LogNotesTab::Button26Click);
-    connect(purgeAll, &QPushButton::clicked, this, &LogNotesTab::Button27Click);
+    connect(purgeCurrent, &QPushButton::clicked, this, &LogNotesTab::onPurgeCurrentClicked);
+    connect(purgeAll, &QPushButton::clicked, this, &LogNotesTab::onPurgeAllClicked);
     auto* logLayout = new QVBoxLayout(logGroup);
-    logLayout->addWidget(RichEdit1, 1);
+    logLayout->addWidget(submissionLog_, 1);
     auto* purgeRow = new QHBoxLayout;
     purgeRow->addWidget(purgeCurrent);
     purgeRow->addWidget(purgeAll);
@@ -120,15 +121,15 @@ QWidget* LogNotesTab::SearchEnginesPage() {
     logLayout->addLayout(purgeRow);
 
     auto* notesGroup = new QGroupBox(QStringLiteral("Notes"), page);
-    Memo3 = Memo(QStringLiteral("Memo3"), notesGroup, false);
-    Memo4 = Memo(QStringLiteral("Memo4"), notesGroup, false);
+    engineNotes_ = Memo(QStringLiteral("Memo3"), notesGroup, false);
+    fileEngineNotes_ = Memo(QStringLiteral("Memo4"), notesGroup, false);
     auto* notesLayout = new QVBoxLayout(notesGroup);
     notesLayout->addWidget(
         new QLabel(QStringLiteral("General notes regarding search engine:"), notesGroup));
-    notesLayout->addWidget(Memo3, 1);
+    notesLayout->addWidget(engineNotes_, 1);
     notesLayout->addWidget(new QLabel(
         QStringLiteral("Notes specifically regarding this submission file."), notesGroup));
-    notesLayout->addWidget(Memo4, 1);
+    notesLayout->addWidget(fileEngineNotes_, 1);
 
     auto* columns = new QHBoxLayout;
     columns->addWidget(logGroup, 1);
@@ -171,15 +172,15 @@ void LogNotesTab::TabSet1Change(int index) {
             LoadLog();
             break;
         case 1:
-            RichEdit3->setPlainText(WholeFile("mail.log"));
-            Memo5->setPlainText(JoinedText(LoadNotes(kNotes, "Mail")));
+            mailLog_->setPlainText(WholeFile("mail.log"));
+            mailNotes_->setPlainText(JoinedText(LoadNotes(kNotes, "Mail")));
             break;
         case 2:
-            RichEdit2->setPlainText(WholeFile("news.log"));
-            Memo9->setPlainText(JoinedText(LoadNotes(kNotes, "News")));
+            newsLog_->setPlainText(WholeFile("news.log"));
+            newsNotes_->setPlainText(JoinedText(LoadNotes(kNotes, "News")));
             break;
         case 3:
-            Memo11->setPlainText(JoinedText(LoadNotes(kNotes, "General")));
+            generalNotes_->setPlainText(JoinedText(LoadNotes(kNotes, "General")));
             break;
         default:
             return;
@@ -188,50 +189,59 @@ void LogNotesTab::TabSet1Change(int index) {
     });
 }
 
+void LogNotesTab::RefreshCurrentPage() {
+    TabSet1Change(pageTabs_->currentIndex());
+}
+
 void LogNotesTab::LoadLog() {
     const std::string file = currentFile_();
-    RichEdit1->setPlainText(file.empty() ? QString() : JoinedText(LogEntries(kSubLog, file)));
+    submissionLog_->setPlainText(file.empty() ? QString() : JoinedText(LogEntries(kSubLog, file)));
+}
+
+void LogNotesTab::ClearFileLog() {
+    submissionLog_->clear();
+    fileEngineNotes_->clear();
 }
 
 void LogNotesTab::ComboBox10Change(int index) {
     Guard(this, [this, index] {
         if (index < 0) {
-            RichEdit1->clear();
-            Memo3->clear();
-            Memo4->clear();
+            submissionLog_->clear();
+            engineNotes_->clear();
+            fileEngineNotes_->clear();
             return;
         }
         LoadLog();
         const std::string file = currentFile_();
-        Label19->setVisible(!file.empty() &&
-                            SubmittedSE(kSubLog, file, ToBytes(ComboBox10->currentText())));
+        submittedLabel_->setVisible(
+            !file.empty() && SubmittedSE(kSubLog, file, ToBytes(engineChoice_->currentText())));
         LoadSubnotes();
     });
 }
 
 void LogNotesTab::LoadSubnotes() {
-    if (ComboBox10->currentIndex() < 0)
+    if (engineChoice_->currentIndex() < 0)
         return;
-    const std::string engine = ToBytes(ComboBox10->currentText());
-    Memo3->setPlainText(FromBytes(GetSubNotes(kSubNotes, engine, "$Main")));
-    Memo4->setPlainText(
-        FromBytes(GetSubNotes(kSubNotes, engine, "$" + ToBytes(ComboBox9->currentText()))));
+    const std::string engine = ToBytes(engineChoice_->currentText());
+    engineNotes_->setPlainText(FromBytes(GetSubNotes(kSubNotes, engine, "$Main")));
+    fileEngineNotes_->setPlainText(
+        FromBytes(GetSubNotes(kSubNotes, engine, "$" + ToBytes(fileChoice_->currentText()))));
 }
 
 void LogNotesTab::SaveMemo(QPlainTextEdit* memo) {
     Guard(this, [this, memo] {
         const LineList lines = NoteLines(ToBytes(memo->toPlainText()));
-        if (memo == Memo5)
+        if (memo == mailNotes_)
             SaveNotes(kNotes, "Mail", lines);
-        else if (memo == Memo9)
+        else if (memo == newsNotes_)
             SaveNotes(kNotes, "News", lines);
-        else if (memo == Memo11)
+        else if (memo == generalNotes_)
             SaveNotes(kNotes, "General", lines);
-        else if (ComboBox10->currentIndex() >= 0 &&
-                 (memo == Memo3 || ComboBox9->currentIndex() >= 0)) {
-            const std::string engine = ToBytes(ComboBox10->currentText());
+        else if (engineChoice_->currentIndex() >= 0 &&
+                 (memo == engineNotes_ || fileChoice_->currentIndex() >= 0)) {
+            const std::string engine = ToBytes(engineChoice_->currentText());
             const std::string key =
-                memo == Memo3 ? "$Main" : "$" + ToBytes(ComboBox9->currentText());
+                memo == engineNotes_ ? "$Main" : "$" + ToBytes(fileChoice_->currentText());
             SaveSubNotes(kSubNotes, engine, key, lines);
         }
     });
@@ -244,38 +254,38 @@ bool LogNotesTab::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void LogNotesTab::Button26Click() {
+void LogNotesTab::onPurgeCurrentClicked() {
     Guard(this, [this] {
         if (!Ask(this, "Purge current submission log?"))
             return;
         PurgeLog(kSubLog, currentFile_());
-        RichEdit1->clear();
+        submissionLog_->clear();
     });
 }
 
-void LogNotesTab::Button27Click() {
+void LogNotesTab::onPurgeAllClicked() {
     Guard(this, [this] {
         if (!Ask(this, "Purge all submission logs?"))
             return;
-        RichEdit1->clear();
+        submissionLog_->clear();
         PurgeAllLogs(kSubLog);
     });
 }
 
-void LogNotesTab::Button25Click() {
+void LogNotesTab::onPurgeMailLogClicked() {
     Guard(this, [this] {
         if (!Ask(this, "Purge mail log?"))
             return;
-        RichEdit3->clear();
+        mailLog_->clear();
         SaveLineFile("mail.log", {});
     });
 }
 
-void LogNotesTab::Button24Click() {
+void LogNotesTab::onPurgeNewsLogClicked() {
     Guard(this, [this] {
         if (!Ask(this, "Purge news log?"))
             return;
-        RichEdit2->clear();
+        newsLog_->clear();
         SaveLineFile("news.log", {});
     });
 }

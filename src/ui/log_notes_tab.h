@@ -22,30 +22,24 @@ public:
     // currentFile: the current submission file's path (the main window's file list).
     explicit LogNotesTab(std::function<std::string()> currentFile, QWidget* parent = nullptr);
 
-    QComboBox* ComboBox9;
-    QComboBox* ComboBox10;
-    QTabBar* TabSet1;
-    QPlainTextEdit* RichEdit1;
-    QPlainTextEdit* RichEdit2;
-    QPlainTextEdit* RichEdit3;
-    QPlainTextEdit* Memo3;
-    QPlainTextEdit* Memo4;
-    QPlainTextEdit* Memo5;
-    QPlainTextEdit* Memo9;
-    QPlainTextEdit* Memo11;
-    QLabel* Label19;
+    // The tab's file list, kept beside the "Promote..." tab's, and its engine list.
+    QComboBox* fileChoice() const { return fileChoice_; }
+    QComboBox* engineChoice() const { return engineChoice_; }
 
     // The refresh of the page shown, run when the tab becomes active.
     void TabSet1Change(int index);
+    void RefreshCurrentPage();
     void ComboBox10Change(int index);
     void LoadSubnotes();
     void LoadLog();
+    // No current file: its log and its notes for the engine are cleared.
+    void ClearFileLog();
 
-public slots:
-    void Button26Click(); // Purge Current
-    void Button27Click(); // Purge All
-    void Button25Click(); // Purge mail log
-    void Button24Click(); // Purge news log
+private slots:
+    void onPurgeCurrentClicked();
+    void onPurgeAllClicked();
+    void onPurgeMailLogClicked();
+    void onPurgeNewsLogClicked();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -58,6 +52,18 @@ private:
 
     std::function<std::string()> currentFile_;
     QStackedWidget* pages_;
+    QComboBox* fileChoice_;
+    QComboBox* engineChoice_;
+    QTabBar* pageTabs_;
+    QPlainTextEdit* submissionLog_;
+    QPlainTextEdit* newsLog_;
+    QPlainTextEdit* mailLog_;
+    QPlainTextEdit* engineNotes_;     // the engine's general notes
+    QPlainTextEdit* fileEngineNotes_; // the engine's notes for the current file
+    QPlainTextEdit* mailNotes_;
+    QPlainTextEdit* newsNotes_;
+    QPlainTextEdit* generalNotes_;
+    QLabel* submittedLabel_;
 };
 
 } // namespace siteherald::ui

@@ -202,8 +202,8 @@ void MainWindow::BuildLayout() {
     TabSheet1 = scrollable(BuildPromoteTab());
     logNotes_ = new LogNotesTab([this] { return ToBytes(ComboBox1->currentText()); });
     TabSheet4 = scrollable(logNotes_);
-    ComboBox9 = logNotes_->ComboBox9;
-    ComboBox10 = logNotes_->ComboBox10;
+    ComboBox9 = logNotes_->fileChoice();
+    ComboBox10 = logNotes_->engineChoice();
     connect(ComboBox9, &QComboBox::activated, this, &MainWindow::ComboBox1Change);
     PageControl1->addTab(TabSheet2, QStringLiteral("File..."));
     PageControl1->addTab(TabSheet1, QStringLiteral("Promote..."));
@@ -1042,8 +1042,7 @@ void MainWindow::ComboBox1Change(int index) {
         CurrentFileLines.clear();
         broadcast_->AddMessages();
         FillListBox();
-        logNotes_->RichEdit1->clear();
-        logNotes_->Memo4->clear();
+        logNotes_->ClearFileLog();
         UpdateLogControls();
         UpdateTickBoxes();
     });
@@ -1070,7 +1069,7 @@ void MainWindow::PageControl1Change(int) {
         if (PageControl1->currentWidget() == TabSheet1)
             CheckCurrentFile();
         else if (PageControl1->currentWidget() == TabSheet4)
-            logNotes_->TabSet1Change(logNotes_->TabSet1->currentIndex());
+            logNotes_->RefreshCurrentPage();
     });
 }
 
