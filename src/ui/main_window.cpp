@@ -128,10 +128,10 @@ MainWindow::MainWindow(const std::string& commandLineFile, QWidget* parent)
     setWindowTitle(QStringLiteral("Siteherald"));
     Timer1.setInterval(2500);
     Timer1.setSingleShot(true);
-    connect(&Timer1, &QTimer::timeout, this, &MainWindow::Timer1Timer);
+    connect(&Timer1, &QTimer::timeout, this, &MainWindow::onStatusTimeout);
     Timer2.setInterval(100);
     Timer2.setSingleShot(true);
-    connect(&Timer2, &QTimer::timeout, this, &MainWindow::Timer2Timer);
+    connect(&Timer2, &QTimer::timeout, this, &MainWindow::onProfileCheckTimeout);
 
     BuildLayout();
     BuildMenus();
@@ -209,7 +209,7 @@ void MainWindow::BuildLayout() {
     PageControl1->addTab(TabSheet1, QStringLiteral("Promote..."));
     PageControl1->addTab(TabSheet4, QStringLiteral("Log/Notes..."));
     PageControl1->setCurrentWidget(TabSheet1);
-    connect(PageControl1, &QTabWidget::currentChanged, this, &MainWindow::PageControl1Change);
+    connect(PageControl1, &QTabWidget::currentChanged, this, &MainWindow::onPageChanged);
 
     // The band below the tabs held an advertising banner; no banner is shown, so it stays
     // hidden and takes no room.
@@ -278,16 +278,17 @@ QWidget* MainWindow::BuildFileTab() {
     ComboBox4->setContextMenuPolicy(Qt::CustomContextMenu);
     auto* Customize = NamedButton(QStringLiteral("BitBtn9"), QStringLiteral("Profiles..."),
                                   QStringLiteral("Customize Profiles"), tab);
-    connect(New, &QPushButton::clicked, this, &MainWindow::New1Click);
-    connect(Open, &QPushButton::clicked, this, &MainWindow::Open1Click);
-    connect(Save, &QPushButton::clicked, this, &MainWindow::Save1Click);
+    connect(New, &QPushButton::clicked, this, &MainWindow::onNewClicked);
+    connect(Open, &QPushButton::clicked, this, &MainWindow::onOpenClicked);
+    connect(Save, &QPushButton::clicked, this, &MainWindow::onSaveClicked);
     connect(ComboBox4, &QComboBox::activated, this, &MainWindow::ComboBox4Change);
 
     PopupMenu3 = new QMenu(this);
     PopupMenu3->setObjectName(QStringLiteral("PopupMenu3"));
-    PopupMenu3->addAction(QStringLiteral("&Add Profile"), this, &MainWindow::MenuItem1Click);
-    PopupMenu3->addAction(QStringLiteral("&Delete Profile"), this, &MainWindow::MenuItem2Click);
-    PopupMenu3->addAction(QStringLiteral("&Edit Profile"), this, &MainWindow::MenuItem3Click);
+    PopupMenu3->addAction(QStringLiteral("&Add Profile"), this, &MainWindow::onAddProfileClicked);
+    PopupMenu3->addAction(QStringLiteral("&Delete Profile"), this,
+                          &MainWindow::onDeleteProfileClicked);
+    PopupMenu3->addAction(QStringLiteral("&Edit Profile"), this, &MainWindow::onEditProfileClicked);
     connect(Customize, &QPushButton::clicked, this, [this, Customize] {
         PopupMenu3->popup(Customize->mapToGlobal(QPoint(0, Customize->height())));
     });
@@ -345,9 +346,9 @@ QWidget* MainWindow::BuildPromoteTab() {
     auto* AddFiles = NamedButton(QStringLiteral("Button2"), QStringLiteral("&Add Files"),
                                  QStringLiteral("Add Submission Files"), tab);
     connect(ComboBox1, &QComboBox::activated, this, &MainWindow::ComboBox1Change);
-    connect(BitBtn17, &QPushButton::clicked, this, &MainWindow::BitBtn17Click);
-    connect(NewFileButton, &QPushButton::clicked, this, &MainWindow::New1Click);
-    connect(AddFiles, &QPushButton::clicked, this, &MainWindow::Button2Click);
+    connect(BitBtn17, &QPushButton::clicked, this, &MainWindow::onEditFileClicked);
+    connect(NewFileButton, &QPushButton::clicked, this, &MainWindow::onNewClicked);
+    connect(AddFiles, &QPushButton::clicked, this, &MainWindow::onAddFilesClicked);
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("Current Submission File:"), tab));
     top->addWidget(ComboBox1, 1);
@@ -373,14 +374,14 @@ QWidget* MainWindow::BuildPromoteTab() {
     });
     CheckBox1 = new QCheckBox(QStringLiteral("Submitted"), tab);
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
-    connect(CheckBox1, &QCheckBox::toggled, this, &MainWindow::CheckBox1Click);
+    connect(CheckBox1, &QCheckBox::toggled, this, &MainWindow::onSubmittedToggled);
     engines->addWidget(CheckBox1);
     Button6 = NamedButton(QStringLiteral("Button6"), QStringLiteral("Show Log"), {}, tab);
     BitBtn4 = NamedButton(QStringLiteral("BitBtn4"), QStringLiteral("GO!"), {}, tab);
     BitBtn5 = NamedButton(QStringLiteral("BitBtn5"), QStringLiteral("Stop"), {}, tab);
-    connect(Button6, &QPushButton::clicked, this, &MainWindow::Button6Click);
-    connect(BitBtn4, &QPushButton::clicked, this, &MainWindow::BitBtn4Click);
-    connect(BitBtn5, &QPushButton::clicked, this, &MainWindow::BitBtn5Click);
+    connect(Button6, &QPushButton::clicked, this, &MainWindow::onShowLogClicked);
+    connect(BitBtn4, &QPushButton::clicked, this, &MainWindow::onGoClicked);
+    connect(BitBtn5, &QPushButton::clicked, this, &MainWindow::onStopClicked);
     engines->addWidget(Button6);
     engines->addWidget(BitBtn4);
     engines->addWidget(BitBtn5);
@@ -417,10 +418,10 @@ QWidget* MainWindow::BuildPromoteTab() {
                                   QStringLiteral("Copy Data to the Clipboard"), tab);
     Button5 = NamedButton(QStringLiteral("Button5"), QStringLiteral("Submit Mode"),
                           QStringLiteral("Shrink Window"), tab);
-    connect(notesButton, &QPushButton::clicked, this, &MainWindow::BitBtn19Click);
-    connect(BitBtn1, &QPushButton::clicked, this, &MainWindow::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &MainWindow::BitBtn2Click);
-    connect(Button5, &QPushButton::clicked, this, &MainWindow::Button5Click);
+    connect(notesButton, &QPushButton::clicked, this, &MainWindow::onNotesClicked);
+    connect(BitBtn1, &QPushButton::clicked, this, &MainWindow::onNetscapeClicked);
+    connect(BitBtn2, &QPushButton::clicked, this, &MainWindow::onExplorerClicked);
+    connect(Button5, &QPushButton::clicked, this, &MainWindow::onSubmitModeClicked);
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     connect(clipboard, &QPushButton::clicked, this, [this, clipboard] {
@@ -461,14 +462,17 @@ void MainWindow::BuildMenus() {
         return action;
     };
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    add(file, QStringLiteral("&New"), &MainWindow::New1Click, QKeySequence(Qt::CTRL | Qt::Key_N));
-    add(file, QStringLiteral("&Open"), &MainWindow::Open1Click, QKeySequence(Qt::CTRL | Qt::Key_O));
-    add(file, QStringLiteral("&Save"), &MainWindow::Save1Click, QKeySequence(Qt::CTRL | Qt::Key_S));
-    add(file, QStringLiteral("Save &As"), &MainWindow::SaveAs1Click);
+    add(file, QStringLiteral("&New"), &MainWindow::onNewClicked,
+        QKeySequence(Qt::CTRL | Qt::Key_N));
+    add(file, QStringLiteral("&Open"), &MainWindow::onOpenClicked,
+        QKeySequence(Qt::CTRL | Qt::Key_O));
+    add(file, QStringLiteral("&Save"), &MainWindow::onSaveClicked,
+        QKeySequence(Qt::CTRL | Qt::Key_S));
+    add(file, QStringLiteral("Save &As"), &MainWindow::onSaveAsClicked);
     file->addSeparator();
-    add(file, QStringLiteral("&Import"), &MainWindow::Import1Click);
-    add(file, QStringLiteral("A&dd"), &MainWindow::Button2Click);
-    update1_ = add(file, QStringLiteral("&Update"), &MainWindow::Update1Click);
+    add(file, QStringLiteral("&Import"), &MainWindow::onImportClicked);
+    add(file, QStringLiteral("A&dd"), &MainWindow::onAddFilesClicked);
+    update1_ = add(file, QStringLiteral("&Update"), &MainWindow::onUpdateClicked);
     file->addSeparator();
     add(file, QStringLiteral("E&xit"), &MainWindow::close);
 
@@ -506,53 +510,54 @@ void MainWindow::BuildMenus() {
     copyToClipboard_ = menuBar()->addMenu(QStringLiteral("&Copy to Clipboard"));
     copyToClipboard_->setObjectName(QStringLiteral("CopytoClipboard1"));
     QMenu* logs = menuBar()->addMenu(QStringLiteral("&Logs"));
-    searchEngines1_ = add(logs, QStringLiteral("&Search Engines"), &MainWindow::Button6Click,
+    searchEngines1_ = add(logs, QStringLiteral("&Search Engines"), &MainWindow::onShowLogClicked,
                           QKeySequence(Qt::CTRL | Qt::Key_F10));
     searchEngines1_->setEnabled(false);
-    add(logs, QStringLiteral("&Mailing Lists"), &MainWindow::MailingLists1Click,
+    add(logs, QStringLiteral("&Mailing Lists"), &MainWindow::onMailLogClicked,
         QKeySequence(Qt::CTRL | Qt::Key_F11));
-    add(logs, QStringLiteral("&Newsgroups"), &MainWindow::Newsgroups1Click,
+    add(logs, QStringLiteral("&Newsgroups"), &MainWindow::onNewsLogClicked,
         QKeySequence(Qt::CTRL | Qt::Key_F12));
     QMenu* profiles = menuBar()->addMenu(QStringLiteral("&Profiles"));
-    add(profiles, QStringLiteral("&Add"), &MainWindow::MenuItem1Click);
-    add(profiles, QStringLiteral("&Delete"), &MainWindow::MenuItem2Click);
-    add(profiles, QStringLiteral("&Edit"), &MainWindow::MenuItem3Click);
+    add(profiles, QStringLiteral("&Add"), &MainWindow::onAddProfileClicked);
+    add(profiles, QStringLiteral("&Delete"), &MainWindow::onDeleteProfileClicked);
+    add(profiles, QStringLiteral("&Edit"), &MainWindow::onEditProfileClicked);
     QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
-    add(options, QStringLiteral("&Preferences"), &MainWindow::Preferences1Click,
+    add(options, QStringLiteral("&Preferences"), &MainWindow::onPreferencesClicked,
         QKeySequence(Qt::CTRL | Qt::Key_P));
     QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
-    submitMode1_ = add(window, QStringLiteral("&Submit Mode"), &MainWindow::Button5Click,
+    submitMode1_ = add(window, QStringLiteral("&Submit Mode"), &MainWindow::onSubmitModeClicked,
                        QKeySequence(Qt::Key_F10));
     submitMode1_->setEnabled(false);
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    add(help, QStringLiteral("&Help Topics"), &MainWindow::HelpTopicsd1Click);
-    add(help, QStringLiteral("&E-mail Support"), &MainWindow::EmailSupport1Click);
-    add(help, QStringLiteral("&Goto Website"), &MainWindow::GotoWebsite1Click);
-    add(help, QStringLiteral("&About"), &MainWindow::About1Click);
+    add(help, QStringLiteral("&Help Topics"), &MainWindow::onHelpTopicsClicked);
+    add(help, QStringLiteral("&E-mail Support"), &MainWindow::onEmailSupportClicked);
+    add(help, QStringLiteral("&Goto Website"), &MainWindow::onGotoWebsiteClicked);
+    add(help, QStringLiteral("&About"), &MainWindow::onAboutClicked);
 
     // The right-click menu of the engine, address and button panels.
     PopupMenu5 = new QMenu(this);
     PopupMenu5->setObjectName(QStringLiteral("PopupMenu5"));
     loadSearchEngine1_ = PopupMenu5->addAction(QStringLiteral("&Load Search Engine"), this,
-                                               &MainWindow::BitBtn4Click);
-    loadInfoUrl1_ =
-        PopupMenu5->addAction(QStringLiteral("Load &Info URL"), this, &MainWindow::Label5Click);
+                                               &MainWindow::onGoClicked);
+    loadInfoUrl1_ = PopupMenu5->addAction(QStringLiteral("Load &Info URL"), this,
+                                          &MainWindow::onInfoAddressClicked);
     PopupMenu5->addSeparator();
     for (QMenu* menu : {PopupMenu2, PopupMenu5}) {
         menu->addAction(QStringLiteral("&Add Search Engine"), this,
-                        &MainWindow::AddSearchEngine1Click);
+                        &MainWindow::onAddEngineClicked);
         QAction* remove = menu->addAction(QStringLiteral("&Delete Search Engine"), this,
-                                          &MainWindow::DeleteSearchEngine1Click);
+                                          &MainWindow::onDeleteEngineClicked);
         QAction* edit = menu->addAction(QStringLiteral("&Edit Search Engine"), this,
-                                        &MainWindow::EditSearchEngine1Click);
+                                        &MainWindow::onEditEngineClicked);
         remove->setEnabled(false);
         edit->setEnabled(false);
         engineEditActions_ << remove << edit;
     }
     PopupMenu5->addSeparator();
-    PopupMenu5->addAction(QStringLiteral("&Show &Notes"), this, &MainWindow::BitBtn19Click);
-    showLog1_ = PopupMenu5->addAction(QStringLiteral("&Show Log"), this, &MainWindow::Button6Click);
-    PopupMenu5->addAction(QStringLiteral("&Submit Mode"), this, &MainWindow::Button5Click);
+    PopupMenu5->addAction(QStringLiteral("&Show &Notes"), this, &MainWindow::onNotesClicked);
+    showLog1_ =
+        PopupMenu5->addAction(QStringLiteral("&Show Log"), this, &MainWindow::onShowLogClicked);
+    PopupMenu5->addAction(QStringLiteral("&Submit Mode"), this, &MainWindow::onSubmitModeClicked);
     loadSearchEngine1_->setEnabled(false);
     loadInfoUrl1_->setEnabled(false);
     showLog1_->setEnabled(false);
@@ -692,12 +697,12 @@ void MainWindow::ComboBox2Change(int index) {
 
 // ---- the engine list's commands ----
 
-void MainWindow::AddSearchEngine1Click() {
+void MainWindow::onAddEngineClicked() {
     engineEditor_->EditEngine(true, {});
     AfterEngineEditor();
 }
 
-void MainWindow::EditSearchEngine1Click() {
+void MainWindow::onEditEngineClicked() {
     if (ComboBox2->currentIndex() < 0)
         return;
     engineEditor_->EditEngine(false, SERecordList);
@@ -716,7 +721,7 @@ void MainWindow::AfterEngineEditor() {
     });
 }
 
-void MainWindow::DeleteSearchEngine1Click() {
+void MainWindow::onDeleteEngineClicked() {
     Guard(this, [this] {
         const int index = ComboBox2->currentIndex();
         if (index < 0)
@@ -773,7 +778,7 @@ void MainWindow::ComboBox4Change(int) {
     });
 }
 
-void MainWindow::MenuItem2Click() {
+void MainWindow::onDeleteProfileClicked() {
     Guard(this, [this] { DeleteProfile(); });
 }
 
@@ -797,7 +802,7 @@ void MainWindow::DeleteProfile() {
     ComboBox4Change(0);
 }
 
-void MainWindow::Timer2Timer() {
+void MainWindow::onProfileCheckTimeout() {
     Guard(this, [this] {
         if (!ProfileChanged)
             return;
@@ -818,7 +823,7 @@ bool MainWindow::CheckSaved() {
                                QStringLiteral("Save changes to current submission data file?"),
                                Buttons::YesNoCancel)) {
     case Answer::Yes:
-        Save1Click();
+        onSaveClicked();
         // A save that did not happen (cancelled or failed) must not let the edits go.
         return FileSaved;
     case Answer::No:
@@ -842,14 +847,14 @@ void MainWindow::NewFile() {
     FileHasName = false;
 }
 
-void MainWindow::New1Click() {
+void MainWindow::onNewClicked() {
     Guard(this, [this] {
         NewFile();
         PageControl1->setCurrentWidget(TabSheet2);
     });
 }
 
-void MainWindow::Open1Click() {
+void MainWindow::onOpenClicked() {
     Guard(this, [this] {
         const QString path = FileDialogs::OpenSubmissionFile(this);
         QDir::setCurrent(dataDir_);
@@ -912,16 +917,16 @@ bool MainWindow::SaveFile(const std::string& path) {
     return true;
 }
 
-void MainWindow::Save1Click() {
+void MainWindow::onSaveClicked() {
     Guard(this, [this] {
         if (FileHasName)
             SaveFile(CurrentFilePath);
         else
-            SaveAs1Click();
+            onSaveAsClicked();
     });
 }
 
-void MainWindow::SaveAs1Click() {
+void MainWindow::onSaveAsClicked() {
     Guard(this, [this] {
         const QString path = FileDialogs::SaveSubmissionFile(this);
         QDir::setCurrent(dataDir_);
@@ -932,7 +937,7 @@ void MainWindow::SaveAs1Click() {
     });
 }
 
-void MainWindow::BitBtn17Click() {
+void MainWindow::onEditFileClicked() {
     Guard(this, [this] {
         if (ComboBox1->currentIndex() < 0)
             return;
@@ -943,7 +948,7 @@ void MainWindow::BitBtn17Click() {
     });
 }
 
-void MainWindow::Button2Click() {
+void MainWindow::onAddFilesClicked() {
     addFilesDialog_->exec();
 }
 
@@ -1064,7 +1069,7 @@ void MainWindow::CheckCurrentFile() {
     ComboBox1Change(ComboBox1->currentIndex());
 }
 
-void MainWindow::PageControl1Change(int) {
+void MainWindow::onPageChanged(int) {
     Guard(this, [this] {
         if (PageControl1->currentWidget() == TabSheet1)
             CheckCurrentFile();
@@ -1075,13 +1080,13 @@ void MainWindow::PageControl1Change(int) {
 
 // ---- updates ----
 
-void MainWindow::Update1Click() {
+void MainWindow::onUpdateClicked() {
     SetBusy(true);
     Guard(this, [this] { RunDataUpdate(httpCli3_, ToBytes(dataDir_), *updateUi_); });
     SetBusy(false);
 }
 
-void MainWindow::Timer1Timer() {
+void MainWindow::onStatusTimeout() {
     statusBar()->clearMessage();
     QFont font = statusBar()->font();
     font.setBold(false);
@@ -1094,7 +1099,7 @@ void MainWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && FilesAdded)
         Guard(this, [this] { FormActi(); });
     if (event->type() == QEvent::WindowStateChange && submitMode_ && isMaximized())
-        Button7Click();
+        onRegularModeClicked();
     QMainWindow::changeEvent(event);
 }
 
@@ -1102,7 +1107,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     bool close = true;
     if (submitMode_) {
         // The first request only brings the regular window back; it closes next time.
-        Button7Click();
+        onRegularModeClicked();
         close = false;
     }
     Guard(this, [&] {

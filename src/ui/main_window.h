@@ -94,49 +94,49 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private slots:
-    void New1Click();
-    void Open1Click();
-    void Save1Click();
-    void SaveAs1Click();
-    void Button2Click();
-    void Update1Click();
-    void BitBtn17Click();
+    void onNewClicked();
+    void onOpenClicked();
+    void onSaveClicked();
+    void onSaveAsClicked();
+    void onAddFilesClicked();
+    void onUpdateClicked();
+    void onEditFileClicked();
     void ComboBox1Change(int index);
     void ComboBox2Change(int index);
     void ComboBox4Change(int index);
-    void MenuItem2Click();
-    void Timer1Timer();
-    void Timer2Timer();
-    void PageControl1Change(int index);
-    void BitBtn4Click(); // GO!
-    void BitBtn5Click(); // Stop
-    void BitBtn1Click(); // Netscape Navigator
-    void BitBtn2Click(); // Internet Explorer
-    void Label3Click();
-    void Label5Click();
-    void CheckBox1Click(bool checked);
-    void Button6Click();  // Show Log
-    void Button4Click();  // submit mode's Log
-    void BitBtn19Click(); // Notes
-    void Button5Click();  // enter submit mode
-    void Button7Click();  // regular mode
-    void Button11Click(); // shrink / expand
-    void SpeedButton1Click(bool down);
-    void ComboBox3Change(int index);
-    void Button10Click(); // copy the chosen field's value
-    void GotoWebsite1Click();
-    void HelpTopicsd1Click();
-    void MailingLists1Click();
-    void AddSearchEngine1Click();
-    void EditSearchEngine1Click();
-    void DeleteSearchEngine1Click();
-    void Newsgroups1Click();
-    void EmailSupport1Click();
-    void MenuItem1Click(); // add a profile
-    void MenuItem3Click(); // edit the chosen profile
-    void Preferences1Click();
-    void About1Click();
-    void Import1Click();
+    void onDeleteProfileClicked();
+    void onStatusTimeout();
+    void onProfileCheckTimeout();
+    void onPageChanged(int index);
+    void onGoClicked();
+    void onStopClicked();
+    void onNetscapeClicked();
+    void onExplorerClicked();
+    void onSubmissionAddressClicked();
+    void onInfoAddressClicked();
+    void onSubmittedToggled(bool checked);
+    void onShowLogClicked();
+    void onSubmitModeLogClicked();
+    void onNotesClicked();
+    void onSubmitModeClicked();
+    void onRegularModeClicked();
+    void onShrinkClicked(); // shrinks or expands the submit panel
+    void onStayOnTopToggled(bool down);
+    void onSubmitModeEngineChosen(int index);
+    void onCopyFieldClicked();
+    void onGotoWebsiteClicked();
+    void onHelpTopicsClicked();
+    void onMailLogClicked();
+    void onAddEngineClicked();
+    void onEditEngineClicked();
+    void onDeleteEngineClicked();
+    void onNewsLogClicked();
+    void onEmailSupportClicked();
+    void onAddProfileClicked();
+    void onEditProfileClicked();
+    void onPreferencesClicked();
+    void onAboutClicked();
+    void onImportClicked();
     void CleanForm4();
 
 public:

@@ -32,23 +32,23 @@ void MainWindow::ShowProfileEditor(const std::string& name) {
     Timer2.start();
 }
 
-void MainWindow::MenuItem1Click() {
+void MainWindow::onAddProfileClicked() {
     ShowProfileEditor({});
 }
 
-void MainWindow::MenuItem3Click() {
+void MainWindow::onEditProfileClicked() {
     ShowProfileEditor(ToBytes(ComboBox4->currentText()));
 }
 
-void MainWindow::Preferences1Click() {
+void MainWindow::onPreferencesClicked() {
     Form9->ShowWithFocus();
 }
 
-void MainWindow::About1Click() {
+void MainWindow::onAboutClicked() {
     Form13->exec();
 }
 
-void MainWindow::Import1Click() {
+void MainWindow::onImportClicked() {
     Guard(this, [this] {
         const QString chosen = FileDialogs::OpenOlderSubmissionFile(this);
         if (chosen.isEmpty())

@@ -127,7 +127,7 @@ void MainWindow::RemoveAttachment(QComboBox* combo) {
     FileSaved = false;
 }
 
-void MainWindow::EmailSupport1Click() {
+void MainWindow::onEmailSupportClicked() {
     Form14->exec();
 }
 

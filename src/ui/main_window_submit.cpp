@@ -70,13 +70,13 @@ QWidget* MainWindow::BuildSubmitPanel() {
     Panel7->setObjectName(QStringLiteral("Panel7"));
     ComboBox3 = new QComboBox(Panel7);
     ComboBox3->setObjectName(QStringLiteral("ComboBox3"));
-    connect(ComboBox3, &QComboBox::activated, this, &MainWindow::ComboBox3Change);
+    connect(ComboBox3, &QComboBox::activated, this, &MainWindow::onSubmitModeEngineChosen);
     CheckBox2 = new QCheckBox(QStringLiteral("Submitted"), Panel7);
     CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
-    connect(CheckBox2, &QCheckBox::toggled, this, &MainWindow::CheckBox1Click);
+    connect(CheckBox2, &QCheckBox::toggled, this, &MainWindow::onSubmittedToggled);
     Button4 = PanelButton(QStringLiteral("Button4"), QStringLiteral("&Log"), Panel7);
     Button4->setEnabled(false);
-    connect(Button4, &QPushButton::clicked, this, &MainWindow::Button4Click);
+    connect(Button4, &QPushButton::clicked, this, &MainWindow::onSubmitModeLogClicked);
     auto* top = new QVBoxLayout(Panel7);
     top->setContentsMargins(2, 2, 2, 2);
     top->addWidget(ComboBox3);
@@ -100,10 +100,10 @@ QWidget* MainWindow::BuildSubmitPanel() {
         PanelButton(QStringLiteral("SpeedButton1"), QStringLiteral("Stay On &Top"), Panel8);
     SpeedButton1->setCheckable(true);
     SpeedButton1->setChecked(true);
-    connect(Button10, &QPushButton::clicked, this, &MainWindow::Button10Click);
-    connect(Button11, &QPushButton::clicked, this, &MainWindow::Button11Click);
-    connect(regular, &QPushButton::clicked, this, &MainWindow::Button7Click);
-    connect(SpeedButton1, &QPushButton::toggled, this, &MainWindow::SpeedButton1Click);
+    connect(Button10, &QPushButton::clicked, this, &MainWindow::onCopyFieldClicked);
+    connect(Button11, &QPushButton::clicked, this, &MainWindow::onShrinkClicked);
+    connect(regular, &QPushButton::clicked, this, &MainWindow::onRegularModeClicked);
+    connect(SpeedButton1, &QPushButton::toggled, this, &MainWindow::onStayOnTopToggled);
     auto* grid = new QGridLayout(Panel8);
     grid->setContentsMargins(2, 2, 2, 2);
     grid->setSpacing(2);
@@ -147,7 +147,7 @@ void MainWindow::UpdateLogControls() {
     Button4->setEnabled(logged);
 }
 
-void MainWindow::CheckBox1Click(bool checked) {
+void MainWindow::onSubmittedToggled(bool checked) {
     if (tickBoxFlag_)
         return;
     Guard(this, [this, checked] {
@@ -171,7 +171,7 @@ void MainWindow::CheckBox1Click(bool checked) {
     });
 }
 
-void MainWindow::ComboBox3Change(int index) {
+void MainWindow::onSubmitModeEngineChosen(int index) {
     if (tickBoxFlag_)
         return;
     Guard(this, [this, index] {
@@ -231,7 +231,7 @@ void MainWindow::ShowProgress() {
     progress_->setToolTip(QStringLiteral("%1 bytes received").arg(received));
 }
 
-void MainWindow::BitBtn4Click() {
+void MainWindow::onGoClicked() {
     Guard(this, [this] {
         if (ComboBox2->currentIndex() >= 0 && !HasSubmissionAddress(SERecordList)) {
             MessageBoxes::Show(this, MessageIcon::Error,
@@ -263,7 +263,7 @@ void MainWindow::BitBtn4Click() {
     });
 }
 
-void MainWindow::BitBtn5Click() {
+void MainWindow::onStopClicked() {
     httpCli1_.Abort();
     DownloadAborted = true;
     SetDownloading(false);
@@ -363,25 +363,25 @@ void MainWindow::SubmitWithBrowser(const char* browser, const char* missingText,
     browser_.ServiceApplication.clear();
 }
 
-void MainWindow::BitBtn1Click() {
+void MainWindow::onNetscapeClicked() {
     SubmitWithBrowser("Netscape Navigator",
                       "You must first give the location for Netscape under Browser Options.",
                       " in Netscape Navigator.");
 }
 
-void MainWindow::BitBtn2Click() {
+void MainWindow::onExplorerClicked() {
     SubmitWithBrowser("Internet Explorer",
                       "You must first give the location for Internet Explorer under Browser "
                       "Options.",
                       " in Internet Explorer.");
 }
 
-void MainWindow::Label3Click() {
+void MainWindow::onSubmissionAddressClicked() {
     if (BitBtn4->isEnabled())
-        BitBtn4Click();
+        onGoClicked();
 }
 
-void MainWindow::Label5Click() {
+void MainWindow::onInfoAddressClicked() {
     Guard(this, [this] {
         const QString info = Label5->text();
         if (info.isEmpty())
@@ -402,11 +402,11 @@ void MainWindow::Label5Click() {
     });
 }
 
-void MainWindow::GotoWebsite1Click() {
+void MainWindow::onGotoWebsiteClicked() {
     Guard(this, [this] { AboutDialog::OpenWebsite(this); });
 }
 
-void MainWindow::HelpTopicsd1Click() {
+void MainWindow::onHelpTopicsClicked() {
     Guard(this, [this] {
         const std::string help = ToBytes(dataDir_) + "/help/index.html";
         std::string error;
@@ -437,11 +437,11 @@ void MainWindow::ShowLogViewer(bool besideWindow) {
     });
 }
 
-void MainWindow::Button6Click() {
+void MainWindow::onShowLogClicked() {
     ShowLogViewer(false);
 }
 
-void MainWindow::Button4Click() {
+void MainWindow::onSubmitModeLogClicked() {
     ShowLogViewer(true);
 }
 
@@ -455,21 +455,21 @@ void MainWindow::LoadMNLog(const char* fileName) {
     });
 }
 
-void MainWindow::MailingLists1Click() {
+void MainWindow::onMailLogClicked() {
     LoadMNLog("mail.log");
 }
 
-void MainWindow::Newsgroups1Click() {
+void MainWindow::onNewsLogClicked() {
     LoadMNLog("news.log");
 }
 
-void MainWindow::BitBtn19Click() {
+void MainWindow::onNotesClicked() {
     notes_->Edit(ToBytes(ComboBox2->currentText()), ToBytes(ComboBox1->currentText()));
 }
 
 // ---- submit mode ----
 
-void MainWindow::Button5Click() {
+void MainWindow::onSubmitModeClicked() {
     showNormal();
     PageControl1->hide();
     Panel15->hide();
@@ -480,7 +480,7 @@ void MainWindow::Button5Click() {
     centralWidget()->layout()->setContentsMargins(0, 0, 0, 0);
     ResizeClient(142, Panel6->height());
     if (SpeedButton1->isChecked())
-        SpeedButton1Click(true);
+        onStayOnTopToggled(true);
 }
 
 void MainWindow::ResizeClient(int width, int height) {
@@ -494,7 +494,7 @@ void MainWindow::ResizeClient(int width, int height) {
     resize(width, height);
 }
 
-void MainWindow::Button7Click() {
+void MainWindow::onRegularModeClicked() {
     showNormal();
     submitMode_ = false;
     Panel6->hide();
@@ -509,7 +509,7 @@ void MainWindow::Button7Click() {
     }
 }
 
-void MainWindow::Button11Click() {
+void MainWindow::onShrinkClicked() {
     if (Button11->text() == QStringLiteral("&Shrink")) {
         Panel7->hide();
         ListBox1->hide();
@@ -529,7 +529,7 @@ void MainWindow::Button11Click() {
     }
 }
 
-void MainWindow::SpeedButton1Click(bool down) {
+void MainWindow::onStayOnTopToggled(bool down) {
     if (!submitMode_)
         return;
     const QRect where = geometry();
@@ -591,7 +591,7 @@ void MainWindow::CopyFieldValue(const QString& fieldName) {
     });
 }
 
-void MainWindow::Button10Click() {
+void MainWindow::onCopyFieldClicked() {
     const auto selected = ListBox1->selectedItems();
     if (!selected.isEmpty())
         CopyFieldValue(selected.front()->text());
@@ -602,18 +602,18 @@ void MainWindow::Button10Click() {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease) {
         if (watched == Label3) {
-            Label3Click();
+            onSubmissionAddressClicked();
             return true;
         }
         if (watched == Label5) {
-            Label5Click();
+            onInfoAddressClicked();
             return true;
         }
     }
     if (watched == ComboBox2 && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if ((key == Qt::Key_Return || key == Qt::Key_Enter) && BitBtn4->isEnabled()) {
-            BitBtn4Click();
+            onGoClicked();
             return true;
         }
     }
