@@ -126,37 +126,37 @@ MainWindow::MainWindow(const std::string& commandLineFile, QWidget* parent)
     : QMainWindow(parent), dataDir_(QDir::currentPath()), commandLineFile_(commandLineFile) {
     setObjectName(QStringLiteral("TForm1"));
     setWindowTitle(QStringLiteral("Siteherald"));
-    Timer1.setInterval(2500);
-    Timer1.setSingleShot(true);
-    connect(&Timer1, &QTimer::timeout, this, &MainWindow::onStatusTimeout);
-    Timer2.setInterval(100);
-    Timer2.setSingleShot(true);
-    connect(&Timer2, &QTimer::timeout, this, &MainWindow::onProfileCheckTimeout);
+    statusTimer_.setInterval(2500);
+    statusTimer_.setSingleShot(true);
+    connect(&statusTimer_, &QTimer::timeout, this, &MainWindow::onStatusTimeout);
+    profileCheckTimer_.setInterval(100);
+    profileCheckTimer_.setSingleShot(true);
+    connect(&profileCheckTimer_, &QTimer::timeout, this, &MainWindow::onProfileCheckTimeout);
 
     BuildLayout();
     BuildMenus();
     updateUi_ = std::make_unique<WindowUpdateUi>(
-        this, statusBar(), &Timer1, [this] { RequestQuit(); },
+        this, statusBar(), &statusTimer_, [this] { RequestQuit(); },
         [this] {
-            const QString engine = ComboBox2->currentText();
+            const QString engine = engineChoice_->currentText();
             FillSeCombo();
-            const int kept = IndexOfExact(ComboBox2, engine);
-            const int index = kept < 0 && ComboBox2->count() > 0 ? 0 : kept;
+            const int kept = IndexOfExact(engineChoice_, engine);
+            const int index = kept < 0 && engineChoice_->count() > 0 ? 0 : kept;
             if (kept < 0) {
-                SelectQuietly(ComboBox10, index);
+                SelectQuietly(notesEngineChoice_, index);
                 logNotes_->ComboBox10Change(index);
             }
             // Always reloads the engine's record: FillSeCombo left the whole file in
             // SERecordList.
-            SelectQuietly(ComboBox2, index);
+            SelectQuietly(engineChoice_, index);
             ComboBox2Change(index);
         });
-    httpCli3_.IdleHook = [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 10); };
-    httpCli1_.IdleHook = [this] {
+    versionHttp_.IdleHook = [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 10); };
+    pageHttp_.IdleHook = [this] {
         ShowProgress();
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     };
-    httpCli1_.OnRequestDone = [this](THttpCli&, int, int error) {
+    pageHttp_.OnRequestDone = [this](THttpCli&, int, int error) {
         RequestWasAborted = error == kHttpAborted;
     };
     addFilesDialog_ = new AddFilesDialog(
@@ -166,16 +166,18 @@ MainWindow::MainWindow(const std::string& commandLineFile, QWidget* parent)
             FormActi();
         },
         this);
-    Form4 = new AttachMessageDialog(this);
-    Form4->Store = [this] { return Form4->Editing ? EditAttachment() : AddAttachment(); };
-    Form4->AfterStore = [this] {
+    attachMessageDialog_ = new AttachMessageDialog(this);
+    attachMessageDialog_->Store = [this] {
+        return attachMessageDialog_->Editing ? EditAttachment() : AddAttachment();
+    };
+    attachMessageDialog_->AfterStore = [this] {
         FileSaved = false;
         UpdateMessageButtons();
     };
-    Form14 = new SupportDialog(sender_, this);
-    Form5 = new ProfileEditor(ProfileChanged, this);
-    Form9 = new PreferencesDialog(this);
-    Form13 = new AboutDialog(this);
+    supportDialog_ = new SupportDialog(sender_, this);
+    profileEditor_ = new ProfileEditor(ProfileChanged, this);
+    preferencesDialog_ = new PreferencesDialog(this);
+    aboutDialog_ = new AboutDialog(this);
     engineEditor_ = new EngineEditor(this);
     viewLog_ = new ViewLogDialog(this);
     notes_ = new NotesDialog(this);
@@ -185,8 +187,8 @@ MainWindow::MainWindow(const std::string& commandLineFile, QWidget* parent)
 MainWindow::~MainWindow() = default;
 
 void MainWindow::BuildLayout() {
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    pages_ = new QTabWidget(this);
+    pages_->setObjectName(QStringLiteral("PageControl1"));
     // Each page scrolls when the window is smaller than its controls, so the window can take
     // any size (the compact and regular sizes are fixed).
     const auto scrollable = [](QWidget* page) {
@@ -198,33 +200,33 @@ void MainWindow::BuildLayout() {
         area->setFrameShape(QFrame::NoFrame);
         return area;
     };
-    TabSheet2 = scrollable(BuildFileTab());
-    TabSheet1 = scrollable(BuildPromoteTab());
-    logNotes_ = new LogNotesTab([this] { return ToBytes(ComboBox1->currentText()); });
-    TabSheet4 = scrollable(logNotes_);
-    ComboBox9 = logNotes_->fileChoice();
-    ComboBox10 = logNotes_->engineChoice();
-    connect(ComboBox9, &QComboBox::activated, this, &MainWindow::ComboBox1Change);
-    PageControl1->addTab(TabSheet2, QStringLiteral("File..."));
-    PageControl1->addTab(TabSheet1, QStringLiteral("Promote..."));
-    PageControl1->addTab(TabSheet4, QStringLiteral("Log/Notes..."));
-    PageControl1->setCurrentWidget(TabSheet1);
-    connect(PageControl1, &QTabWidget::currentChanged, this, &MainWindow::onPageChanged);
+    filePage_ = scrollable(BuildFileTab());
+    promotePage_ = scrollable(BuildPromoteTab());
+    logNotes_ = new LogNotesTab([this] { return ToBytes(fileChoice_->currentText()); });
+    logNotesPage_ = scrollable(logNotes_);
+    notesFileChoice_ = logNotes_->fileChoice();
+    notesEngineChoice_ = logNotes_->engineChoice();
+    connect(notesFileChoice_, &QComboBox::activated, this, &MainWindow::ComboBox1Change);
+    pages_->addTab(filePage_, QStringLiteral("File..."));
+    pages_->addTab(promotePage_, QStringLiteral("Promote..."));
+    pages_->addTab(logNotesPage_, QStringLiteral("Log/Notes..."));
+    pages_->setCurrentWidget(promotePage_);
+    connect(pages_, &QTabWidget::currentChanged, this, &MainWindow::onPageChanged);
 
     // The band below the tabs held an advertising banner; no banner is shown, so it stays
     // hidden and takes no room.
-    Panel15 = new QWidget(this);
-    Panel15->setObjectName(QStringLiteral("Panel15"));
-    Panel15->hide();
+    bannerBand_ = new QWidget(this);
+    bannerBand_->setObjectName(QStringLiteral("Panel15"));
+    bannerBand_->hide();
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(4, 4, 4, 0);
-    layout->addWidget(PageControl1, 1);
-    layout->addWidget(Panel15);
-    Panel6 = BuildSubmitPanel();
-    layout->addWidget(Panel6);
-    Panel6->hide();
+    layout->addWidget(pages_, 1);
+    layout->addWidget(bannerBand_);
+    submitPanel_ = BuildSubmitPanel();
+    layout->addWidget(submitPanel_);
+    submitPanel_->hide();
     progress_ = new QProgressBar(this);
     progress_->setObjectName(QStringLiteral("DownloadProgress"));
     progress_->setMaximumWidth(160);
@@ -240,7 +242,7 @@ void MainWindow::BuildLayout() {
 QRect MainWindow::NormalGeometry() {
     // The pages' own hints, plus the menu bar, tabs and status bar around them.
     QSize pagesHint, pagesMinimum;
-    for (QWidget* tab : {TabSheet2, TabSheet1, TabSheet4}) {
+    for (QWidget* tab : {filePage_, promotePage_, logNotesPage_}) {
         const auto* page = static_cast<const PageArea*>(tab);
         pagesHint = pagesHint.expandedTo(page->sizeHint());
         pagesMinimum = pagesMinimum.expandedTo(page->pageMinimum());
@@ -265,71 +267,75 @@ QRect MainWindow::NormalGeometry() {
 QWidget* MainWindow::BuildFileTab() {
     auto* tab = new QWidget;
     tab->setObjectName(QStringLiteral("TabSheet2"));
-    auto* New =
+    auto* newButton =
         NamedButton(QStringLiteral("BitBtn6"), QStringLiteral("New"), QStringLiteral("New"), tab);
-    auto* Open =
+    auto* openButton =
         NamedButton(QStringLiteral("BitBtn7"), QStringLiteral("Open"), QStringLiteral("Open"), tab);
-    auto* Save =
+    auto* saveButton =
         NamedButton(QStringLiteral("BitBtn8"), QStringLiteral("Save"), QStringLiteral("Save"), tab);
-    auto* Attach = NamedButton(QStringLiteral("BitBtn10"), QStringLiteral("Attach Message"),
-                               QStringLiteral("Attach Message"), tab);
-    connect(Attach, &QPushButton::clicked, this, &MainWindow::CleanForm4);
-    ComboBox4 = Combo(QStringLiteral("ComboBox4"), tab);
-    ComboBox4->setContextMenuPolicy(Qt::CustomContextMenu);
-    auto* Customize = NamedButton(QStringLiteral("BitBtn9"), QStringLiteral("Profiles..."),
-                                  QStringLiteral("Customize Profiles"), tab);
-    connect(New, &QPushButton::clicked, this, &MainWindow::onNewClicked);
-    connect(Open, &QPushButton::clicked, this, &MainWindow::onOpenClicked);
-    connect(Save, &QPushButton::clicked, this, &MainWindow::onSaveClicked);
-    connect(ComboBox4, &QComboBox::activated, this, &MainWindow::ComboBox4Change);
+    auto* attachButton = NamedButton(QStringLiteral("BitBtn10"), QStringLiteral("Attach Message"),
+                                     QStringLiteral("Attach Message"), tab);
+    connect(attachButton, &QPushButton::clicked, this, &MainWindow::CleanForm4);
+    profileChoice_ = Combo(QStringLiteral("ComboBox4"), tab);
+    profileChoice_->setContextMenuPolicy(Qt::CustomContextMenu);
+    auto* profilesButton = NamedButton(QStringLiteral("BitBtn9"), QStringLiteral("Profiles..."),
+                                       QStringLiteral("Customize Profiles"), tab);
+    connect(newButton, &QPushButton::clicked, this, &MainWindow::onNewClicked);
+    connect(openButton, &QPushButton::clicked, this, &MainWindow::onOpenClicked);
+    connect(saveButton, &QPushButton::clicked, this, &MainWindow::onSaveClicked);
+    connect(profileChoice_, &QComboBox::activated, this, &MainWindow::ComboBox4Change);
 
-    PopupMenu3 = new QMenu(this);
-    PopupMenu3->setObjectName(QStringLiteral("PopupMenu3"));
-    PopupMenu3->addAction(QStringLiteral("&Add Profile"), this, &MainWindow::onAddProfileClicked);
-    PopupMenu3->addAction(QStringLiteral("&Delete Profile"), this,
-                          &MainWindow::onDeleteProfileClicked);
-    PopupMenu3->addAction(QStringLiteral("&Edit Profile"), this, &MainWindow::onEditProfileClicked);
-    connect(Customize, &QPushButton::clicked, this, [this, Customize] {
-        PopupMenu3->popup(Customize->mapToGlobal(QPoint(0, Customize->height())));
+    profileMenu_ = new QMenu(this);
+    profileMenu_->setObjectName(QStringLiteral("PopupMenu3"));
+    profileMenu_->addAction(QStringLiteral("&Add Profile"), this, &MainWindow::onAddProfileClicked);
+    profileMenu_->addAction(QStringLiteral("&Delete Profile"), this,
+                            &MainWindow::onDeleteProfileClicked);
+    profileMenu_->addAction(QStringLiteral("&Edit Profile"), this,
+                            &MainWindow::onEditProfileClicked);
+    connect(profilesButton, &QPushButton::clicked, this, [this, profilesButton] {
+        profileMenu_->popup(profilesButton->mapToGlobal(QPoint(0, profilesButton->height())));
     });
-    connect(ComboBox4, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { PopupMenu3->popup(ComboBox4->mapToGlobal(at)); });
+    connect(profileChoice_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { profileMenu_->popup(profileChoice_->mapToGlobal(at)); });
 
     auto* toolbar = new QHBoxLayout;
-    for (QWidget* w : std::initializer_list<QWidget*>{New, Open, Save, Attach})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{newButton, openButton, saveButton, attachButton})
         toolbar->addWidget(w);
     toolbar->addSpacing(12);
     toolbar->addWidget(new QLabel(QStringLiteral("Profile:"), tab));
-    toolbar->addWidget(ComboBox4, 1);
-    toolbar->addWidget(Customize);
+    toolbar->addWidget(profileChoice_, 1);
+    toolbar->addWidget(profilesButton);
 
-    ScrollBox1 = new FieldForm(true, tab);
-    ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
-    connect(ScrollBox1, &FieldForm::changed, this, [this] { SavedFalse(); });
+    fieldForm_ = new FieldForm(true, tab);
+    fieldForm_->setObjectName(QStringLiteral("ScrollBox1"));
+    connect(fieldForm_, &FieldForm::changed, this, [this] { SavedFalse(); });
 
     auto* messages = new QGroupBox(QStringLiteral("Attached Messages:"), tab);
-    ComboBox5 = Combo(QStringLiteral("ComboBox5"), messages);
-    auto* Add = NamedButton(QStringLiteral("Button16"), QStringLiteral("Add"),
-                            QStringLiteral("Add a message"), messages);
-    Button14 = NamedButton(QStringLiteral("Button14"), QStringLiteral("Edit"),
-                           QStringLiteral("Edit selected message"), messages);
-    Button13 = NamedButton(QStringLiteral("Button13"), QStringLiteral("Remove"),
-                           QStringLiteral("Remove selected message"), messages);
-    for (QPushButton* b : {Button14, Button13})
+    messageChoice_ = Combo(QStringLiteral("ComboBox5"), messages);
+    auto* addMessageButton = NamedButton(QStringLiteral("Button16"), QStringLiteral("Add"),
+                                         QStringLiteral("Add a message"), messages);
+    editMessageButton_ = NamedButton(QStringLiteral("Button14"), QStringLiteral("Edit"),
+                                     QStringLiteral("Edit selected message"), messages);
+    removeMessageButton_ = NamedButton(QStringLiteral("Button13"), QStringLiteral("Remove"),
+                                       QStringLiteral("Remove selected message"), messages);
+    for (QPushButton* b : {editMessageButton_, removeMessageButton_})
         b->setEnabled(false);
-    connect(Add, &QPushButton::clicked, this, &MainWindow::CleanForm4);
-    connect(Button14, &QPushButton::clicked, this, [this] { ShowEditAttachment(ComboBox5); });
-    connect(Button13, &QPushButton::clicked, this, [this] { RemoveAttachment(ComboBox5); });
-    connect(ComboBox5, &QComboBox::activated, this, &MainWindow::UpdateMessageButtons);
+    connect(addMessageButton, &QPushButton::clicked, this, &MainWindow::CleanForm4);
+    connect(editMessageButton_, &QPushButton::clicked, this,
+            [this] { ShowEditAttachment(messageChoice_); });
+    connect(removeMessageButton_, &QPushButton::clicked, this,
+            [this] { RemoveAttachment(messageChoice_); });
+    connect(messageChoice_, &QComboBox::activated, this, &MainWindow::UpdateMessageButtons);
     auto* messageRow = new QHBoxLayout(messages);
-    messageRow->addWidget(ComboBox5, 1);
-    messageRow->addWidget(Add);
-    messageRow->addWidget(Button14);
-    messageRow->addWidget(Button13);
+    messageRow->addWidget(messageChoice_, 1);
+    messageRow->addWidget(addMessageButton);
+    messageRow->addWidget(editMessageButton_);
+    messageRow->addWidget(removeMessageButton_);
 
     auto* layout = new QVBoxLayout(tab);
     layout->addLayout(toolbar);
-    layout->addWidget(ScrollBox1, 1);
+    layout->addWidget(fieldForm_, 1);
     layout->addWidget(messages);
     return tab;
 }
@@ -337,104 +343,105 @@ QWidget* MainWindow::BuildFileTab() {
 QWidget* MainWindow::BuildPromoteTab() {
     auto* tab = new QWidget;
     tab->setObjectName(QStringLiteral("TabSheet1"));
-    ComboBox1 = Combo(QStringLiteral("ComboBox1"), tab);
-    BitBtn17 = NamedButton(QStringLiteral("BitBtn17"), QStringLiteral("Edit File"),
-                           QStringLiteral("Edit File"), tab);
-    BitBtn17->setEnabled(false);
-    auto* NewFileButton = NamedButton(QStringLiteral("BitBtn18"), QStringLiteral("New File"),
+    fileChoice_ = Combo(QStringLiteral("ComboBox1"), tab);
+    editFileButton_ = NamedButton(QStringLiteral("BitBtn17"), QStringLiteral("Edit File"),
+                                  QStringLiteral("Edit File"), tab);
+    editFileButton_->setEnabled(false);
+    auto* newFileButton = NamedButton(QStringLiteral("BitBtn18"), QStringLiteral("New File"),
                                       QStringLiteral("New File"), tab);
-    auto* AddFiles = NamedButton(QStringLiteral("Button2"), QStringLiteral("&Add Files"),
-                                 QStringLiteral("Add Submission Files"), tab);
-    connect(ComboBox1, &QComboBox::activated, this, &MainWindow::ComboBox1Change);
-    connect(BitBtn17, &QPushButton::clicked, this, &MainWindow::onEditFileClicked);
-    connect(NewFileButton, &QPushButton::clicked, this, &MainWindow::onNewClicked);
-    connect(AddFiles, &QPushButton::clicked, this, &MainWindow::onAddFilesClicked);
+    auto* addFilesButton = NamedButton(QStringLiteral("Button2"), QStringLiteral("&Add Files"),
+                                       QStringLiteral("Add Submission Files"), tab);
+    connect(fileChoice_, &QComboBox::activated, this, &MainWindow::ComboBox1Change);
+    connect(editFileButton_, &QPushButton::clicked, this, &MainWindow::onEditFileClicked);
+    connect(newFileButton, &QPushButton::clicked, this, &MainWindow::onNewClicked);
+    connect(addFilesButton, &QPushButton::clicked, this, &MainWindow::onAddFilesClicked);
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("Current Submission File:"), tab));
-    top->addWidget(ComboBox1, 1);
-    top->addWidget(BitBtn17);
-    top->addWidget(NewFileButton);
-    top->addWidget(AddFiles);
+    top->addWidget(fileChoice_, 1);
+    top->addWidget(editFileButton_);
+    top->addWidget(newFileButton);
+    top->addWidget(addFilesButton);
 
-    ComboBox2 = Combo(QStringLiteral("ComboBox2"), tab);
-    connect(ComboBox2, &QComboBox::currentIndexChanged, this, &MainWindow::ComboBox2Change);
-    ComboBox2->installEventFilter(this);
+    engineChoice_ = Combo(QStringLiteral("ComboBox2"), tab);
+    connect(engineChoice_, &QComboBox::currentIndexChanged, this, &MainWindow::ComboBox2Change);
+    engineChoice_->installEventFilter(this);
     auto* engines = new QHBoxLayout;
     engines->addWidget(new QLabel(QStringLiteral("Search Engine:"), tab));
-    engines->addWidget(ComboBox2, 1);
+    engines->addWidget(engineChoice_, 1);
     auto* customize = NamedButton(QStringLiteral("Button3"), QStringLiteral("..."),
                                   QStringLiteral("Customize Search Engines"), tab);
     customize->setMaximumWidth(customize->fontMetrics().horizontalAdvance(QStringLiteral("...")) +
                                24);
     engines->addWidget(customize);
-    PopupMenu2 = new QMenu(this);
-    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+    engineMenu_ = new QMenu(this);
+    engineMenu_->setObjectName(QStringLiteral("PopupMenu2"));
     connect(customize, &QPushButton::clicked, this, [this, customize] {
-        PopupMenu2->popup(customize->mapToGlobal(QPoint(0, customize->height())));
+        engineMenu_->popup(customize->mapToGlobal(QPoint(0, customize->height())));
     });
-    CheckBox1 = new QCheckBox(QStringLiteral("Submitted"), tab);
-    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
-    connect(CheckBox1, &QCheckBox::toggled, this, &MainWindow::onSubmittedToggled);
-    engines->addWidget(CheckBox1);
-    Button6 = NamedButton(QStringLiteral("Button6"), QStringLiteral("Show Log"), {}, tab);
-    BitBtn4 = NamedButton(QStringLiteral("BitBtn4"), QStringLiteral("GO!"), {}, tab);
-    BitBtn5 = NamedButton(QStringLiteral("BitBtn5"), QStringLiteral("Stop"), {}, tab);
-    connect(Button6, &QPushButton::clicked, this, &MainWindow::onShowLogClicked);
-    connect(BitBtn4, &QPushButton::clicked, this, &MainWindow::onGoClicked);
-    connect(BitBtn5, &QPushButton::clicked, this, &MainWindow::onStopClicked);
-    engines->addWidget(Button6);
-    engines->addWidget(BitBtn4);
-    engines->addWidget(BitBtn5);
+    submittedBox_ = new QCheckBox(QStringLiteral("Submitted"), tab);
+    submittedBox_->setObjectName(QStringLiteral("CheckBox1"));
+    connect(submittedBox_, &QCheckBox::toggled, this, &MainWindow::onSubmittedToggled);
+    engines->addWidget(submittedBox_);
+    showLogButton_ = NamedButton(QStringLiteral("Button6"), QStringLiteral("Show Log"), {}, tab);
+    goButton_ = NamedButton(QStringLiteral("BitBtn4"), QStringLiteral("GO!"), {}, tab);
+    stopButton_ = NamedButton(QStringLiteral("BitBtn5"), QStringLiteral("Stop"), {}, tab);
+    connect(showLogButton_, &QPushButton::clicked, this, &MainWindow::onShowLogClicked);
+    connect(goButton_, &QPushButton::clicked, this, &MainWindow::onGoClicked);
+    connect(stopButton_, &QPushButton::clicked, this, &MainWindow::onStopClicked);
+    engines->addWidget(showLogButton_);
+    engines->addWidget(goButton_);
+    engines->addWidget(stopButton_);
 
     auto* addresses = new QGroupBox(tab);
     addresses->setObjectName(QStringLiteral("ScrollBox2"));
     auto* addressGrid = new QGridLayout(addresses);
-    Label2 = new QLabel(QStringLiteral("Submit:"), addresses);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label3 = new QLabel(addresses);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    Label4 = new QLabel(QStringLiteral("Info:"), addresses);
-    Label4->setObjectName(QStringLiteral("Label4"));
-    Label5 = new QLabel(addresses);
-    Label5->setObjectName(QStringLiteral("Label5"));
-    for (QLabel* l : {Label3, Label5}) {
+    submissionCaption_ = new QLabel(QStringLiteral("Submit:"), addresses);
+    submissionCaption_->setObjectName(QStringLiteral("Label2"));
+    submissionAddressLabel_ = new QLabel(addresses);
+    submissionAddressLabel_->setObjectName(QStringLiteral("Label3"));
+    infoCaption_ = new QLabel(QStringLiteral("Info:"), addresses);
+    infoCaption_->setObjectName(QStringLiteral("Label4"));
+    infoAddressLabel_ = new QLabel(addresses);
+    infoAddressLabel_->setObjectName(QStringLiteral("Label5"));
+    for (QLabel* l : {submissionAddressLabel_, infoAddressLabel_}) {
         l->setCursor(Qt::PointingHandCursor);
         l->setStyleSheet(QStringLiteral("color: #1a4fa0; text-decoration: underline"));
         l->installEventFilter(this);
     }
-    for (QLabel* l : {Label2, Label3, Label4, Label5})
+    for (QLabel* l : {submissionCaption_, submissionAddressLabel_, infoCaption_, infoAddressLabel_})
         l->setToolTipDuration(30000);
-    addressGrid->addWidget(Label2, 0, 0);
-    addressGrid->addWidget(Label3, 0, 1);
-    addressGrid->addWidget(Label4, 1, 0);
-    addressGrid->addWidget(Label5, 1, 1);
+    addressGrid->addWidget(submissionCaption_, 0, 0);
+    addressGrid->addWidget(submissionAddressLabel_, 0, 1);
+    addressGrid->addWidget(infoCaption_, 1, 0);
+    addressGrid->addWidget(infoAddressLabel_, 1, 1);
     addressGrid->setColumnStretch(1, 1);
 
     auto* buttons = new QHBoxLayout;
     auto* notesButton = NamedButton(QStringLiteral("BitBtn19"), QStringLiteral("Notes"), {}, tab);
-    BitBtn1 = NamedButton(QStringLiteral("BitBtn1"), QStringLiteral("Netcape"), {}, tab);
-    BitBtn2 = NamedButton(QStringLiteral("BitBtn2"), QStringLiteral("IExplorer"), {}, tab);
+    netscapeButton_ = NamedButton(QStringLiteral("BitBtn1"), QStringLiteral("Netcape"), {}, tab);
+    explorerButton_ = NamedButton(QStringLiteral("BitBtn2"), QStringLiteral("IExplorer"), {}, tab);
     auto* clipboard = NamedButton(QStringLiteral("BitBtn3"), QStringLiteral("Clipboard"),
                                   QStringLiteral("Copy Data to the Clipboard"), tab);
-    Button5 = NamedButton(QStringLiteral("Button5"), QStringLiteral("Submit Mode"),
-                          QStringLiteral("Shrink Window"), tab);
+    submitModeButton_ = NamedButton(QStringLiteral("Button5"), QStringLiteral("Submit Mode"),
+                                    QStringLiteral("Shrink Window"), tab);
     connect(notesButton, &QPushButton::clicked, this, &MainWindow::onNotesClicked);
-    connect(BitBtn1, &QPushButton::clicked, this, &MainWindow::onNetscapeClicked);
-    connect(BitBtn2, &QPushButton::clicked, this, &MainWindow::onExplorerClicked);
-    connect(Button5, &QPushButton::clicked, this, &MainWindow::onSubmitModeClicked);
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    connect(netscapeButton_, &QPushButton::clicked, this, &MainWindow::onNetscapeClicked);
+    connect(explorerButton_, &QPushButton::clicked, this, &MainWindow::onExplorerClicked);
+    connect(submitModeButton_, &QPushButton::clicked, this, &MainWindow::onSubmitModeClicked);
+    clipboardMenu_ = new QMenu(this);
+    clipboardMenu_->setObjectName(QStringLiteral("PopupMenu1"));
     connect(clipboard, &QPushButton::clicked, this, [this, clipboard] {
-        PopupMenu1->popup(clipboard->mapToGlobal(QPoint(clipboard->width(), clipboard->height())));
+        clipboardMenu_->popup(
+            clipboard->mapToGlobal(QPoint(clipboard->width(), clipboard->height())));
     });
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{notesButton, BitBtn1, BitBtn2, clipboard, Button5})
+    for (QWidget* w : std::initializer_list<QWidget*>{notesButton, netscapeButton_, explorerButton_,
+                                                      clipboard, submitModeButton_})
         buttons->addWidget(w);
     buttons->addStretch();
 
     broadcast_ = new BroadcastPanel(sender_,
                                     {[this]() -> const LineList& { return CurrentFileLines; },
-                                     [this] { return ComboBox1->currentText(); },
+                                     [this] { return fileChoice_->currentText(); },
                                      [this](const QString& text) { SetStatus(text); },
                                      [this](const QString& text) { sendProgress_->setText(text); }},
                                     tab);
@@ -442,7 +449,8 @@ QWidget* MainWindow::BuildPromoteTab() {
 
     // Nothing to submit until an engine is chosen.
     for (QWidget* w :
-         std::initializer_list<QWidget*>{BitBtn4, BitBtn5, BitBtn1, BitBtn2, Button5, Button6})
+         std::initializer_list<QWidget*>{goButton_, stopButton_, netscapeButton_, explorerButton_,
+                                         submitModeButton_, showLogButton_})
         w->setEnabled(false);
 
     auto* layout = new QVBoxLayout(tab);
@@ -472,7 +480,7 @@ void MainWindow::BuildMenus() {
     file->addSeparator();
     add(file, QStringLiteral("&Import"), &MainWindow::onImportClicked);
     add(file, QStringLiteral("A&dd"), &MainWindow::onAddFilesClicked);
-    update1_ = add(file, QStringLiteral("&Update"), &MainWindow::onUpdateClicked);
+    updateAction_ = add(file, QStringLiteral("&Update"), &MainWindow::onUpdateClicked);
     file->addSeparator();
     add(file, QStringLiteral("E&xit"), &MainWindow::close);
 
@@ -510,9 +518,9 @@ void MainWindow::BuildMenus() {
     copyToClipboard_ = menuBar()->addMenu(QStringLiteral("&Copy to Clipboard"));
     copyToClipboard_->setObjectName(QStringLiteral("CopytoClipboard1"));
     QMenu* logs = menuBar()->addMenu(QStringLiteral("&Logs"));
-    searchEngines1_ = add(logs, QStringLiteral("&Search Engines"), &MainWindow::onShowLogClicked,
-                          QKeySequence(Qt::CTRL | Qt::Key_F10));
-    searchEngines1_->setEnabled(false);
+    engineLogAction_ = add(logs, QStringLiteral("&Search Engines"), &MainWindow::onShowLogClicked,
+                           QKeySequence(Qt::CTRL | Qt::Key_F10));
+    engineLogAction_->setEnabled(false);
     add(logs, QStringLiteral("&Mailing Lists"), &MainWindow::onMailLogClicked,
         QKeySequence(Qt::CTRL | Qt::Key_F11));
     add(logs, QStringLiteral("&Newsgroups"), &MainWindow::onNewsLogClicked,
@@ -525,9 +533,9 @@ void MainWindow::BuildMenus() {
     add(options, QStringLiteral("&Preferences"), &MainWindow::onPreferencesClicked,
         QKeySequence(Qt::CTRL | Qt::Key_P));
     QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
-    submitMode1_ = add(window, QStringLiteral("&Submit Mode"), &MainWindow::onSubmitModeClicked,
-                       QKeySequence(Qt::Key_F10));
-    submitMode1_->setEnabled(false);
+    submitModeAction_ = add(window, QStringLiteral("&Submit Mode"),
+                            &MainWindow::onSubmitModeClicked, QKeySequence(Qt::Key_F10));
+    submitModeAction_->setEnabled(false);
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     add(help, QStringLiteral("&Help Topics"), &MainWindow::onHelpTopicsClicked);
     add(help, QStringLiteral("&E-mail Support"), &MainWindow::onEmailSupportClicked);
@@ -535,14 +543,14 @@ void MainWindow::BuildMenus() {
     add(help, QStringLiteral("&About"), &MainWindow::onAboutClicked);
 
     // The right-click menu of the engine, address and button panels.
-    PopupMenu5 = new QMenu(this);
-    PopupMenu5->setObjectName(QStringLiteral("PopupMenu5"));
-    loadSearchEngine1_ = PopupMenu5->addAction(QStringLiteral("&Load Search Engine"), this,
-                                               &MainWindow::onGoClicked);
-    loadInfoUrl1_ = PopupMenu5->addAction(QStringLiteral("Load &Info URL"), this,
-                                          &MainWindow::onInfoAddressClicked);
-    PopupMenu5->addSeparator();
-    for (QMenu* menu : {PopupMenu2, PopupMenu5}) {
+    promoteMenu_ = new QMenu(this);
+    promoteMenu_->setObjectName(QStringLiteral("PopupMenu5"));
+    loadEngineAction_ = promoteMenu_->addAction(QStringLiteral("&Load Search Engine"), this,
+                                                &MainWindow::onGoClicked);
+    loadInfoAction_ = promoteMenu_->addAction(QStringLiteral("Load &Info URL"), this,
+                                              &MainWindow::onInfoAddressClicked);
+    promoteMenu_->addSeparator();
+    for (QMenu* menu : {engineMenu_, promoteMenu_}) {
         menu->addAction(QStringLiteral("&Add Search Engine"), this,
                         &MainWindow::onAddEngineClicked);
         QAction* remove = menu->addAction(QStringLiteral("&Delete Search Engine"), this,
@@ -553,19 +561,20 @@ void MainWindow::BuildMenus() {
         edit->setEnabled(false);
         engineEditActions_ << remove << edit;
     }
-    PopupMenu5->addSeparator();
-    PopupMenu5->addAction(QStringLiteral("&Show &Notes"), this, &MainWindow::onNotesClicked);
-    showLog1_ =
-        PopupMenu5->addAction(QStringLiteral("&Show Log"), this, &MainWindow::onShowLogClicked);
-    PopupMenu5->addAction(QStringLiteral("&Submit Mode"), this, &MainWindow::onSubmitModeClicked);
-    loadSearchEngine1_->setEnabled(false);
-    loadInfoUrl1_->setEnabled(false);
-    showLog1_->setEnabled(false);
-    QWidget* promotePage = static_cast<QScrollArea*>(TabSheet1)->widget();
+    promoteMenu_->addSeparator();
+    promoteMenu_->addAction(QStringLiteral("&Show &Notes"), this, &MainWindow::onNotesClicked);
+    showLogAction_ =
+        promoteMenu_->addAction(QStringLiteral("&Show Log"), this, &MainWindow::onShowLogClicked);
+    promoteMenu_->addAction(QStringLiteral("&Submit Mode"), this, &MainWindow::onSubmitModeClicked);
+    loadEngineAction_->setEnabled(false);
+    loadInfoAction_->setEnabled(false);
+    showLogAction_->setEnabled(false);
+    QWidget* promotePage = static_cast<QScrollArea*>(promotePage_)->widget();
     promotePage->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(
-        promotePage, &QWidget::customContextMenuRequested, this,
-        [this, promotePage](const QPoint& at) { PopupMenu5->popup(promotePage->mapToGlobal(at)); });
+    connect(promotePage, &QWidget::customContextMenuRequested, this,
+            [this, promotePage](const QPoint& at) {
+                promoteMenu_->popup(promotePage->mapToGlobal(at));
+            });
 }
 
 void MainWindow::FormCreate() {
@@ -600,9 +609,9 @@ void MainWindow::FirstShow() {
     FileHasName = false;
     if (FileExists(kLayoutFile)) {
         DisplayDefaultList();
-        const int index = IndexOfExact(ComboBox4, FromBytes(Read(settings::Profile)));
-        SelectQuietly(ComboBox4, index);
-        ChangeProfile(ToBytes(ComboBox4->currentText()));
+        const int index = IndexOfExact(profileChoice_, FromBytes(Read(settings::Profile)));
+        SelectQuietly(profileChoice_, index);
+        ChangeProfile(ToBytes(profileChoice_->currentText()));
     }
     if (!firstShow_)
         return;
@@ -611,11 +620,11 @@ void MainWindow::FirstShow() {
         if (const std::string warning = DamagedDataFileWarning(file); !warning.empty())
             MessageBoxes::Show(this, MessageIcon::Warning, FromBytes(warning), Buttons::Ok);
     FillSeCombo();
-    if (ComboBox2->count() > 0) {
-        SelectQuietly(ComboBox2, 0);
+    if (engineChoice_->count() > 0) {
+        SelectQuietly(engineChoice_, 0);
         ComboBox2Change(0);
-        SelectQuietly(ComboBox3, 0);
-        SelectQuietly(ComboBox10, 0);
+        SelectQuietly(submitEngineChoice_, 0);
+        SelectQuietly(notesEngineChoice_, 0);
         logNotes_->ComboBox10Change(0);
     }
     FormActi();
@@ -624,7 +633,7 @@ void MainWindow::FirstShow() {
         if (quitRequested_)
             return;
         SetBusy(true);
-        Guard(this, [this] { CheckNewVersion(httpCli3_, false, *updateUi_); });
+        Guard(this, [this] { CheckNewVersion(versionHttp_, false, *updateUi_); });
         SetBusy(false);
     });
 }
@@ -636,7 +645,7 @@ void MainWindow::RequestQuit() {
 
 void MainWindow::SetBusy(bool updateRunning) {
     updateIdle_ = !updateRunning;
-    update1_->setEnabled(!updateRunning);
+    updateAction_->setEnabled(!updateRunning);
 }
 
 void MainWindow::DoMissingFile(const std::string& fileName) {
@@ -650,15 +659,15 @@ void MainWindow::DoMissingFile(const std::string& fileName) {
 void MainWindow::FillSeCombo() {
     std::vector<std::string> names;
     const bool found = siteherald::FillSeCombo(kEngineFile, SERecordList, names);
-    const QString notesEngine = ComboBox10->currentText();
-    SetItems(ComboBox2, names);
-    SetItems(ComboBox3, names);
-    SetItems(ComboBox10, names);
+    const QString notesEngine = notesEngineChoice_->currentText();
+    SetItems(engineChoice_, names);
+    SetItems(submitEngineChoice_, names);
+    SetItems(notesEngineChoice_, names);
     // The filled list shows its first engine; the notes beside it must be that engine's, or a
     // focus-out would save the notes shown under another engine.
-    if (const int kept = IndexOfExact(ComboBox10, notesEngine); kept >= 0)
-        SelectQuietly(ComboBox10, kept);
-    logNotes_->ComboBox10Change(ComboBox10->currentIndex());
+    if (const int kept = IndexOfExact(notesEngineChoice_, notesEngine); kept >= 0)
+        SelectQuietly(notesEngineChoice_, kept);
+    logNotes_->ComboBox10Change(notesEngineChoice_->currentIndex());
     if (!found)
         DoMissingFile(kEngineFile);
 }
@@ -667,29 +676,31 @@ void MainWindow::ComboBox2Change(int index) {
     Guard(this, [this, index] {
         const bool selected = index >= 0;
         if (selected) {
-            const std::string engine = ToBytes(ComboBox2->itemText(index));
+            const std::string engine = ToBytes(engineChoice_->itemText(index));
             if (GetSEData(kEngineFile, engine, SERecordList) == RecordLookup::FileMissing)
                 DoMissingFile(kEngineFile);
             const EngineAddresses addresses = ParseSEData(SERecordList);
-            Label3->setText(FromBytes(addresses.submission));
-            Label5->setText(FromBytes(addresses.info));
+            submissionAddressLabel_->setText(FromBytes(addresses.submission));
+            infoAddressLabel_->setText(FromBytes(addresses.info));
             const QString notes = FromBytes(GetSubNotes("subnotes.dat", engine, "$Main"));
             for (QWidget* w :
-                 std::initializer_list<QWidget*>{Label2, Label3, Label4, Label5, ComboBox2})
+                 std::initializer_list<QWidget*>{submissionCaption_, submissionAddressLabel_,
+                                                 infoCaption_, infoAddressLabel_, engineChoice_})
                 w->setToolTip(notes);
-            SelectQuietly(ComboBox3, index);
+            SelectQuietly(submitEngineChoice_, index);
             UpdateTickBoxes();
         } else {
-            Label3->clear();
-            Label5->clear();
+            submissionAddressLabel_->clear();
+            infoAddressLabel_->clear();
         }
-        const bool idle = !BitBtn5->isEnabled();
-        BitBtn4->setEnabled(selected && idle);
-        loadSearchEngine1_->setEnabled(selected && idle);
-        loadInfoUrl1_->setEnabled(selected && idle);
-        for (QWidget* w : std::initializer_list<QWidget*>{BitBtn1, BitBtn2, Button5})
+        const bool idle = !stopButton_->isEnabled();
+        goButton_->setEnabled(selected && idle);
+        loadEngineAction_->setEnabled(selected && idle);
+        loadInfoAction_->setEnabled(selected && idle);
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{netscapeButton_, explorerButton_, submitModeButton_})
             w->setEnabled(selected);
-        submitMode1_->setEnabled(selected);
+        submitModeAction_->setEnabled(selected);
         for (QAction* action : engineEditActions_)
             action->setEnabled(selected);
     });
@@ -703,7 +714,7 @@ void MainWindow::onAddEngineClicked() {
 }
 
 void MainWindow::onEditEngineClicked() {
-    if (ComboBox2->currentIndex() < 0)
+    if (engineChoice_->currentIndex() < 0)
         return;
     engineEditor_->EditEngine(false, SERecordList);
     AfterEngineEditor();
@@ -712,21 +723,21 @@ void MainWindow::onEditEngineClicked() {
 void MainWindow::AfterEngineEditor() {
     Guard(this, [this] {
         if (engineEditor_->EngineAdded) {
-            const QString engine = ComboBox2->currentText();
+            const QString engine = engineChoice_->currentText();
             FillSeCombo();
-            const int index = IndexOfExact(ComboBox2, engine);
-            SelectQuietly(ComboBox2, index >= 0 ? index : 0);
+            const int index = IndexOfExact(engineChoice_, engine);
+            SelectQuietly(engineChoice_, index >= 0 ? index : 0);
         }
-        ComboBox2Change(ComboBox2->currentIndex());
+        ComboBox2Change(engineChoice_->currentIndex());
     });
 }
 
 void MainWindow::onDeleteEngineClicked() {
     Guard(this, [this] {
-        const int index = ComboBox2->currentIndex();
+        const int index = engineChoice_->currentIndex();
         if (index < 0)
             return;
-        const QString name = ComboBox2->currentText();
+        const QString name = engineChoice_->currentText();
         if (MessageBoxes::Show(this, MessageIcon::Confirmation,
                                QStringLiteral("Delete \"") + name +
                                    QStringLiteral("\" from the list?"),
@@ -734,12 +745,13 @@ void MainWindow::onDeleteEngineClicked() {
             return;
         if (!RemoveSE(kEngineFile, ToBytes(name)))
             return;
-        const QSignalBlocker quiet(ComboBox2);
-        ComboBox2->removeItem(index);
+        const QSignalBlocker quiet(engineChoice_);
+        engineChoice_->removeItem(index);
         const size_t next = SelectionAfterRemoval(static_cast<size_t>(index),
-                                                  static_cast<size_t>(ComboBox2->count()));
-        ComboBox2->setCurrentIndex(next == static_cast<size_t>(-1) ? -1 : static_cast<int>(next));
-        ComboBox2Change(ComboBox2->currentIndex());
+                                                  static_cast<size_t>(engineChoice_->count()));
+        engineChoice_->setCurrentIndex(next == static_cast<size_t>(-1) ? -1
+                                                                       : static_cast<int>(next));
+        ComboBox2Change(engineChoice_->currentIndex());
     });
 }
 
@@ -748,11 +760,11 @@ void MainWindow::onDeleteEngineClicked() {
 void MainWindow::DisplayDefaultList() {
     LineList layout;
     LoadLineFile(kLayoutFile, layout);
-    SetItems(ComboBox4, siteherald::DisplayDefaultList(layout));
+    SetItems(profileChoice_, siteherald::DisplayDefaultList(layout));
 }
 
 bool MainWindow::ChangeProfile(const std::string& profileName) {
-    ScrollBox1->Clear();
+    fieldForm_->Clear();
     FieldAutoFills.clear();
     LineList layout;
     LoadLineFile(kLayoutFile, layout);
@@ -762,19 +774,19 @@ bool MainWindow::ChangeProfile(const std::string& profileName) {
     for (const auto& row : *rows) {
         for (const FieldDefinition& field : row) {
             FieldAutoFills.push_back(field.autoFill);
-            ScrollBox1->AddField(field);
+            fieldForm_->AddField(field);
         }
     }
-    LoadedProfileIndex = ComboBox4->currentIndex();
+    LoadedProfileIndex = profileChoice_->currentIndex();
     return true;
 }
 
 void MainWindow::ComboBox4Change(int) {
     Guard(this, [this] {
         if (CheckSaved())
-            ChangeProfile(ToBytes(ComboBox4->currentText()));
+            ChangeProfile(ToBytes(profileChoice_->currentText()));
         else
-            SelectQuietly(ComboBox4, LoadedProfileIndex);
+            SelectQuietly(profileChoice_, LoadedProfileIndex);
     });
 }
 
@@ -783,22 +795,22 @@ void MainWindow::onDeleteProfileClicked() {
 }
 
 void MainWindow::DeleteProfile() {
-    if (ComboBox4->count() < 2) {
+    if (profileChoice_->count() < 2) {
         MessageBoxes::Show(this, MessageIcon::Warning,
                            QStringLiteral("You must have at least one profile remaining."),
                            Buttons::Ok);
         return;
     }
-    const QString name = ComboBox4->currentText();
+    const QString name = profileChoice_->currentText();
     if (MessageBoxes::Show(this, MessageIcon::Confirmation, QStringLiteral("Delete ") + name + "?",
                            Buttons::YesNo) != Answer::Yes)
         return;
     if (!DeleteProfileSection(kLayoutFile, ToBytes(name)))
         MessageBoxes::Show(this, MessageIcon::Information,
                            QStringLiteral("Cannot find selected profile."), Buttons::Ok);
-    ComboBox4->removeItem(IndexOfExact(ComboBox4, name));
-    SelectQuietly(ComboBox4, 0);
-    LoadedProfileIndex = std::min(LoadedProfileIndex, ComboBox4->count() - 1);
+    profileChoice_->removeItem(IndexOfExact(profileChoice_, name));
+    SelectQuietly(profileChoice_, 0);
+    LoadedProfileIndex = std::min(LoadedProfileIndex, profileChoice_->count() - 1);
     ComboBox4Change(0);
 }
 
@@ -810,7 +822,7 @@ void MainWindow::onProfileCheckTimeout() {
                                QStringLiteral("The current profile has changed. Reload profile?"),
                                Buttons::YesNo) == Answer::Yes &&
             CheckSaved())
-            ChangeProfile(ToBytes(ComboBox4->currentText()));
+            ChangeProfile(ToBytes(profileChoice_->currentText()));
     });
 }
 
@@ -837,11 +849,11 @@ bool MainWindow::CheckSaved() {
 void MainWindow::NewFile() {
     if (!CheckSaved())
         return;
-    ChangeProfile(ToBytes(ComboBox4->currentText()));
-    ComboBox5->clear();
+    ChangeProfile(ToBytes(profileChoice_->currentText()));
+    messageChoice_->clear();
     AttachmentLines.clear();
-    Button13->setEnabled(false);
-    Button14->setEnabled(false);
+    removeMessageButton_->setEnabled(false);
+    editMessageButton_->setEnabled(false);
     CurrentFilePath.clear();
     FileSaved = true;
     FileHasName = false;
@@ -850,7 +862,7 @@ void MainWindow::NewFile() {
 void MainWindow::onNewClicked() {
     Guard(this, [this] {
         NewFile();
-        PageControl1->setCurrentWidget(TabSheet2);
+        pages_->setCurrentWidget(filePage_);
     });
 }
 
@@ -871,7 +883,7 @@ void MainWindow::OpenFile(const std::string& path) {
         throw FileError("Unable to read " + path + ": No such file", path);
     std::string profile = SubmissionFileProfile(file);
     if (!ChangeProfile(profile)) {
-        ComboBox5->setCurrentIndex(-1);
+        messageChoice_->setCurrentIndex(-1);
         MessageBoxes::Show(
             this, MessageIcon::Error,
             QStringLiteral("Could not find submission file's profile. Loading DEFAULT profile."),
@@ -879,19 +891,19 @@ void MainWindow::OpenFile(const std::string& path) {
         profile = Read(settings::Profile);
         ChangeProfile(profile);
     }
-    if (ComboBox4->currentText() != FromBytes(profile)) {
-        const int index = IndexOfExact(ComboBox4, FromBytes(profile));
+    if (profileChoice_->currentText() != FromBytes(profile)) {
+        const int index = IndexOfExact(profileChoice_, FromBytes(profile));
         if (index >= 0) {
-            SelectQuietly(ComboBox4, index);
+            SelectQuietly(profileChoice_, index);
             LoadedProfileIndex = index;
         }
     }
-    ComboBox5->clear();
+    messageChoice_->clear();
     AttachmentLines.clear();
-    Button13->setEnabled(false);
-    Button14->setEnabled(false);
-    const SubmissionFileContents contents = ReadSubmissionFile(file, ScrollBox1->Values());
-    ScrollBox1->SetValues(contents.fields);
+    removeMessageButton_->setEnabled(false);
+    editMessageButton_->setEnabled(false);
+    const SubmissionFileContents contents = ReadSubmissionFile(file, fieldForm_->Values());
+    fieldForm_->SetValues(contents.fields);
     AttachmentLines = contents.attachmentLines;
     ParseAttachments();
     FileSaved = true;
@@ -901,10 +913,11 @@ void MainWindow::OpenFile(const std::string& path) {
 }
 
 bool MainWindow::SaveFile(const std::string& path) {
-    const std::string profile =
-        ComboBox4->currentIndex() >= 0 ? ToBytes(ComboBox4->currentText()) : std::string();
+    const std::string profile = profileChoice_->currentIndex() >= 0
+                                    ? ToBytes(profileChoice_->currentText())
+                                    : std::string();
     const LineList file =
-        BuildSubmissionFile(profile, ScrollBox1->Values(), AttachmentLines, FieldAutoFills);
+        BuildSubmissionFile(profile, fieldForm_->Values(), AttachmentLines, FieldAutoFills);
     try {
         SaveLineFile(path, file);
     } catch (const FileError& e) {
@@ -939,12 +952,12 @@ void MainWindow::onSaveAsClicked() {
 
 void MainWindow::onEditFileClicked() {
     Guard(this, [this] {
-        if (ComboBox1->currentIndex() < 0)
+        if (fileChoice_->currentIndex() < 0)
             return;
         // The file shown: the known-file list may hold files the lists do not show yet, when
         // profs.dat was missing at their refresh.
-        OpenFile(ToBytes(ComboBox1->currentText()));
-        PageControl1->setCurrentWidget(TabSheet2);
+        OpenFile(ToBytes(fileChoice_->currentText()));
+        pages_->setCurrentWidget(filePage_);
     });
 }
 
@@ -964,7 +977,7 @@ void MainWindow::WriteSDFFiles(bool fromAddFilesDialog) {
         return;
     WriteKnownFiles(kProfsFile, KnownFiles);
     if (!fromAddFilesDialog)
-        Write(settings::Profile, ToBytes(ComboBox4->currentText()));
+        Write(settings::Profile, ToBytes(profileChoice_->currentText()));
 }
 
 bool MainWindow::GetSDFfiles() {
@@ -980,37 +993,37 @@ bool MainWindow::GetSDFfiles() {
 
 void MainWindow::DoSDFCombobox() {
     const std::vector<std::string> paths = KnownFilePaths(KnownFiles);
-    SetItems(ComboBox1, paths);
-    SetItems(ComboBox9, paths);
+    SetItems(fileChoice_, paths);
+    SetItems(notesFileChoice_, paths);
 }
 
 void MainWindow::FormActi() {
-    const QString remembered = ComboBox1->currentText();
+    const QString remembered = fileChoice_->currentText();
     if (!GetSDFfiles()) {
         DoMissingFile(kProfsFile);
         return;
     }
     DoSDFCombobox();
-    if (ComboBox1->count() > 0) {
+    if (fileChoice_->count() > 0) {
         if (!remembered.isEmpty()) {
-            const int index = IndexOfExact(ComboBox1, remembered);
-            SelectQuietly(ComboBox1, index);
-            SelectQuietly(ComboBox9, index);
-            BitBtn17->setEnabled(true);
+            const int index = IndexOfExact(fileChoice_, remembered);
+            SelectQuietly(fileChoice_, index);
+            SelectQuietly(notesFileChoice_, index);
+            editFileButton_->setEnabled(true);
         } else {
             int index = -1;
             if (!commandLineFile_.empty() && FileExists(commandLineFile_))
-                index = IndexOfExact(ComboBox1, FromBytes(commandLineFile_));
+                index = IndexOfExact(fileChoice_, FromBytes(commandLineFile_));
             commandLineFile_.clear();
             if (index < 0)
                 index = 0;
-            SelectQuietly(ComboBox1, index);
-            SelectQuietly(ComboBox9, index);
+            SelectQuietly(fileChoice_, index);
+            SelectQuietly(notesFileChoice_, index);
         }
     }
-    ComboBox1Change(ComboBox1->currentIndex());
-    if (firstList_ && ComboBox1->count() == 0)
-        PageControl1->setCurrentWidget(TabSheet2);
+    ComboBox1Change(fileChoice_->currentIndex());
+    if (firstList_ && fileChoice_->count() == 0)
+        pages_->setCurrentWidget(filePage_);
     firstList_ = false;
     FilesAdded = false;
 }
@@ -1018,11 +1031,11 @@ void MainWindow::FormActi() {
 void MainWindow::ComboBox1Change(int index) {
     Guard(this, [this, index] {
         if (index >= 0) {
-            SelectQuietly(ComboBox1, index);
-            SelectQuietly(ComboBox9, index);
-            const std::string path = ToBytes(ComboBox1->currentText());
+            SelectQuietly(fileChoice_, index);
+            SelectQuietly(notesFileChoice_, index);
+            const std::string path = ToBytes(fileChoice_->currentText());
             if (FileExists(path)) {
-                BitBtn17->setEnabled(true);
+                editFileButton_->setEnabled(true);
                 LoadLineFile(path, CurrentFileLines);
                 broadcast_->AddMessages();
                 FillListBox();
@@ -1033,17 +1046,17 @@ void MainWindow::ComboBox1Change(int index) {
                 return;
             }
             RemoveKnownFile(KnownFiles, path);
-            const QSignalBlocker quiet1(ComboBox1);
-            const QSignalBlocker quiet9(ComboBox9);
-            ComboBox1->removeItem(index);
-            ComboBox9->removeItem(index);
+            const QSignalBlocker quiet1(fileChoice_);
+            const QSignalBlocker quiet9(notesFileChoice_);
+            fileChoice_->removeItem(index);
+            notesFileChoice_->removeItem(index);
             // The removal moved the choice to a neighbour that was never loaded.
-            ComboBox1->setCurrentIndex(-1);
-            ComboBox9->setCurrentIndex(-1);
+            fileChoice_->setCurrentIndex(-1);
+            notesFileChoice_->setCurrentIndex(-1);
         }
         // No current file: nothing of the last one stays on show to be submitted, ticked or
         // noted.
-        BitBtn17->setEnabled(false);
+        editFileButton_->setEnabled(false);
         CurrentFileLines.clear();
         broadcast_->AddMessages();
         FillListBox();
@@ -1056,24 +1069,24 @@ void MainWindow::ComboBox1Change(int index) {
 void MainWindow::CheckCurrentFile() {
     if (CurrentFilePath.empty())
         return;
-    if (FromBytes(CurrentFilePath) != ComboBox1->currentText() &&
+    if (FromBytes(CurrentFilePath) != fileChoice_->currentText() &&
         MessageBoxes::Show(this, MessageIcon::Confirmation,
                            QStringLiteral("Change current submission file to file being edited?"),
                            Buttons::YesNo) == Answer::Yes) {
         if (!CheckSaved())
             return;
-        const int index = IndexOfExact(ComboBox1, FromBytes(CurrentFilePath));
+        const int index = IndexOfExact(fileChoice_, FromBytes(CurrentFilePath));
         if (index >= 0)
-            SelectQuietly(ComboBox1, index);
+            SelectQuietly(fileChoice_, index);
     }
-    ComboBox1Change(ComboBox1->currentIndex());
+    ComboBox1Change(fileChoice_->currentIndex());
 }
 
 void MainWindow::onPageChanged(int) {
     Guard(this, [this] {
-        if (PageControl1->currentWidget() == TabSheet1)
+        if (pages_->currentWidget() == promotePage_)
             CheckCurrentFile();
-        else if (PageControl1->currentWidget() == TabSheet4)
+        else if (pages_->currentWidget() == logNotesPage_)
             logNotes_->RefreshCurrentPage();
     });
 }
@@ -1082,7 +1095,7 @@ void MainWindow::onPageChanged(int) {
 
 void MainWindow::onUpdateClicked() {
     SetBusy(true);
-    Guard(this, [this] { RunDataUpdate(httpCli3_, ToBytes(dataDir_), *updateUi_); });
+    Guard(this, [this] { RunDataUpdate(versionHttp_, ToBytes(dataDir_), *updateUi_); });
     SetBusy(false);
 }
 
@@ -1123,8 +1136,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
             close = false;
             return;
         }
-        httpCli1_.Abort();
-        httpCli3_.Abort();
+        pageHttp_.Abort();
+        versionHttp_.Abort();
         sender_.Abort();
         WriteSDFFiles();
         Write(settings::WindowState, isMaximized() ? "wsMaximized" : "wsNormal");

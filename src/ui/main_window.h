@@ -81,8 +81,8 @@ public:
     void DoMissingFile(const std::string& fileName);
     void FillSeCombo();
     void RequestQuit();
-    THttpCli& versionClient() { return httpCli3_; }
-    THttpCli& pageClient() { return httpCli1_; }
+    THttpCli& versionClient() { return versionHttp_; }
+    THttpCli& pageClient() { return pageHttp_; }
     bool inSubmitMode() const { return submitMode_; }
     bool DownloadFinished = true;
     bool DownloadAborted = false;
@@ -198,15 +198,15 @@ private:
 
     BroadcastSender sender_; // the mail and news clients
     BroadcastPanel* broadcast_ = nullptr;
-    AttachMessageDialog* Form4 = nullptr;
-    SupportDialog* Form14 = nullptr;
-    ProfileEditor* Form5 = nullptr;
-    PreferencesDialog* Form9 = nullptr;
-    AboutDialog* Form13 = nullptr;
+    AttachMessageDialog* attachMessageDialog_ = nullptr;
+    SupportDialog* supportDialog_ = nullptr;
+    ProfileEditor* profileEditor_ = nullptr;
+    PreferencesDialog* preferencesDialog_ = nullptr;
+    AboutDialog* aboutDialog_ = nullptr;
     QLabel* sendProgress_ = nullptr;
-    THttpCli httpCli1_;
+    THttpCli pageHttp_;
     WwwDde browser_; // the browser the frame page opens in
-    THttpCli httpCli3_;
+    THttpCli versionHttp_;
     bool tickBoxFlag_ = false;
     bool submitMode_ = false;
     std::unique_ptr<WindowUpdateUi> updateUi_;
@@ -217,56 +217,56 @@ private:
     NotesDialog* notes_ = nullptr;
     LogNotesTab* logNotes_ = nullptr;
 
-    QTabWidget* PageControl1 = nullptr;
-    QWidget* TabSheet1 = nullptr;
-    QWidget* TabSheet2 = nullptr;
-    QWidget* TabSheet4 = nullptr;
-    FieldForm* ScrollBox1 = nullptr;
-    QComboBox* ComboBox1 = nullptr;
-    QComboBox* ComboBox2 = nullptr;
-    QComboBox* ComboBox3 = nullptr;
-    QComboBox* ComboBox4 = nullptr;
-    QComboBox* ComboBox5 = nullptr;
-    QComboBox* ComboBox9 = nullptr;
-    QComboBox* ComboBox10 = nullptr;
-    QPushButton* BitBtn17 = nullptr;
-    QPushButton* BitBtn1 = nullptr;
-    QPushButton* BitBtn2 = nullptr;
-    QPushButton* BitBtn4 = nullptr;
-    QPushButton* BitBtn5 = nullptr;
-    QPushButton* Button5 = nullptr;
-    QPushButton* Button6 = nullptr;
-    QPushButton* Button4 = nullptr;
-    QPushButton* Button10 = nullptr;
-    QPushButton* Button11 = nullptr;
-    QPushButton* SpeedButton1 = nullptr;
-    QCheckBox* CheckBox1 = nullptr;
-    QCheckBox* CheckBox2 = nullptr;
-    QListWidget* ListBox1 = nullptr;
-    QWidget* Panel6 = nullptr;
-    QWidget* Panel7 = nullptr;
-    QWidget* Panel8 = nullptr;
+    QTabWidget* pages_ = nullptr;
+    QWidget* promotePage_ = nullptr;
+    QWidget* filePage_ = nullptr;
+    QWidget* logNotesPage_ = nullptr;
+    FieldForm* fieldForm_ = nullptr;
+    QComboBox* fileChoice_ = nullptr;
+    QComboBox* engineChoice_ = nullptr;
+    QComboBox* submitEngineChoice_ = nullptr;
+    QComboBox* profileChoice_ = nullptr;
+    QComboBox* messageChoice_ = nullptr;
+    QComboBox* notesFileChoice_ = nullptr;
+    QComboBox* notesEngineChoice_ = nullptr;
+    QPushButton* editFileButton_ = nullptr;
+    QPushButton* netscapeButton_ = nullptr;
+    QPushButton* explorerButton_ = nullptr;
+    QPushButton* goButton_ = nullptr;
+    QPushButton* stopButton_ = nullptr;
+    QPushButton* submitModeButton_ = nullptr;
+    QPushButton* showLogButton_ = nullptr;
+    QPushButton* submitLogButton_ = nullptr;
+    QPushButton* copyFieldButton_ = nullptr;
+    QPushButton* shrinkButton_ = nullptr;
+    QPushButton* stayOnTopButton_ = nullptr;
+    QCheckBox* submittedBox_ = nullptr;
+    QCheckBox* submitSubmittedBox_ = nullptr;
+    QListWidget* fieldList_ = nullptr;
+    QWidget* submitPanel_ = nullptr;
+    QWidget* submitEnginePanel_ = nullptr;
+    QWidget* submitButtonPanel_ = nullptr;
     QProgressBar* progress_ = nullptr;
-    QMenu* PopupMenu1 = nullptr;
+    QMenu* clipboardMenu_ = nullptr;
     QMenu* copyToClipboard_ = nullptr;
-    QAction* loadSearchEngine1_ = nullptr;
-    QAction* loadInfoUrl1_ = nullptr;
-    QAction* showLog1_ = nullptr;
-    QAction* submitMode1_ = nullptr;
-    QMenu* PopupMenu5 = nullptr;
-    QMenu* PopupMenu2 = nullptr;
-    QAction* searchEngines1_ = nullptr;
-    QPushButton* Button13 = nullptr;
-    QPushButton* Button14 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label5 = nullptr;
-    QWidget* Panel15 = nullptr;
-    QAction* update1_ = nullptr;
-    QMenu* PopupMenu3 = nullptr;
-    QTimer Timer1;
-    QTimer Timer2;
+    QAction* loadEngineAction_ = nullptr;
+    QAction* loadInfoAction_ = nullptr;
+    QAction* showLogAction_ = nullptr;
+    QAction* submitModeAction_ = nullptr;
+    QMenu* promoteMenu_ = nullptr;
+    QMenu* engineMenu_ = nullptr;
+    QAction* engineLogAction_ = nullptr;
+    QPushButton* removeMessageButton_ = nullptr;
+    QPushButton* editMessageButton_ = nullptr;
+    QLabel* submissionCaption_ = nullptr;
+    QLabel* submissionAddressLabel_ = nullptr;
+    QLabel* infoCaption_ = nullptr;
+    QLabel* infoAddressLabel_ = nullptr;
+    QWidget* bannerBand_ = nullptr;
+    QAction* updateAction_ = nullptr;
+    QMenu* profileMenu_ = nullptr;
+    QTimer statusTimer_;
+    QTimer profileCheckTimer_;
 };
 
 } // namespace siteherald::ui

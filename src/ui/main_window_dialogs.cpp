@@ -17,19 +17,19 @@ namespace siteherald::ui {
 
 void MainWindow::ShowProfileEditor(const std::string& name) {
     ProfileChanged = false;
-    Form5->Open(name);
+    profileEditor_->Open(name);
     // The editor may have added or renamed profiles: list them, keeping the choice.
     Guard(this, [this] {
-        const QString chosen = ComboBox4->currentText();
-        const QString loaded = ComboBox4->itemText(LoadedProfileIndex);
+        const QString chosen = profileChoice_->currentText();
+        const QString loaded = profileChoice_->itemText(LoadedProfileIndex);
         DisplayDefaultList();
-        const QSignalBlocker quiet(ComboBox4);
-        ComboBox4->setCurrentIndex(ComboBox4->findText(chosen, Qt::MatchExactly));
+        const QSignalBlocker quiet(profileChoice_);
+        profileChoice_->setCurrentIndex(profileChoice_->findText(chosen, Qt::MatchExactly));
         // A saved profile moves to the end of the list; a refused change returns to the one
         // the field form shows.
-        LoadedProfileIndex = ComboBox4->findText(loaded, Qt::MatchExactly);
+        LoadedProfileIndex = profileChoice_->findText(loaded, Qt::MatchExactly);
     });
-    Timer2.start();
+    profileCheckTimer_.start();
 }
 
 void MainWindow::onAddProfileClicked() {
@@ -37,15 +37,15 @@ void MainWindow::onAddProfileClicked() {
 }
 
 void MainWindow::onEditProfileClicked() {
-    ShowProfileEditor(ToBytes(ComboBox4->currentText()));
+    ShowProfileEditor(ToBytes(profileChoice_->currentText()));
 }
 
 void MainWindow::onPreferencesClicked() {
-    Form9->ShowWithFocus();
+    preferencesDialog_->ShowWithFocus();
 }
 
 void MainWindow::onAboutClicked() {
-    Form13->exec();
+    aboutDialog_->exec();
 }
 
 void MainWindow::onImportClicked() {
@@ -68,18 +68,18 @@ void MainWindow::onImportClicked() {
         }
         bool filled = false;
         for (const auto& [name, value] : contents->singles)
-            filled |= ScrollBox1->SetEntryLines(name, {value}, true);
+            filled |= fieldForm_->SetEntryLines(name, {value}, true);
         for (const auto& [name, section] : contents->sections)
-            filled |= ScrollBox1->SetEntryLines(name, section);
+            filled |= fieldForm_->SetEntryLines(name, section);
         if (filled || !contents->message.empty())
             FileSaved = false;
         if (contents->message.empty())
             return;
         const std::string subject = ImportSubject(AttachmentLines, path);
         AppendMessageBlock(AttachmentLines, subject, "M", contents->message);
-        InsertSorted(ComboBox5, FromBytes(subject));
+        InsertSorted(messageChoice_, FromBytes(subject));
         UpdateMessageButtons();
-        BitBtn17->setEnabled(true);
+        editFileButton_->setEnabled(true);
     });
 }
 

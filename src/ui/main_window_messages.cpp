@@ -25,61 +25,61 @@ void AddDisplayName(QComboBox* combo, const std::string& subject) {
 } // namespace
 
 void MainWindow::UpdateMessageButtons() {
-    const bool selected = ComboBox5->currentIndex() >= 0;
-    Button14->setEnabled(selected);
-    Button13->setEnabled(selected);
+    const bool selected = messageChoice_->currentIndex() >= 0;
+    editMessageButton_->setEnabled(selected);
+    removeMessageButton_->setEnabled(selected);
 }
 
 void MainWindow::ParseAttachments() {
     for (const std::string& subject : MessageSubjects(AttachmentLines))
-        InsertSorted(ComboBox5, FromBytes(subject));
-    if (ComboBox5->count() == 0)
-        ComboBox5->setCurrentIndex(-1);
+        InsertSorted(messageChoice_, FromBytes(subject));
+    if (messageChoice_->count() == 0)
+        messageChoice_->setCurrentIndex(-1);
     UpdateMessageButtons();
 }
 
 void MainWindow::CleanForm4() {
-    Form4->subjectEdit_->clear();
-    Form4->messageEdit_->clear();
-    Form4->Editing = false;
-    Form4->exec();
+    attachMessageDialog_->subjectEdit_->clear();
+    attachMessageDialog_->messageEdit_->clear();
+    attachMessageDialog_->Editing = false;
+    attachMessageDialog_->exec();
 }
 
 bool MainWindow::AddAttachment() {
-    const std::string subject = ToBytes(Form4->subjectEdit_->text());
+    const std::string subject = ToBytes(attachMessageDialog_->subjectEdit_->text());
     if (subject.empty()) {
-        Form4->subjectEdit_->setFocus();
-        MessageBoxes::Show(Form4, MessageIcon::Information,
+        attachMessageDialog_->subjectEdit_->setFocus();
+        MessageBoxes::Show(attachMessageDialog_, MessageIcon::Information,
                            QStringLiteral("You must give this message a subject heading."),
                            Buttons::Ok);
         return false;
     }
     if (SubjectTaken(AttachmentLines, subject)) {
         MessageBoxes::Show(
-            Form4, MessageIcon::Information,
+            attachMessageDialog_, MessageIcon::Information,
             QStringLiteral(
                 "There is already one message with that subject. Please choose another."),
             Buttons::Ok);
         return false;
     }
     AppendMessageBlock(AttachmentLines, subject, "MN",
-                       TextLines(Form4->messageEdit_->toPlainText()));
-    AddDisplayName(ComboBox5, subject);
+                       TextLines(attachMessageDialog_->messageEdit_->toPlainText()));
+    AddDisplayName(messageChoice_, subject);
     return true;
 }
 
 bool MainWindow::EditAttachment() {
-    const std::string subject = ToBytes(Form4->subjectEdit_->text());
+    const std::string subject = ToBytes(attachMessageDialog_->subjectEdit_->text());
     if (subject.empty()) {
-        MessageBoxes::Show(Form4, MessageIcon::Information,
+        MessageBoxes::Show(attachMessageDialog_, MessageIcon::Information,
                            QStringLiteral("You must give this message a subject heading."),
                            Buttons::Ok);
         return false;
     }
     if (!ReplaceMessageBlock(AttachmentLines, subject,
-                             TextLines(Form4->messageEdit_->toPlainText())))
+                             TextLines(attachMessageDialog_->messageEdit_->toPlainText())))
         return false;
-    AddDisplayName(ComboBox5, subject);
+    AddDisplayName(messageChoice_, subject);
     return true;
 }
 
@@ -96,10 +96,10 @@ void MainWindow::ShowEditAttachment(QComboBox* combo) {
                            Buttons::Ok);
         return;
     }
-    Form4->subjectEdit_->setText(FromBytes(block->subject));
-    Form4->messageEdit_->setPlainText(JoinedText(block->Text(AttachmentLines)));
-    Form4->Editing = true;
-    Form4->exec();
+    attachMessageDialog_->subjectEdit_->setText(FromBytes(block->subject));
+    attachMessageDialog_->messageEdit_->setPlainText(JoinedText(block->Text(AttachmentLines)));
+    attachMessageDialog_->Editing = true;
+    attachMessageDialog_->exec();
 }
 
 void MainWindow::RemoveAttachment(QComboBox* combo) {
@@ -128,7 +128,7 @@ void MainWindow::RemoveAttachment(QComboBox* combo) {
 }
 
 void MainWindow::onEmailSupportClicked() {
-    Form14->exec();
+    supportDialog_->exec();
 }
 
 } // namespace siteherald::ui

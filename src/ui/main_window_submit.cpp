@@ -66,59 +66,64 @@ QWidget* MainWindow::BuildSubmitPanel() {
     auto* panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("Panel6"));
     panel->setFixedSize(142, 288);
-    Panel7 = new QWidget(panel);
-    Panel7->setObjectName(QStringLiteral("Panel7"));
-    ComboBox3 = new QComboBox(Panel7);
-    ComboBox3->setObjectName(QStringLiteral("ComboBox3"));
-    connect(ComboBox3, &QComboBox::activated, this, &MainWindow::onSubmitModeEngineChosen);
-    CheckBox2 = new QCheckBox(QStringLiteral("Submitted"), Panel7);
-    CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
-    connect(CheckBox2, &QCheckBox::toggled, this, &MainWindow::onSubmittedToggled);
-    Button4 = PanelButton(QStringLiteral("Button4"), QStringLiteral("&Log"), Panel7);
-    Button4->setEnabled(false);
-    connect(Button4, &QPushButton::clicked, this, &MainWindow::onSubmitModeLogClicked);
-    auto* top = new QVBoxLayout(Panel7);
+    submitEnginePanel_ = new QWidget(panel);
+    submitEnginePanel_->setObjectName(QStringLiteral("Panel7"));
+    submitEngineChoice_ = new QComboBox(submitEnginePanel_);
+    submitEngineChoice_->setObjectName(QStringLiteral("ComboBox3"));
+    connect(submitEngineChoice_, &QComboBox::activated, this,
+            &MainWindow::onSubmitModeEngineChosen);
+    submitSubmittedBox_ = new QCheckBox(QStringLiteral("Submitted"), submitEnginePanel_);
+    submitSubmittedBox_->setObjectName(QStringLiteral("CheckBox2"));
+    connect(submitSubmittedBox_, &QCheckBox::toggled, this, &MainWindow::onSubmittedToggled);
+    submitLogButton_ =
+        PanelButton(QStringLiteral("Button4"), QStringLiteral("&Log"), submitEnginePanel_);
+    submitLogButton_->setEnabled(false);
+    connect(submitLogButton_, &QPushButton::clicked, this, &MainWindow::onSubmitModeLogClicked);
+    auto* top = new QVBoxLayout(submitEnginePanel_);
     top->setContentsMargins(2, 2, 2, 2);
-    top->addWidget(ComboBox3);
+    top->addWidget(submitEngineChoice_);
     auto* tickRow = new QHBoxLayout;
-    tickRow->addWidget(CheckBox2);
-    tickRow->addWidget(Button4);
+    tickRow->addWidget(submitSubmittedBox_);
+    tickRow->addWidget(submitLogButton_);
     top->addLayout(tickRow);
 
-    ListBox1 = new QListWidget(panel);
-    ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    connect(ListBox1, &QListWidget::itemSelectionChanged, this,
-            [this] { Button10->setEnabled(!ListBox1->selectedItems().isEmpty()); });
+    fieldList_ = new QListWidget(panel);
+    fieldList_->setObjectName(QStringLiteral("ListBox1"));
+    connect(fieldList_, &QListWidget::itemSelectionChanged, this,
+            [this] { copyFieldButton_->setEnabled(!fieldList_->selectedItems().isEmpty()); });
 
-    Panel8 = new QWidget(panel);
-    Panel8->setObjectName(QStringLiteral("Panel8"));
-    Button10 = PanelButton(QStringLiteral("Button10"), QStringLiteral("C&opy"), Panel8);
-    Button10->setEnabled(false);
-    Button11 = PanelButton(QStringLiteral("Button11"), QStringLiteral("&Shrink"), Panel8);
-    auto* regular = PanelButton(QStringLiteral("Button7"), QStringLiteral("&Reg. Mode"), Panel8);
-    SpeedButton1 =
-        PanelButton(QStringLiteral("SpeedButton1"), QStringLiteral("Stay On &Top"), Panel8);
-    SpeedButton1->setCheckable(true);
-    SpeedButton1->setChecked(true);
-    connect(Button10, &QPushButton::clicked, this, &MainWindow::onCopyFieldClicked);
-    connect(Button11, &QPushButton::clicked, this, &MainWindow::onShrinkClicked);
+    submitButtonPanel_ = new QWidget(panel);
+    submitButtonPanel_->setObjectName(QStringLiteral("Panel8"));
+    copyFieldButton_ =
+        PanelButton(QStringLiteral("Button10"), QStringLiteral("C&opy"), submitButtonPanel_);
+    copyFieldButton_->setEnabled(false);
+    shrinkButton_ =
+        PanelButton(QStringLiteral("Button11"), QStringLiteral("&Shrink"), submitButtonPanel_);
+    auto* regular =
+        PanelButton(QStringLiteral("Button7"), QStringLiteral("&Reg. Mode"), submitButtonPanel_);
+    stayOnTopButton_ = PanelButton(QStringLiteral("SpeedButton1"), QStringLiteral("Stay On &Top"),
+                                   submitButtonPanel_);
+    stayOnTopButton_->setCheckable(true);
+    stayOnTopButton_->setChecked(true);
+    connect(copyFieldButton_, &QPushButton::clicked, this, &MainWindow::onCopyFieldClicked);
+    connect(shrinkButton_, &QPushButton::clicked, this, &MainWindow::onShrinkClicked);
     connect(regular, &QPushButton::clicked, this, &MainWindow::onRegularModeClicked);
-    connect(SpeedButton1, &QPushButton::toggled, this, &MainWindow::onStayOnTopToggled);
-    auto* grid = new QGridLayout(Panel8);
+    connect(stayOnTopButton_, &QPushButton::toggled, this, &MainWindow::onStayOnTopToggled);
+    auto* grid = new QGridLayout(submitButtonPanel_);
     grid->setContentsMargins(2, 2, 2, 2);
     grid->setSpacing(2);
-    grid->addWidget(Button10, 0, 0);
-    grid->addWidget(Button11, 0, 1);
+    grid->addWidget(copyFieldButton_, 0, 0);
+    grid->addWidget(shrinkButton_, 0, 1);
     grid->addWidget(regular, 1, 0);
-    grid->addWidget(SpeedButton1, 1, 1);
-    Panel8->setFixedHeight(52);
+    grid->addWidget(stayOnTopButton_, 1, 1);
+    submitButtonPanel_->setFixedHeight(52);
 
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(Panel7);
-    layout->addWidget(ListBox1, 1);
-    layout->addWidget(Panel8);
+    layout->addWidget(submitEnginePanel_);
+    layout->addWidget(fieldList_, 1);
+    layout->addWidget(submitButtonPanel_);
     return panel;
 }
 
@@ -129,40 +134,40 @@ void MainWindow::SetStatus(const QString& text) {
 // ---- engine choice and the "Submitted" tick boxes ----
 
 void MainWindow::UpdateTickBoxes() {
-    const std::string file = ToBytes(ComboBox1->currentText());
-    const bool submitted = !file.empty() && ComboBox2->currentIndex() >= 0 &&
-                           SubmittedSE(kSubLog, file, ToBytes(ComboBox2->currentText()));
+    const std::string file = ToBytes(fileChoice_->currentText());
+    const bool submitted = !file.empty() && engineChoice_->currentIndex() >= 0 &&
+                           SubmittedSE(kSubLog, file, ToBytes(engineChoice_->currentText()));
     tickBoxFlag_ = true;
-    CheckBox1->setChecked(submitted);
-    CheckBox2->setChecked(submitted);
+    submittedBox_->setChecked(submitted);
+    submitSubmittedBox_->setChecked(submitted);
     tickBoxFlag_ = false;
 }
 
 void MainWindow::UpdateLogControls() {
-    const std::string file = ToBytes(ComboBox1->currentText());
+    const std::string file = ToBytes(fileChoice_->currentText());
     const bool logged = !file.empty() && InLog(kSubLog, file);
-    Button6->setEnabled(logged);
-    showLog1_->setEnabled(logged);
-    searchEngines1_->setEnabled(logged);
-    Button4->setEnabled(logged);
+    showLogButton_->setEnabled(logged);
+    showLogAction_->setEnabled(logged);
+    engineLogAction_->setEnabled(logged);
+    submitLogButton_->setEnabled(logged);
 }
 
 void MainWindow::onSubmittedToggled(bool checked) {
     if (tickBoxFlag_)
         return;
     Guard(this, [this, checked] {
-        const std::string file = ToBytes(ComboBox1->currentText());
+        const std::string file = ToBytes(fileChoice_->currentText());
         tickBoxFlag_ = true;
         if (file.empty()) {
-            CheckBox1->setChecked(false);
-            CheckBox2->setChecked(false);
+            submittedBox_->setChecked(false);
+            submitSubmittedBox_->setChecked(false);
             tickBoxFlag_ = false;
             return;
         }
-        CheckBox1->setChecked(checked);
-        CheckBox2->setChecked(checked);
+        submittedBox_->setChecked(checked);
+        submitSubmittedBox_->setChecked(checked);
         tickBoxFlag_ = false;
-        const std::string engine = ToBytes(ComboBox2->currentText());
+        const std::string engine = ToBytes(engineChoice_->currentText());
         if (checked)
             AddToLog(kSubLog, file, engine, SubmissionDate(std::time(nullptr)));
         else
@@ -176,23 +181,24 @@ void MainWindow::onSubmitModeEngineChosen(int index) {
         return;
     Guard(this, [this, index] {
         if (index < 0) {
-            for (QWidget* w : std::initializer_list<QWidget*>{BitBtn4, BitBtn1, BitBtn2, Button5})
+            for (QWidget* w : std::initializer_list<QWidget*>{goButton_, netscapeButton_,
+                                                              explorerButton_, submitModeButton_})
                 w->setEnabled(false);
-            loadSearchEngine1_->setEnabled(false);
-            loadInfoUrl1_->setEnabled(false);
+            loadEngineAction_->setEnabled(false);
+            loadInfoAction_->setEnabled(false);
             return;
         }
         {
-            const QSignalBlocker quiet(ComboBox2);
-            ComboBox2->setCurrentIndex(index);
+            const QSignalBlocker quiet(engineChoice_);
+            engineChoice_->setCurrentIndex(index);
         }
         ComboBox2Change(index);
-        BitBtn5->setEnabled(false);
-        BitBtn4->setEnabled(true);
+        stopButton_->setEnabled(false);
+        goButton_->setEnabled(true);
         browser_.ServiceApplication = DefaultBrowserPath();
         if (!Read(settings::ExternalFill)) {
             BoxPrompter prompter(this);
-            browser_.OpenURL(ToBytes(Label3->text()), prompter);
+            browser_.OpenURL(ToBytes(submissionAddressLabel_->text()), prompter);
         } else {
             DownloadAndChangeHTML();
         }
@@ -202,11 +208,11 @@ void MainWindow::onSubmitModeEngineChosen(int index) {
 // ---- GO and Stop ----
 
 void MainWindow::SetDownloading(bool downloading) {
-    for (QWidget* w : std::initializer_list<QWidget*>{BitBtn1, BitBtn2, BitBtn4})
+    for (QWidget* w : std::initializer_list<QWidget*>{netscapeButton_, explorerButton_, goButton_})
         w->setEnabled(!downloading);
-    loadSearchEngine1_->setEnabled(!downloading);
-    loadInfoUrl1_->setEnabled(!downloading);
-    BitBtn5->setEnabled(downloading);
+    loadEngineAction_->setEnabled(!downloading);
+    loadInfoAction_->setEnabled(!downloading);
+    stopButton_->setEnabled(downloading);
     progress_->setVisible(downloading);
     if (downloading) {
         progress_->setRange(0, 0);
@@ -215,8 +221,8 @@ void MainWindow::SetDownloading(bool downloading) {
 }
 
 void MainWindow::ShowProgress() {
-    const long long received = httpCli1_.BytesReceived();
-    const long long total = httpCli1_.ContentLength();
+    const long long received = pageHttp_.BytesReceived();
+    const long long total = pageHttp_.ContentLength();
     if (total > 0) {
         progress_->setRange(0, 1000);
         progress_->setValue(static_cast<int>(std::min<long long>(received, total) * 1000 / total));
@@ -233,13 +239,14 @@ void MainWindow::ShowProgress() {
 
 void MainWindow::onGoClicked() {
     Guard(this, [this] {
-        if (ComboBox2->currentIndex() >= 0 && !HasSubmissionAddress(SERecordList)) {
-            MessageBoxes::Show(this, MessageIcon::Error,
-                               FromBytes(DamagedRecordMessage(ToBytes(ComboBox2->currentText()))),
-                               Buttons::Ok);
+        if (engineChoice_->currentIndex() >= 0 && !HasSubmissionAddress(SERecordList)) {
+            MessageBoxes::Show(
+                this, MessageIcon::Error,
+                FromBytes(DamagedRecordMessage(ToBytes(engineChoice_->currentText()))),
+                Buttons::Ok);
             return;
         }
-        const std::string address = ToBytes(Label3->text());
+        const std::string address = ToBytes(submissionAddressLabel_->text());
         if (address.empty())
             return;
         if (Read(settings::ExternalFill)) {
@@ -247,7 +254,7 @@ void MainWindow::onGoClicked() {
             DownloadAndChangeHTML();
             return;
         }
-        const QString engine = ComboBox2->currentText();
+        const QString engine = engineChoice_->currentText();
         SetStatus(QStringLiteral("Launching ") + engine + QStringLiteral(" in external browser."));
         WwwDde dde;
         dde.ServiceApplication = DefaultBrowserPath();
@@ -264,7 +271,7 @@ void MainWindow::onGoClicked() {
 }
 
 void MainWindow::onStopClicked() {
-    httpCli1_.Abort();
+    pageHttp_.Abort();
     DownloadAborted = true;
     SetDownloading(false);
 }
@@ -273,25 +280,25 @@ void MainWindow::DownloadAndChangeHTML() {
     // The record and engine of this run: another engine chosen during the download does not
     // change what is filled in.
     const LineList record = SERecordList;
-    const QString engine = ComboBox2->currentText();
+    const QString engine = engineChoice_->currentText();
     SetDownloading(true);
-    SetStatus(QStringLiteral("Downloading ") + engine + QStringLiteral(" (") + Label3->text() +
-              QStringLiteral(")"));
+    SetStatus(QStringLiteral("Downloading ") + engine + QStringLiteral(" (") +
+              submissionAddressLabel_->text() + QStringLiteral(")"));
     DownloadFinished = false;
     DownloadAborted = false;
 
     // The banner above the filled page: a page fetched from Main/AdPage when one is set, else
     // made here. A failure keeps the banner there was.
     AdPageLines =
-        FetchBanner(httpCli1_, Read(settings::AdPage), ToBytes(engine), std::move(AdPageLines));
+        FetchBanner(pageHttp_, Read(settings::AdPage), ToBytes(engine), std::move(AdPageLines));
 
     if (!DownloadAborted) {
-        if (!FetchSubmissionPage(httpCli1_, record, PageLines)) {
+        if (!FetchSubmissionPage(pageHttp_, record, PageLines)) {
             if (!RequestWasAborted)
                 MessageBoxes::Show(
                     this, MessageIcon::Error,
                     UnableToRetrieveText(PipeField(record.empty() ? "" : record[0], 2),
-                                         httpCli1_.FailureReason()),
+                                         pageHttp_.FailureReason()),
                     Buttons::Ok);
             DownloadAborted = true;
         }
@@ -303,7 +310,7 @@ void MainWindow::DownloadAndChangeHTML() {
         Guard(this, [&] { ProcessDownload(ToBytes(engine), record); });
     if (!quitRequested_) {
         SetBusy(true);
-        Guard(this, [this] { CheckNewVersion(httpCli3_, false, *updateUi_); });
+        Guard(this, [this] { CheckNewVersion(versionHttp_, false, *updateUi_); });
         SetBusy(false);
     }
 }
@@ -326,7 +333,8 @@ void MainWindow::ProcessDownload(const std::string& engine, const LineList& reco
 
 std::string MainWindow::GetBrowserLoc(const char* browser) {
     const bool netscape = std::string_view(browser) == "Netscape Navigator";
-    Form9->ShowWithFocus(netscape ? Form9->navigatorPathEdit_ : Form9->explorerPathEdit_);
+    preferencesDialog_->ShowWithFocus(netscape ? preferencesDialog_->navigatorPathEdit_
+                                               : preferencesDialog_->explorerPathEdit_);
     const std::string path = Read(settings::BrowserPath(browser));
     return FileExists(path) ? path : std::string();
 }
@@ -344,12 +352,12 @@ void MainWindow::SubmitWithBrowser(const char* browser, const char* missingText,
                 return;
             browser_.ServiceApplication = path;
         }
-        const std::string address = ToBytes(Label3->text());
+        const std::string address = ToBytes(submissionAddressLabel_->text());
         if (Read(settings::ExternalFill)) {
             DownloadAndChangeHTML();
             return;
         }
-        const QString engine = ComboBox2->currentText();
+        const QString engine = engineChoice_->currentText();
         SetStatus(QStringLiteral("Launching ") + engine + QString::fromLatin1(launchIn));
         BoxPrompter prompter(this);
         const bool opened = browser_.OpenURL(address, prompter);
@@ -377,23 +385,23 @@ void MainWindow::onExplorerClicked() {
 }
 
 void MainWindow::onSubmissionAddressClicked() {
-    if (BitBtn4->isEnabled())
+    if (goButton_->isEnabled())
         onGoClicked();
 }
 
 void MainWindow::onInfoAddressClicked() {
     Guard(this, [this] {
-        const QString info = Label5->text();
+        const QString info = infoAddressLabel_->text();
         if (info.isEmpty())
             return;
-        BitBtn4->setEnabled(false);
-        BitBtn5->setEnabled(true);
+        goButton_->setEnabled(false);
+        stopButton_->setEnabled(true);
         WwwDde dde;
         dde.ServiceApplication = DefaultBrowserPath();
         BoxPrompter prompter(this);
         const bool opened = dde.OpenURL(ToBytes(info), prompter);
-        BitBtn4->setEnabled(true);
-        BitBtn5->setEnabled(false);
+        goButton_->setEnabled(true);
+        stopButton_->setEnabled(false);
         if (!opened)
             MessageBoxes::Show(this, MessageIcon::Error,
                                QStringLiteral("Could not launch ") + info +
@@ -421,7 +429,7 @@ void MainWindow::onHelpTopicsClicked() {
 
 void MainWindow::ShowLogViewer(bool besideWindow) {
     Guard(this, [this, besideWindow] {
-        const std::string file = ToBytes(ComboBox1->currentText());
+        const std::string file = ToBytes(fileChoice_->currentText());
         viewLog_->logText_->setPlainText(file.empty() ? QString()
                                                       : JoinedText(LogEntries(kSubLog, file)));
         if (besideWindow) {
@@ -464,22 +472,22 @@ void MainWindow::onNewsLogClicked() {
 }
 
 void MainWindow::onNotesClicked() {
-    notes_->Edit(ToBytes(ComboBox2->currentText()), ToBytes(ComboBox1->currentText()));
+    notes_->Edit(ToBytes(engineChoice_->currentText()), ToBytes(fileChoice_->currentText()));
 }
 
 // ---- submit mode ----
 
 void MainWindow::onSubmitModeClicked() {
     showNormal();
-    PageControl1->hide();
-    Panel15->hide();
+    pages_->hide();
+    bannerBand_->hide();
     menuBar()->hide();
     statusBar()->hide();
-    Panel6->show();
+    submitPanel_->show();
     submitMode_ = true;
     centralWidget()->layout()->setContentsMargins(0, 0, 0, 0);
-    ResizeClient(142, Panel6->height());
-    if (SpeedButton1->isChecked())
+    ResizeClient(142, submitPanel_->height());
+    if (stayOnTopButton_->isChecked())
         onStayOnTopToggled(true);
 }
 
@@ -497,8 +505,8 @@ void MainWindow::ResizeClient(int width, int height) {
 void MainWindow::onRegularModeClicked() {
     showNormal();
     submitMode_ = false;
-    Panel6->hide();
-    PageControl1->show();
+    submitPanel_->hide();
+    pages_->show();
     menuBar()->show();
     statusBar()->show();
     centralWidget()->layout()->setContentsMargins(4, 4, 4, 0);
@@ -510,22 +518,22 @@ void MainWindow::onRegularModeClicked() {
 }
 
 void MainWindow::onShrinkClicked() {
-    if (Button11->text() == QStringLiteral("&Shrink")) {
-        Panel7->hide();
-        ListBox1->hide();
-        SpeedButton1->hide();
-        Panel8->setFixedHeight(27);
-        Panel6->setFixedHeight(29);
+    if (shrinkButton_->text() == QStringLiteral("&Shrink")) {
+        submitEnginePanel_->hide();
+        fieldList_->hide();
+        stayOnTopButton_->hide();
+        submitButtonPanel_->setFixedHeight(27);
+        submitPanel_->setFixedHeight(29);
         ResizeClient(142, 29);
-        Button11->setText(QStringLiteral("&Expand"));
+        shrinkButton_->setText(QStringLiteral("&Expand"));
     } else {
-        SpeedButton1->show();
-        Panel8->setFixedHeight(52);
-        Panel6->setFixedHeight(288);
-        Panel7->show();
-        ListBox1->show();
+        stayOnTopButton_->show();
+        submitButtonPanel_->setFixedHeight(52);
+        submitPanel_->setFixedHeight(288);
+        submitEnginePanel_->show();
+        fieldList_->show();
         ResizeClient(142, 288);
-        Button11->setText(QStringLiteral("&Shrink"));
+        shrinkButton_->setText(QStringLiteral("&Shrink"));
     }
 }
 
@@ -548,8 +556,8 @@ std::optional<LineList> MainWindow::CurrentFileProfile() const {
 }
 
 void MainWindow::FillListBox() {
-    ListBox1->clear();
-    PopupMenu1->clear();
+    fieldList_->clear();
+    clipboardMenu_->clear();
     copyToClipboard_->clear();
     if (CurrentFileLines.empty())
         return;
@@ -567,8 +575,8 @@ void MainWindow::FillListBox() {
             }
         }
     }
-    ListBox1->addItems(names);
-    for (QMenu* menu : {PopupMenu1, copyToClipboard_}) {
+    fieldList_->addItems(names);
+    for (QMenu* menu : {clipboardMenu_, copyToClipboard_}) {
         for (const QString& name : names)
             menu->addAction(name, this, [this, name] { CopyFieldValue(name); });
         if (names.isEmpty())
@@ -592,7 +600,7 @@ void MainWindow::CopyFieldValue(const QString& fieldName) {
 }
 
 void MainWindow::onCopyFieldClicked() {
-    const auto selected = ListBox1->selectedItems();
+    const auto selected = fieldList_->selectedItems();
     if (!selected.isEmpty())
         CopyFieldValue(selected.front()->text());
 }
@@ -601,18 +609,18 @@ void MainWindow::onCopyFieldClicked() {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease) {
-        if (watched == Label3) {
+        if (watched == submissionAddressLabel_) {
             onSubmissionAddressClicked();
             return true;
         }
-        if (watched == Label5) {
+        if (watched == infoAddressLabel_) {
             onInfoAddressClicked();
             return true;
         }
     }
-    if (watched == ComboBox2 && event->type() == QEvent::KeyPress) {
+    if (watched == engineChoice_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && BitBtn4->isEnabled()) {
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && goButton_->isEnabled()) {
             onGoClicked();
             return true;
         }
