@@ -147,7 +147,7 @@ MainWindow::MainWindow(const std::string& commandLineFile, QWidget* parent)
                 logNotes_->ComboBox10Change(index);
             }
             // Always reloads the engine's record: FillSeCombo left the whole file in
-            // SERecordList.
+            // seRecordList_.
             SelectQuietly(engineChoice_, index);
             ComboBox2Change(index);
         });
@@ -157,10 +157,10 @@ MainWindow::MainWindow(const std::string& commandLineFile, QWidget* parent)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     };
     pageHttp_.OnRequestDone = [this](THttpCli&, int, int error) {
-        RequestWasAborted = error == kHttpAborted;
+        requestWasAborted_ = error == kHttpAborted;
     };
     addFilesDialog_ = new AddFilesDialog(
-        KnownFiles, FilesAdded,
+        knownFiles_, filesAdded_,
         [this] {
             WriteSDFFiles(true);
             FormActi();
@@ -171,11 +171,11 @@ MainWindow::MainWindow(const std::string& commandLineFile, QWidget* parent)
         return attachMessageDialog_->Editing ? EditAttachment() : AddAttachment();
     };
     attachMessageDialog_->AfterStore = [this] {
-        FileSaved = false;
+        fileSaved_ = false;
         UpdateMessageButtons();
     };
     supportDialog_ = new SupportDialog(sender_, this);
-    profileEditor_ = new ProfileEditor(ProfileChanged, this);
+    profileEditor_ = new ProfileEditor(profileChanged_, this);
     preferencesDialog_ = new PreferencesDialog(this);
     aboutDialog_ = new AboutDialog(this);
     engineEditor_ = new EngineEditor(this);
@@ -440,7 +440,7 @@ QWidget* MainWindow::BuildPromoteTab() {
     buttons->addStretch();
 
     broadcast_ = new BroadcastPanel(sender_,
-                                    {[this]() -> const LineList& { return CurrentFileLines; },
+                                    {[this]() -> const LineList& { return currentFileLines_; },
                                      [this] { return fileChoice_->currentText(); },
                                      [this](const QString& text) { SetStatus(text); },
                                      [this](const QString& text) { sendProgress_->setText(text); }},
@@ -605,8 +605,8 @@ void MainWindow::Start() {
 }
 
 void MainWindow::FirstShow() {
-    FileSaved = true;
-    FileHasName = false;
+    fileSaved_ = true;
+    fileHasName_ = false;
     if (FileExists(kLayoutFile)) {
         DisplayDefaultList();
         const int index = IndexOfExact(profileChoice_, FromBytes(Read(settings::Profile)));
@@ -658,7 +658,7 @@ void MainWindow::DoMissingFile(const std::string& fileName) {
 
 void MainWindow::FillSeCombo() {
     std::vector<std::string> names;
-    const bool found = siteherald::FillSeCombo(kEngineFile, SERecordList, names);
+    const bool found = siteherald::FillSeCombo(kEngineFile, seRecordList_, names);
     const QString notesEngine = notesEngineChoice_->currentText();
     SetItems(engineChoice_, names);
     SetItems(submitEngineChoice_, names);
@@ -677,9 +677,9 @@ void MainWindow::ComboBox2Change(int index) {
         const bool selected = index >= 0;
         if (selected) {
             const std::string engine = ToBytes(engineChoice_->itemText(index));
-            if (GetSEData(kEngineFile, engine, SERecordList) == RecordLookup::FileMissing)
+            if (GetSEData(kEngineFile, engine, seRecordList_) == RecordLookup::FileMissing)
                 DoMissingFile(kEngineFile);
-            const EngineAddresses addresses = ParseSEData(SERecordList);
+            const EngineAddresses addresses = ParseSEData(seRecordList_);
             submissionAddressLabel_->setText(FromBytes(addresses.submission));
             infoAddressLabel_->setText(FromBytes(addresses.info));
             const QString notes = FromBytes(GetSubNotes("subnotes.dat", engine, "$Main"));
@@ -716,7 +716,7 @@ void MainWindow::onAddEngineClicked() {
 void MainWindow::onEditEngineClicked() {
     if (engineChoice_->currentIndex() < 0)
         return;
-    engineEditor_->EditEngine(false, SERecordList);
+    engineEditor_->EditEngine(false, seRecordList_);
     AfterEngineEditor();
 }
 
@@ -765,7 +765,7 @@ void MainWindow::DisplayDefaultList() {
 
 bool MainWindow::ChangeProfile(const std::string& profileName) {
     fieldForm_->Clear();
-    FieldAutoFills.clear();
+    fieldAutoFills_.clear();
     LineList layout;
     LoadLineFile(kLayoutFile, layout);
     const auto rows = ReadProfileRows(layout, profileName);
@@ -773,11 +773,11 @@ bool MainWindow::ChangeProfile(const std::string& profileName) {
         return false;
     for (const auto& row : *rows) {
         for (const FieldDefinition& field : row) {
-            FieldAutoFills.push_back(field.autoFill);
+            fieldAutoFills_.push_back(field.autoFill);
             fieldForm_->AddField(field);
         }
     }
-    LoadedProfileIndex = profileChoice_->currentIndex();
+    loadedProfileIndex_ = profileChoice_->currentIndex();
     return true;
 }
 
@@ -786,7 +786,7 @@ void MainWindow::ComboBox4Change(int) {
         if (CheckSaved())
             ChangeProfile(ToBytes(profileChoice_->currentText()));
         else
-            SelectQuietly(profileChoice_, LoadedProfileIndex);
+            SelectQuietly(profileChoice_, loadedProfileIndex_);
     });
 }
 
@@ -810,13 +810,13 @@ void MainWindow::DeleteProfile() {
                            QStringLiteral("Cannot find selected profile."), Buttons::Ok);
     profileChoice_->removeItem(IndexOfExact(profileChoice_, name));
     SelectQuietly(profileChoice_, 0);
-    LoadedProfileIndex = std::min(LoadedProfileIndex, profileChoice_->count() - 1);
+    loadedProfileIndex_ = std::min(loadedProfileIndex_, profileChoice_->count() - 1);
     ComboBox4Change(0);
 }
 
 void MainWindow::onProfileCheckTimeout() {
     Guard(this, [this] {
-        if (!ProfileChanged)
+        if (!profileChanged_)
             return;
         if (MessageBoxes::Show(this, MessageIcon::Information,
                                QStringLiteral("The current profile has changed. Reload profile?"),
@@ -829,7 +829,7 @@ void MainWindow::onProfileCheckTimeout() {
 // ---- submission data files ----
 
 bool MainWindow::CheckSaved() {
-    if (FileSaved)
+    if (fileSaved_)
         return true;
     switch (MessageBoxes::Show(this, MessageIcon::Confirmation,
                                QStringLiteral("Save changes to current submission data file?"),
@@ -837,9 +837,9 @@ bool MainWindow::CheckSaved() {
     case Answer::Yes:
         onSaveClicked();
         // A save that did not happen (cancelled or failed) must not let the edits go.
-        return FileSaved;
+        return fileSaved_;
     case Answer::No:
-        FileSaved = true;
+        fileSaved_ = true;
         return true;
     default:
         return false;
@@ -851,12 +851,12 @@ void MainWindow::NewFile() {
         return;
     ChangeProfile(ToBytes(profileChoice_->currentText()));
     messageChoice_->clear();
-    AttachmentLines.clear();
+    attachmentLines_.clear();
     removeMessageButton_->setEnabled(false);
     editMessageButton_->setEnabled(false);
-    CurrentFilePath.clear();
-    FileSaved = true;
-    FileHasName = false;
+    currentFilePath_.clear();
+    fileSaved_ = true;
+    fileHasName_ = false;
 }
 
 void MainWindow::onNewClicked() {
@@ -895,20 +895,20 @@ void MainWindow::OpenFile(const std::string& path) {
         const int index = IndexOfExact(profileChoice_, FromBytes(profile));
         if (index >= 0) {
             SelectQuietly(profileChoice_, index);
-            LoadedProfileIndex = index;
+            loadedProfileIndex_ = index;
         }
     }
     messageChoice_->clear();
-    AttachmentLines.clear();
+    attachmentLines_.clear();
     removeMessageButton_->setEnabled(false);
     editMessageButton_->setEnabled(false);
     const SubmissionFileContents contents = ReadSubmissionFile(file, fieldForm_->Values());
     fieldForm_->SetValues(contents.fields);
-    AttachmentLines = contents.attachmentLines;
+    attachmentLines_ = contents.attachmentLines;
     ParseAttachments();
-    FileSaved = true;
-    FileHasName = true;
-    CurrentFilePath = path;
+    fileSaved_ = true;
+    fileHasName_ = true;
+    currentFilePath_ = path;
     AddToSDFFiles(path);
 }
 
@@ -917,23 +917,23 @@ bool MainWindow::SaveFile(const std::string& path) {
                                     ? ToBytes(profileChoice_->currentText())
                                     : std::string();
     const LineList file =
-        BuildSubmissionFile(profile, fieldForm_->Values(), AttachmentLines, FieldAutoFills);
+        BuildSubmissionFile(profile, fieldForm_->Values(), attachmentLines_, fieldAutoFills_);
     try {
         SaveLineFile(path, file);
     } catch (const FileError& e) {
         MessageBoxes::Show(this, MessageIcon::Error, FromBytes(e.what()), Buttons::Ok);
         return false;
     }
-    FileSaved = true;
-    FileHasName = true;
-    CurrentFilePath = path;
+    fileSaved_ = true;
+    fileHasName_ = true;
+    currentFilePath_ = path;
     return true;
 }
 
 void MainWindow::onSaveClicked() {
     Guard(this, [this] {
-        if (FileHasName)
-            SaveFile(CurrentFilePath);
+        if (fileHasName_)
+            SaveFile(currentFilePath_);
         else
             onSaveAsClicked();
     });
@@ -966,16 +966,16 @@ void MainWindow::onAddFilesClicked() {
 }
 
 void MainWindow::AddToSDFFiles(const std::string& path) {
-    if (!AddKnownFile(KnownFiles, path))
+    if (!AddKnownFile(knownFiles_, path))
         return;
     WriteSDFFiles();
     FormActi();
 }
 
 void MainWindow::WriteSDFFiles(bool fromAddFilesDialog) {
-    if (!fromAddFilesDialog && KnownFiles.empty())
+    if (!fromAddFilesDialog && knownFiles_.empty())
         return;
-    WriteKnownFiles(kProfsFile, KnownFiles);
+    WriteKnownFiles(kProfsFile, knownFiles_);
     if (!fromAddFilesDialog)
         Write(settings::Profile, ToBytes(profileChoice_->currentText()));
 }
@@ -983,16 +983,17 @@ void MainWindow::WriteSDFFiles(bool fromAddFilesDialog) {
 bool MainWindow::GetSDFfiles() {
     // Files that "Add Submission Files" added without writing them (it was closed by the title
     // bar) stay in the list until the next write.
-    const std::vector<std::string> unwritten = FilesAdded ? KnownFiles : std::vector<std::string>{};
-    if (!siteherald::GetSDFfiles(kProfsFile, KnownFiles))
+    const std::vector<std::string> unwritten =
+        filesAdded_ ? knownFiles_ : std::vector<std::string>{};
+    if (!siteherald::GetSDFfiles(kProfsFile, knownFiles_))
         return false;
     for (const std::string& path : KnownFilePaths(unwritten))
-        AddKnownFile(KnownFiles, path);
+        AddKnownFile(knownFiles_, path);
     return true;
 }
 
 void MainWindow::DoSDFCombobox() {
-    const std::vector<std::string> paths = KnownFilePaths(KnownFiles);
+    const std::vector<std::string> paths = KnownFilePaths(knownFiles_);
     SetItems(fileChoice_, paths);
     SetItems(notesFileChoice_, paths);
 }
@@ -1025,7 +1026,7 @@ void MainWindow::FormActi() {
     if (firstList_ && fileChoice_->count() == 0)
         pages_->setCurrentWidget(filePage_);
     firstList_ = false;
-    FilesAdded = false;
+    filesAdded_ = false;
 }
 
 void MainWindow::ComboBox1Change(int index) {
@@ -1036,7 +1037,7 @@ void MainWindow::ComboBox1Change(int index) {
             const std::string path = ToBytes(fileChoice_->currentText());
             if (FileExists(path)) {
                 editFileButton_->setEnabled(true);
-                LoadLineFile(path, CurrentFileLines);
+                LoadLineFile(path, currentFileLines_);
                 broadcast_->AddMessages();
                 FillListBox();
                 logNotes_->LoadLog();
@@ -1045,7 +1046,7 @@ void MainWindow::ComboBox1Change(int index) {
                 UpdateTickBoxes();
                 return;
             }
-            RemoveKnownFile(KnownFiles, path);
+            RemoveKnownFile(knownFiles_, path);
             const QSignalBlocker quiet1(fileChoice_);
             const QSignalBlocker quiet9(notesFileChoice_);
             fileChoice_->removeItem(index);
@@ -1057,7 +1058,7 @@ void MainWindow::ComboBox1Change(int index) {
         // No current file: nothing of the last one stays on show to be submitted, ticked or
         // noted.
         editFileButton_->setEnabled(false);
-        CurrentFileLines.clear();
+        currentFileLines_.clear();
         broadcast_->AddMessages();
         FillListBox();
         logNotes_->ClearFileLog();
@@ -1067,15 +1068,15 @@ void MainWindow::ComboBox1Change(int index) {
 }
 
 void MainWindow::CheckCurrentFile() {
-    if (CurrentFilePath.empty())
+    if (currentFilePath_.empty())
         return;
-    if (FromBytes(CurrentFilePath) != fileChoice_->currentText() &&
+    if (FromBytes(currentFilePath_) != fileChoice_->currentText() &&
         MessageBoxes::Show(this, MessageIcon::Confirmation,
                            QStringLiteral("Change current submission file to file being edited?"),
                            Buttons::YesNo) == Answer::Yes) {
         if (!CheckSaved())
             return;
-        const int index = IndexOfExact(fileChoice_, FromBytes(CurrentFilePath));
+        const int index = IndexOfExact(fileChoice_, FromBytes(currentFilePath_));
         if (index >= 0)
             SelectQuietly(fileChoice_, index);
     }
@@ -1109,7 +1110,7 @@ void MainWindow::onStatusTimeout() {
 // ---- window events ----
 
 void MainWindow::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && FilesAdded)
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && filesAdded_)
         Guard(this, [this] { FormActi(); });
     if (event->type() == QEvent::WindowStateChange && submitMode_ && isMaximized())
         onRegularModeClicked();

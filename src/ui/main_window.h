@@ -52,41 +52,21 @@ public:
     // Shows the window as the saved state says and runs the first show's work.
     void Start();
 
-    // Lower-layer state, public for the dialogs and the tests.
-    std::vector<std::string> KnownFiles;
-    LineList CurrentFileLines;
-    LineList AttachmentLines;
-    std::vector<std::string> FieldAutoFills;
-    LineList SERecordList;
-    LineList PageLines;
-    LineList AdPageLines;
-    std::string CurrentFilePath;
-    bool FileHasName = false;
-    bool FileSaved = true;
-    bool FilesAdded = false;
-    bool ProfileChanged = false;
-    int LoadedProfileIndex = -1;
     bool quitRequested() const { return quitRequested_; }
-
-    // Part of the main window's work that dialogs call.
-    bool CheckSaved();
-    void NewFile();
-    void OpenFile(const std::string& path);
-    bool SaveFile(const std::string& path);
-    void FormActi();
-    // At exit and after a file joined the list; the "Add Submission Files" dialog writes
-    // the list alone, even an empty one.
-    void WriteSDFFiles(bool fromAddFilesDialog = false);
-    bool ChangeProfile(const std::string& profileName);
-    void DoMissingFile(const std::string& fileName);
-    void FillSeCombo();
-    void RequestQuit();
-    THttpCli& versionClient() { return versionHttp_; }
-    THttpCli& pageClient() { return pageHttp_; }
     bool inSubmitMode() const { return submitMode_; }
-    bool DownloadFinished = true;
-    bool DownloadAborted = false;
-    bool RequestWasAborted = false;
+
+    // The open submission file and the lists the window works on, read-only for the tests.
+    const std::vector<std::string>& knownFiles() const { return knownFiles_; }
+    const LineList& currentFileLines() const { return currentFileLines_; }
+    const LineList& attachmentLines() const { return attachmentLines_; }
+    const std::vector<std::string>& fieldAutoFills() const { return fieldAutoFills_; }
+    const LineList& seRecordList() const { return seRecordList_; }
+    const std::string& currentFilePath() const { return currentFilePath_; }
+    bool fileHasName() const { return fileHasName_; }
+    bool fileSaved() const { return fileSaved_; }
+    bool filesAdded() const { return filesAdded_; }
+    int loadedProfileIndex() const { return loadedProfileIndex_; }
+    bool downloadFinished() const { return downloadFinished_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -101,9 +81,6 @@ private slots:
     void onAddFilesClicked();
     void onUpdateClicked();
     void onEditFileClicked();
-    void ComboBox1Change(int index);
-    void ComboBox2Change(int index);
-    void ComboBox4Change(int index);
     void onDeleteProfileClicked();
     void onStatusTimeout();
     void onProfileCheckTimeout();
@@ -137,18 +114,32 @@ private slots:
     void onPreferencesClicked();
     void onAboutClicked();
     void onImportClicked();
-    void CleanForm4();
+    // Choice and attach handlers that other operations also run.
+    void ComboBox1Change(int index); // current submission file
+    void ComboBox2Change(int index); // search engine
+    void ComboBox4Change(int index); // profile
+    void CleanForm4();               // the "Attach Message" window, emptied for a new message
 
-public:
+private:
+    bool CheckSaved();
+    void NewFile();
+    void OpenFile(const std::string& path);
+    bool SaveFile(const std::string& path);
+    void FormActi();
+    // At exit and after a file joined the list; the "Add Submission Files" dialog writes
+    // the list alone, even an empty one.
+    void WriteSDFFiles(bool fromAddFilesDialog = false);
+    bool ChangeProfile(const std::string& profileName);
+    void DoMissingFile(const std::string& fileName);
+    void FillSeCombo();
+    void RequestQuit();
+
     // The attached messages of the file being edited.
     void ParseAttachments();
     void ShowEditAttachment(QComboBox* combo);
     void RemoveAttachment(QComboBox* combo);
     bool AddAttachment();
     bool EditAttachment();
-    BroadcastSender& sender() { return sender_; }
-
-private:
     void UpdateMessageButtons();
     void ShowProfileEditor(const std::string& name);
     void BuildLayout();
@@ -182,12 +173,29 @@ private:
     void DoSDFCombobox();
     void AddToSDFFiles(const std::string& path);
     void CheckCurrentFile();
-    void SavedFalse() { FileSaved = false; }
+    void SavedFalse() { fileSaved_ = false; }
     void DeleteProfile();
     void SetBusy(bool updateRunning);
     bool AnyTransferRunning() const {
-        return !updateIdle_ || !DownloadFinished || !sender_.MailDone || !sender_.NewsDone;
+        return !updateIdle_ || !downloadFinished_ || !sender_.MailDone || !sender_.NewsDone;
     }
+
+    std::vector<std::string> knownFiles_;
+    LineList currentFileLines_;
+    LineList attachmentLines_;
+    std::vector<std::string> fieldAutoFills_;
+    LineList seRecordList_;
+    LineList pageLines_;
+    LineList adPageLines_;
+    std::string currentFilePath_;
+    bool fileHasName_ = false;
+    bool fileSaved_ = true;
+    bool filesAdded_ = false;
+    bool profileChanged_ = false;
+    int loadedProfileIndex_ = -1;
+    bool downloadFinished_ = true;
+    bool downloadAborted_ = false;
+    bool requestWasAborted_ = false;
 
     QString dataDir_;
     std::string commandLineFile_;

@@ -16,18 +16,18 @@
 namespace siteherald::ui {
 
 void MainWindow::ShowProfileEditor(const std::string& name) {
-    ProfileChanged = false;
+    profileChanged_ = false;
     profileEditor_->Open(name);
     // The editor may have added or renamed profiles: list them, keeping the choice.
     Guard(this, [this] {
         const QString chosen = profileChoice_->currentText();
-        const QString loaded = profileChoice_->itemText(LoadedProfileIndex);
+        const QString loaded = profileChoice_->itemText(loadedProfileIndex_);
         DisplayDefaultList();
         const QSignalBlocker quiet(profileChoice_);
         profileChoice_->setCurrentIndex(profileChoice_->findText(chosen, Qt::MatchExactly));
         // A saved profile moves to the end of the list; a refused change returns to the one
         // the field form shows.
-        LoadedProfileIndex = profileChoice_->findText(loaded, Qt::MatchExactly);
+        loadedProfileIndex_ = profileChoice_->findText(loaded, Qt::MatchExactly);
     });
     profileCheckTimer_.start();
 }
@@ -72,11 +72,11 @@ void MainWindow::onImportClicked() {
         for (const auto& [name, section] : contents->sections)
             filled |= fieldForm_->SetEntryLines(name, section);
         if (filled || !contents->message.empty())
-            FileSaved = false;
+            fileSaved_ = false;
         if (contents->message.empty())
             return;
-        const std::string subject = ImportSubject(AttachmentLines, path);
-        AppendMessageBlock(AttachmentLines, subject, "M", contents->message);
+        const std::string subject = ImportSubject(attachmentLines_, path);
+        AppendMessageBlock(attachmentLines_, subject, "M", contents->message);
         InsertSorted(messageChoice_, FromBytes(subject));
         UpdateMessageButtons();
         editFileButton_->setEnabled(true);

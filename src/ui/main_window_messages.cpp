@@ -31,7 +31,7 @@ void MainWindow::UpdateMessageButtons() {
 }
 
 void MainWindow::ParseAttachments() {
-    for (const std::string& subject : MessageSubjects(AttachmentLines))
+    for (const std::string& subject : MessageSubjects(attachmentLines_))
         InsertSorted(messageChoice_, FromBytes(subject));
     if (messageChoice_->count() == 0)
         messageChoice_->setCurrentIndex(-1);
@@ -54,7 +54,7 @@ bool MainWindow::AddAttachment() {
                            Buttons::Ok);
         return false;
     }
-    if (SubjectTaken(AttachmentLines, subject)) {
+    if (SubjectTaken(attachmentLines_, subject)) {
         MessageBoxes::Show(
             attachMessageDialog_, MessageIcon::Information,
             QStringLiteral(
@@ -62,7 +62,7 @@ bool MainWindow::AddAttachment() {
             Buttons::Ok);
         return false;
     }
-    AppendMessageBlock(AttachmentLines, subject, "MN",
+    AppendMessageBlock(attachmentLines_, subject, "MN",
                        TextLines(attachMessageDialog_->messageEdit_->toPlainText()));
     AddDisplayName(messageChoice_, subject);
     return true;
@@ -76,7 +76,7 @@ bool MainWindow::EditAttachment() {
                            Buttons::Ok);
         return false;
     }
-    if (!ReplaceMessageBlock(AttachmentLines, subject,
+    if (!ReplaceMessageBlock(attachmentLines_, subject,
                              TextLines(attachMessageDialog_->messageEdit_->toPlainText())))
         return false;
     AddDisplayName(messageChoice_, subject);
@@ -88,7 +88,7 @@ void MainWindow::ShowEditAttachment(QComboBox* combo) {
     if (index < 0)
         return;
     const std::string item = ToBytes(combo->itemText(index));
-    const auto block = FindMessageForEdit(AttachmentLines, item);
+    const auto block = FindMessageForEdit(attachmentLines_, item);
     if (!block) {
         combo->removeItem(index);
         MessageBoxes::Show(this, MessageIcon::Warning,
@@ -97,7 +97,7 @@ void MainWindow::ShowEditAttachment(QComboBox* combo) {
         return;
     }
     attachMessageDialog_->subjectEdit_->setText(FromBytes(block->subject));
-    attachMessageDialog_->messageEdit_->setPlainText(JoinedText(block->Text(AttachmentLines)));
+    attachMessageDialog_->messageEdit_->setPlainText(JoinedText(block->Text(attachmentLines_)));
     attachMessageDialog_->Editing = true;
     attachMessageDialog_->exec();
 }
@@ -107,7 +107,7 @@ void MainWindow::RemoveAttachment(QComboBox* combo) {
     if (index < 0)
         return;
     const QString item = combo->itemText(index);
-    const auto block = FindMessageForRemoval(AttachmentLines, ToBytes(item));
+    const auto block = FindMessageForRemoval(attachmentLines_, ToBytes(item));
     if (!block) {
         combo->removeItem(index);
         combo->setCurrentIndex(-1);
@@ -120,11 +120,11 @@ void MainWindow::RemoveAttachment(QComboBox* combo) {
                            QStringLiteral("Remove: \"") + item + QStringLiteral("\"?"),
                            Buttons::YesNo) != Answer::Yes)
         return;
-    EraseMessageBlock(AttachmentLines, *block);
+    EraseMessageBlock(attachmentLines_, *block);
     combo->removeItem(index);
     combo->setCurrentIndex(-1);
     UpdateMessageButtons();
-    FileSaved = false;
+    fileSaved_ = false;
 }
 
 void MainWindow::onEmailSupportClicked() {

@@ -239,7 +239,7 @@ void MainWindow::ShowProgress() {
 
 void MainWindow::onGoClicked() {
     Guard(this, [this] {
-        if (engineChoice_->currentIndex() >= 0 && !HasSubmissionAddress(SERecordList)) {
+        if (engineChoice_->currentIndex() >= 0 && !HasSubmissionAddress(seRecordList_)) {
             MessageBoxes::Show(
                 this, MessageIcon::Error,
                 FromBytes(DamagedRecordMessage(ToBytes(engineChoice_->currentText()))),
@@ -272,41 +272,41 @@ void MainWindow::onGoClicked() {
 
 void MainWindow::onStopClicked() {
     pageHttp_.Abort();
-    DownloadAborted = true;
+    downloadAborted_ = true;
     SetDownloading(false);
 }
 
 void MainWindow::DownloadAndChangeHTML() {
     // The record and engine of this run: another engine chosen during the download does not
     // change what is filled in.
-    const LineList record = SERecordList;
+    const LineList record = seRecordList_;
     const QString engine = engineChoice_->currentText();
     SetDownloading(true);
     SetStatus(QStringLiteral("Downloading ") + engine + QStringLiteral(" (") +
               submissionAddressLabel_->text() + QStringLiteral(")"));
-    DownloadFinished = false;
-    DownloadAborted = false;
+    downloadFinished_ = false;
+    downloadAborted_ = false;
 
     // The banner above the filled page: a page fetched from Main/AdPage when one is set, else
     // made here. A failure keeps the banner there was.
-    AdPageLines =
-        FetchBanner(pageHttp_, Read(settings::AdPage), ToBytes(engine), std::move(AdPageLines));
+    adPageLines_ =
+        FetchBanner(pageHttp_, Read(settings::AdPage), ToBytes(engine), std::move(adPageLines_));
 
-    if (!DownloadAborted) {
-        if (!FetchSubmissionPage(pageHttp_, record, PageLines)) {
-            if (!RequestWasAborted)
+    if (!downloadAborted_) {
+        if (!FetchSubmissionPage(pageHttp_, record, pageLines_)) {
+            if (!requestWasAborted_)
                 MessageBoxes::Show(
                     this, MessageIcon::Error,
                     UnableToRetrieveText(PipeField(record.empty() ? "" : record[0], 2),
                                          pageHttp_.FailureReason()),
                     Buttons::Ok);
-            DownloadAborted = true;
+            downloadAborted_ = true;
         }
     }
     SetStatus({});
-    DownloadFinished = true;
+    downloadFinished_ = true;
     SetDownloading(false);
-    if (!DownloadAborted)
+    if (!downloadAborted_)
         Guard(this, [&] { ProcessDownload(ToBytes(engine), record); });
     if (!quitRequested_) {
         SetBusy(true);
@@ -317,8 +317,8 @@ void MainWindow::DownloadAndChangeHTML() {
 
 void MainWindow::ProcessDownload(const std::string& engine, const LineList& record) {
     SetStatus(QStringLiteral("Auto-filling submission form."));
-    const std::string framePage =
-        BuildSubmissionPages(ToBytes(dataDir_), record, CurrentFileLines, PageLines, AdPageLines);
+    const std::string framePage = BuildSubmissionPages(ToBytes(dataDir_), record, currentFileLines_,
+                                                       pageLines_, adPageLines_);
     SetStatus(QStringLiteral("Launching ") + FromBytes(engine) +
               QStringLiteral(" in external browser."));
     BoxPrompter prompter(this);
@@ -552,20 +552,20 @@ void MainWindow::onStayOnTopToggled(bool down) {
 std::optional<LineList> MainWindow::CurrentFileProfile() const {
     LineList layout;
     LoadLineFile("filelay.dat", layout);
-    return ProfileSection(layout, SubmissionFileProfile(CurrentFileLines));
+    return ProfileSection(layout, SubmissionFileProfile(currentFileLines_));
 }
 
 void MainWindow::FillListBox() {
     fieldList_->clear();
     clipboardMenu_->clear();
     copyToClipboard_->clear();
-    if (CurrentFileLines.empty())
+    if (currentFileLines_.empty())
         return;
     const auto section = CurrentFileProfile();
     if (!section)
         return;
     QStringList names;
-    for (const std::string& identifier : SubmissionFileFieldNames(CurrentFileLines)) {
+    for (const std::string& identifier : SubmissionFileFieldNames(currentFileLines_)) {
         if (identifier == "None")
             continue;
         for (const std::string& line : *section) {
@@ -591,7 +591,7 @@ void MainWindow::CopyFieldValue(const QString& fieldName) {
             return;
         for (const std::string& line : *section) {
             if (PipeField(line, 3) == ToBytes(fieldName)) {
-                const std::string value = GetClipboard(CurrentFileLines, PipeField(line, 4));
+                const std::string value = GetClipboard(currentFileLines_, PipeField(line, 4));
                 QApplication::clipboard()->setText(FromBytes(value));
                 return;
             }

@@ -316,7 +316,7 @@ private slots:
         QCOMPARE(engines->currentIndex(), 1);
         QCOMPARE(engines->currentText(), next);
         // The record of the engine now selected is the one loaded.
-        QCOMPARE(w->SERecordList[0].substr(0, next.size() + 1), next.toStdString() + "|");
+        QCOMPARE(w->seRecordList()[0].substr(0, next.size() + 1), next.toStdString() + "|");
     }
 };
 

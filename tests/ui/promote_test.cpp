@@ -262,13 +262,13 @@ private slots:
         QString whileRunning;
         Go(*w, "Stop Ad", [&] {
             for (bool state :
-                 {go->isEnabled(), stop->isEnabled(), progress->isVisible(), w->DownloadFinished})
+                 {go->isEnabled(), stop->isEnabled(), progress->isVisible(), w->downloadFinished()})
                 whileRunning += state ? '1' : '0';
             stop->click();
         });
         QCOMPARE(whileRunning, "0110");
         QVERIFY(go->isEnabled() && !stop->isEnabled() && !progress->isVisible());
-        QVERIFY(w->DownloadFinished);
+        QVERIFY(w->downloadFinished());
         QCOMPARE(adHeld.requests().size(), 1u);
         QCOMPARE(page.requests().size(), 0u);
         QVERIFY(!AnyPageWritten());
