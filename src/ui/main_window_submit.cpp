@@ -54,78 +54,7 @@ namespace {
 
 constexpr const char* kSubLog = "sub.log";
 
-QPushButton* PanelButton(const QString& name, const QString& caption, QWidget* parent) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    return button;
-}
-
 } // namespace
-
-QWidget* MainWindow::BuildSubmitPanel() {
-    auto* panel = new QWidget(this);
-    panel->setObjectName(QStringLiteral("Panel6"));
-    panel->setFixedSize(142, 288);
-    submitEnginePanel_ = new QWidget(panel);
-    submitEnginePanel_->setObjectName(QStringLiteral("Panel7"));
-    submitEngineChoice_ = new QComboBox(submitEnginePanel_);
-    submitEngineChoice_->setObjectName(QStringLiteral("ComboBox3"));
-    connect(submitEngineChoice_, &QComboBox::activated, this,
-            &MainWindow::onSubmitModeEngineChosen);
-    submitSubmittedBox_ = new QCheckBox(QStringLiteral("Submitted"), submitEnginePanel_);
-    submitSubmittedBox_->setObjectName(QStringLiteral("CheckBox2"));
-    connect(submitSubmittedBox_, &QCheckBox::toggled, this, &MainWindow::onSubmittedToggled);
-    submitLogButton_ =
-        PanelButton(QStringLiteral("Button4"), QStringLiteral("&Log"), submitEnginePanel_);
-    submitLogButton_->setEnabled(false);
-    connect(submitLogButton_, &QPushButton::clicked, this, &MainWindow::onSubmitModeLogClicked);
-    auto* top = new QVBoxLayout(submitEnginePanel_);
-    top->setContentsMargins(2, 2, 2, 2);
-    top->addWidget(submitEngineChoice_);
-    auto* tickRow = new QHBoxLayout;
-    tickRow->addWidget(submitSubmittedBox_);
-    tickRow->addWidget(submitLogButton_);
-    top->addLayout(tickRow);
-
-    fieldList_ = new QListWidget(panel);
-    fieldList_->setObjectName(QStringLiteral("ListBox1"));
-    connect(fieldList_, &QListWidget::itemSelectionChanged, this,
-            [this] { copyFieldButton_->setEnabled(!fieldList_->selectedItems().isEmpty()); });
-
-    submitButtonPanel_ = new QWidget(panel);
-    submitButtonPanel_->setObjectName(QStringLiteral("Panel8"));
-    copyFieldButton_ =
-        PanelButton(QStringLiteral("Button10"), QStringLiteral("C&opy"), submitButtonPanel_);
-    copyFieldButton_->setEnabled(false);
-    shrinkButton_ =
-        PanelButton(QStringLiteral("Button11"), QStringLiteral("&Shrink"), submitButtonPanel_);
-    auto* regular =
-        PanelButton(QStringLiteral("Button7"), QStringLiteral("&Reg. Mode"), submitButtonPanel_);
-    stayOnTopButton_ = PanelButton(QStringLiteral("SpeedButton1"), QStringLiteral("Stay On &Top"),
-                                   submitButtonPanel_);
-    stayOnTopButton_->setCheckable(true);
-    stayOnTopButton_->setChecked(true);
-    connect(copyFieldButton_, &QPushButton::clicked, this, &MainWindow::onCopyFieldClicked);
-    connect(shrinkButton_, &QPushButton::clicked, this, &MainWindow::onShrinkClicked);
-    connect(regular, &QPushButton::clicked, this, &MainWindow::onRegularModeClicked);
-    connect(stayOnTopButton_, &QPushButton::toggled, this, &MainWindow::onStayOnTopToggled);
-    auto* grid = new QGridLayout(submitButtonPanel_);
-    grid->setContentsMargins(2, 2, 2, 2);
-    grid->setSpacing(2);
-    grid->addWidget(copyFieldButton_, 0, 0);
-    grid->addWidget(shrinkButton_, 0, 1);
-    grid->addWidget(regular, 1, 0);
-    grid->addWidget(stayOnTopButton_, 1, 1);
-    submitButtonPanel_->setFixedHeight(52);
-
-    auto* layout = new QVBoxLayout(panel);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(submitEnginePanel_);
-    layout->addWidget(fieldList_, 1);
-    layout->addWidget(submitButtonPanel_);
-    return panel;
-}
 
 void MainWindow::SetStatus(const QString& text) {
     statusBar()->showMessage(text);
