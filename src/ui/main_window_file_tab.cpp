@@ -14,10 +14,8 @@
 #include "text_codec.h"
 #include "widgets.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>

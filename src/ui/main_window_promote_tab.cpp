@@ -13,7 +13,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -21,7 +20,6 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace siteherald::ui {
