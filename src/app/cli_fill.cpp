@@ -4,7 +4,6 @@
 #include "core/engine_records.h"
 #include "core/line_file.h"
 #include "core/missing_file.h"
-#include "core/pipe_record.h"
 #include "core/settings_keys.h"
 #include "submit/fill_pipeline.h"
 #include "submit/page_builder.h"
@@ -90,7 +89,7 @@ int RunFill(const Arguments& args) {
         THttpCli client;
         if (options.pageFile.empty()) {
             if (!FetchSubmissionPage(client, seRecordList, pageLines)) {
-                const std::string address = PipeField(seRecordList[0], 2);
+                const std::string address = ParseSEData(seRecordList).submission;
                 std::fprintf(stderr, "siteherald-cli: %s: %s\n", address.c_str(),
                              client.FailureReason().c_str());
                 std::fprintf(stderr, "Unable to retrieve \"%s\".\n", address.c_str());

@@ -77,23 +77,29 @@ BroadcastSender::Report BroadcastSender::Run(const Request& request, const Hooks
         if (hooks.result)
             hooks.result(results.back(), outcome.error);
     };
+    // Once a server has let a send run into its time-out, the run's remaining sends to it fail
+    // at once for the same reason instead of each waiting as long again.
+    const auto sendUnlessTimedOut = [](SendOutcome& timedOut, const auto& send) {
+        if (timedOut.timedOut)
+            return timedOut;
+        const SendOutcome outcome = send();
+        if (outcome.timedOut)
+            timedOut = outcome;
+        return outcome;
+    };
 
     if (!request.mailingListLines.empty()) {
         prepare(Mail1);
         SMTP1.Hostname = request.identity.MailServer;
         const std::vector<std::string> sendList = SendList(request.mailingListLines);
-        // Once the server has let a send run into its time-out, the remaining sends fail at once
-        // for the same reason instead of each waiting as long again.
         SendOutcome timedOut;
         for (size_t i = 0; i < sendList.size() && !CancelSend; ++i) {
             Mail1.Recipients = {sendList[i]};
             ShowStatus(hooks, "Sending e-mail to " + sendList[i] + ".");
             if (hooks.progress)
                 hooks.progress(i, sendList.size());
-            const SendOutcome outcome = timedOut.timedOut ? timedOut : SendMail(hooks.idle);
-            if (outcome.timedOut)
-                timedOut = outcome;
-            record(report.mailResults, sendList[i], outcome);
+            record(report.mailResults, sendList[i],
+                   sendUnlessTimedOut(timedOut, [&] { return SendMail(hooks.idle); }));
         }
         ShowStatus(hooks, "");
         log(kMailLog, report.mailResults);
@@ -107,17 +113,15 @@ BroadcastSender::Report BroadcastSender::Run(const Request& request, const Hooks
         prepare(News1);
         NNTP1.Hostname = request.identity.NewsServer;
         const size_t count = std::min(request.newsgroups.size(), kNewsgroupLimit);
-        SendOutcome timedOut; // as for mail
+        SendOutcome timedOut;
         for (size_t i = 0; i < count && !CancelSend; ++i) {
             const std::string& group = request.newsgroups[i];
             News1.Newsgroups = {group};
             ShowStatus(hooks, "Sending message to " + group + ".");
             if (hooks.progress)
                 hooks.progress(i, count);
-            const SendOutcome outcome = timedOut.timedOut ? timedOut : SendNews(hooks.idle);
-            if (outcome.timedOut)
-                timedOut = outcome;
-            record(report.newsResults, group, outcome);
+            record(report.newsResults, group,
+                   sendUnlessTimedOut(timedOut, [&] { return SendNews(hooks.idle); }));
         }
         ShowStatus(hooks, "");
         log(kNewsLog, report.newsResults);

@@ -64,10 +64,7 @@ EngineAddresses ParseSEData(const LineList& seRecordList) {
 }
 
 bool HasSubmissionAddress(const LineList& seRecordList) {
-    if (seRecordList.empty())
-        return false;
-    const std::string address = PipeField(seRecordList[0], 2);
-    return !address.empty() && address != kPipeError;
+    return !ParseSEData(seRecordList).submission.empty();
 }
 
 std::string DamagedRecordMessage(const std::string& name) {

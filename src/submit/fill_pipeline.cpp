@@ -1,8 +1,8 @@
 #include "fill_pipeline.h"
 
 #include "core/data_dir.h"
+#include "core/engine_records.h"
 #include "core/file_url.h"
-#include "core/pipe_record.h"
 #include "frame_page.h"
 #include "net/download.h"
 #include "page_builder.h"
@@ -20,8 +20,7 @@ LineList FetchBanner(THttpCli& client, const std::string& adAddress, const std::
 }
 
 bool FetchSubmissionPage(THttpCli& client, const LineList& seRecordList, LineList& pageLines) {
-    const std::string address = seRecordList.empty() ? "" : PipeField(seRecordList[0], 2);
-    return DownloadLines(client, address, pageLines);
+    return DownloadLines(client, ParseSEData(seRecordList).submission, pageLines);
 }
 
 std::string BuildSubmissionPages(const std::string& dataDir, const LineList& seRecordList,

@@ -16,15 +16,15 @@ namespace {
 constexpr size_t npos = std::string::npos;
 
 struct FieldRule {
-    std::string lowerName;
+    std::string name;
     std::string identifier;
 };
 
 std::vector<FieldRule> ReadFieldRules(const LineList& seRecordList) {
     std::vector<FieldRule> rules;
     for (size_t j = 1; j < seRecordList.size(); ++j) {
-        FieldRule rule{LowerAscii(PipeField(seRecordList[j], 1)), PipeField(seRecordList[j], 2)};
-        if (!rule.lowerName.empty()) // an empty name would take every field of the page
+        FieldRule rule{PipeField(seRecordList[j], 1), PipeField(seRecordList[j], 2)};
+        if (!rule.name.empty()) // an empty name would take every field of the page
             rules.push_back(std::move(rule));
     }
     return rules;
@@ -34,7 +34,7 @@ std::vector<FieldRule> ReadFieldRules(const LineList& seRecordList) {
 // "url" also fills a page's "url2").
 const FieldRule* RuleFor(const std::vector<FieldRule>& rules, std::string_view fieldName) {
     for (const FieldRule& rule : rules)
-        if (StartsWithIgnoringCase(fieldName, rule.lowerName))
+        if (StartsWithIgnoringCase(fieldName, rule.name))
             return &rule;
     return nullptr;
 }

@@ -226,8 +226,7 @@ void MainWindow::DownloadAndChangeHTML() {
             if (!requestWasAborted_)
                 MessageBoxes::Show(
                     this, MessageIcon::Error,
-                    UnableToRetrieveText(PipeField(record.empty() ? "" : record[0], 2),
-                                         pageHttp_.FailureReason()),
+                    UnableToRetrieveText(ParseSEData(record).submission, pageHttp_.FailureReason()),
                     Buttons::Ok);
             downloadAborted_ = true;
         }
