@@ -6,10 +6,14 @@
 #include "scripted_server.h"
 #include "test_support.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <random>
+#include <unistd.h>
+#include <vector>
 
 namespace siteherald {
 namespace {
@@ -18,37 +22,62 @@ using testing::ChildProcess;
 using ::testing::StartsWith;
 using testing::TempDir;
 
+constexpr const char* kFetchUrlVariable = "SITEHERALD_TEST_FETCH_URL";
+
+// In the fresh process FetchInFreshProcess starts (this test program again), the fetch runs
+// before the tests would, and its result goes to standard output.
+const bool kFetchOnly = [] {
+    const char* url = std::getenv(kFetchUrlVariable);
+    if (url == nullptr)
+        return false;
+    std::string out;
+    try {
+        THttpCli client;
+        MemoryStream body;
+        client.ReceiveStream = &body;
+        // Generous: a loaded machine can be slow to start the child's lookup thread.
+        client.Timeouts = {std::chrono::seconds(15), std::chrono::seconds(15)};
+        client.Url = url;
+        client.Get();
+        out = "0 " + body.data();
+    } catch (const EHttpException& e) {
+        out = std::to_string(e.code()) + " " + e.what();
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    std::fflush(stdout);
+    std::_Exit(0);
+}();
+
 // Fetches `url` in a fresh process, since the client reads the trusted certificates
 // (SSL_CERT_FILE) once per process. "" for caFile: no SSL_CERT_FILE. Gives "0 " + body, or
-// the failure's code and message.
+// the failure's code and message. The process is this program started anew, never a bare
+// fork: a fork of a process with threads (the scripted server's) may inherit a lock that
+// another thread held, and hang.
 std::string FetchInFreshProcess(const std::string& url, const std::string& caFile) {
+    std::vector<std::string> environment;
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string entry = *e;
+        if (entry.rfind("SSL_CERT_", 0) != 0 && entry.rfind(kFetchUrlVariable, 0) != 0)
+            environment.push_back(entry);
+    }
+    environment.push_back(std::string(kFetchUrlVariable) + "=" + url);
+    if (!caFile.empty())
+        environment.push_back("SSL_CERT_FILE=" + caFile);
+    std::vector<char*> envp;
+    for (std::string& entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    char self[] = "/proc/self/exe";
+    char* argv[] = {self, nullptr};
+
     int fds[2];
     if (::pipe(fds) != 0)
         return "pipe failed";
     const pid_t pid = ::fork();
     if (pid == 0) {
-        ::close(fds[0]);
-        ::unsetenv("SSL_CERT_DIR");
-        if (caFile.empty())
-            ::unsetenv("SSL_CERT_FILE");
-        else
-            ::setenv("SSL_CERT_FILE", caFile.c_str(), 1);
-        std::string out;
-        try {
-            THttpCli client;
-            MemoryStream body;
-            client.ReceiveStream = &body;
-            // Generous: a loaded machine can be slow to start the child's lookup thread.
-            client.Timeouts = {std::chrono::seconds(15), std::chrono::seconds(15)};
-            client.Url = url;
-            client.Get();
-            out = "0 " + body.data();
-        } catch (const EHttpException& e) {
-            out = std::to_string(e.code()) + " " + e.what();
-        }
-        // A pipe write blocks until the parent has taken it all.
-        [[maybe_unused]] const ssize_t put = ::write(fds[1], out.data(), out.size());
-        ::_exit(0);
+        ::dup2(fds[1], 1);
+        ::execve(self, argv, envp.data());
+        ::_exit(127);
     }
     ::close(fds[1]);
     std::string out;
