@@ -1,8 +1,8 @@
-#include "core/field_layout.h"
+#include "broadcast/attached_messages.h"
+#include "core/sub_import.h"
 #include "core/submission_file.h"
 #include "test_support.h"
 
-#include <algorithm>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -28,17 +28,6 @@ std::vector<std::string> Values(const SubmissionFileContents& contents) {
         out.push_back(f.name + "=" + (f.multiLine ? "[" + lines + "]" : f.text));
     }
     return out;
-}
-
-TEST(SubmissionFileTest, BuildWritesFieldsMessagesAndIdentifiers) {
-    EXPECT_EQ(JoinLines(BuildSubmissionFile(
-                  "DEFAULT",
-                  {Edit("Ident1", "some text"), Edit("Edit11"),
-                   Memo("Memo10", {"first line of the description", "second line"})},
-                  {"$STARTSubject", "...", "$ENDSubject"}, {"Ident1", "None", "None"})),
-              "$PROFILE$DEFAULT\r\nIdent1:some text\r\nEdit11:\r\nMemo10:\r\n"
-              "first line of the description\r\nsecond line\r\n$Memo10:\r\n$STARTSubject\r\n"
-              "...\r\n$ENDSubject\r\n$FieldNames$\r\nIdent1\r\nNone\r\nNone\r\n$FieldNames$\r\n");
 }
 
 TEST(SubmissionFileTest, ReadMatchesNamesByPrefixAndStopsAtMessages) {
@@ -70,80 +59,27 @@ TEST(SubmissionFileTest, ReadMatchesNamesByPrefixAndStopsAtMessages) {
     EXPECT_TRUE(SubmissionFileFieldNames({"$PROFILE$Site", "$FieldNames$", "url"}).empty());
 }
 
-TEST(SubmissionFileTest, SavingAndOpeningAgainKeepsTheFileAsItWas) {
-    testing::TempDir dir;
-    const std::string path = dir / "site.sdf";
-    const LineList saved = BuildSubmissionFile(
-        "DEFAULT", {Edit("title", "A: title"), Memo("desc1", {"one", "", "two"}), Edit("Edit11")},
-        {"$STARTHello", "To:x", "$ENDHello", "$STARTBye", "$ENDBye"}, {"title", "desc1", "None"});
-    SaveLineFile(path, saved);
-    LineList file;
-    for (int round = 0; round < 3; ++round) {
-        ASSERT_TRUE(LoadLineFile(path, file));
-        const auto contents =
-            ReadSubmissionFile(file, {Edit("title"), Memo("desc1"), Edit("Edit11")});
-        EXPECT_THAT(Values(contents), ElementsAre("title=A: title", "desc1=[one||two]", "Edit11="));
-        SaveLineFile(path,
-                     BuildSubmissionFile(SubmissionFileProfile(file), contents.fields,
-                                         contents.attachmentLines, {"title", "desc1", "None"}));
-    }
-    ASSERT_TRUE(LoadLineFile(path, file));
-    EXPECT_EQ(file, saved);
-    EXPECT_EQ(std::count(file.begin(), file.end(), "$FieldNames$"), 2);
+// An older submission file of 28 lines: the message ends at line 14 from the end, the contact
+// lines follow by position. Its ordinary import is driven through the window in tests/ui.
+TEST(SubImportTest, LastMarkerJustBeforeTheTrailerMeansNoMessage) {
+    const LineList lines = SplitLines(
+        "SHSUB\nHarbour Kayaks\nhttps://kayaks.example/\none\ntwo\nthree\nGuided tours\n$MEMO2$"
+        "\nkayak\n$MEMO3$\n$MEMO4$\n$MEMO7$\nann@kayaks.example\nAnn Berg\nNorway\n9008\nfax"
+        "\n\n1 Quay Street\nTromso\nHarbour Kayaks AS\n+47 555 0100\ns1\ns2\ns3");
+    std::string problem;
+    const auto contents = ReadSubFile(lines, problem);
+    ASSERT_TRUE(contents) << problem;
+    EXPECT_TRUE(contents->message.empty());
+    EXPECT_THAT(contents->sections[0].second, ElementsAre("one", "two", "three", "Guided tours"));
+    EXPECT_EQ(contents->singles[2].second, "ann@kayaks.example");
 }
 
-// "Label(left,top) kind Name(left,top width x height)=default".
-std::string Placed(FieldLayoutCursor& cursor, const std::string& definition) {
-    const PlacedField p = cursor.Place(ParseFieldDefinition(definition));
-    const char* kind = p.kind == PlacedField::Kind::Edit   ? "edit"
-                       : p.kind == PlacedField::Kind::Memo ? "memo"
-                                                           : "label-only";
-    auto s = [](int n) { return std::to_string(n); };
-    return p.labelName + "(" + s(p.labelLeft) + "," + s(p.labelTop) + ") " + kind + " " +
-           p.controlName + "(" + s(p.left) + "," + s(p.top) + " " + s(p.width) + "x" + s(p.height) +
-           ")=" + p.defaultValue;
-}
-
-TEST(FieldLayoutTest, WholeAndHalfRows) {
-    FieldLayoutCursor one;
-    EXPECT_EQ(Placed(one, "E|WHOLE|Title|None|dflt|"),
-              "Label10(14,13) edit Edit10(86,8 428x21)=dflt");
-    EXPECT_EQ(one.rowTop(), 32);
-
-    FieldLayoutCursor c;
-    EXPECT_EQ(Placed(c, "E|HALF|Name|None||"), "Label10(14,13) edit Edit10(86,8 170x21)=");
-    EXPECT_EQ(c.rowTop(), 8);
-    EXPECT_EQ(Placed(c, "M|HALF|Notes|None||"), "Label11(270,13) memo Memo10(344,8 170x49)=");
-    EXPECT_EQ(c.rowTop(), 60);
-    Placed(c, "M|HALF|A|None||"); // the taller first half sets the row's height
-    Placed(c, "E|HALF|B|None||");
-    EXPECT_EQ(Placed(c, "M|WHOLE|C|None||"), "Label14(14,117) memo Memo12(86,112 428x49)=");
-    EXPECT_EQ(c.rowTop(), 164);
-}
-
-TEST(FieldLayoutTest, CountersAdvanceForNamedControlsToo) {
-    FieldLayoutCursor c;
-    EXPECT_EQ(Placed(c, "E|WHOLE|A|url|http://|"), "Label10(14,13) edit url(86,8 428x21)=http://");
-    EXPECT_EQ(Placed(c, "E|WHOLE|B|None||"), "Label11(14,37) edit Edit11(86,32 428x21)=");
-    EXPECT_EQ(Placed(c, "M|WHOLE|C|desc|x|"), "Label12(14,61) memo desc(86,56 428x49)=x");
-    EXPECT_EQ(Placed(c, "M|WHOLE|D|None||"), "Label13(14,113) memo Memo11(86,108 428x49)=");
-    EXPECT_EQ(Placed(c, "X|WHOLE|E|None||"), "Label14(14,165) label-only (86,160 428x0)=");
-    EXPECT_EQ(Placed(c, "E|WHOLE|F|None||"), "Label15(14,189) edit Edit12(86,184 428x21)=");
-}
-
-TEST(FieldLayoutTest, ShippedDefaultProfile) {
-    LineList layout;
-    ASSERT_TRUE(LoadLineFile(std::string(SITEHERALD_SHIPPED_DATA_DIR) + "/filelay.dat", layout));
-    const auto rows = ReadProfileRows(layout, "DEFAULT");
-    ASSERT_TRUE(rows);
-    FieldLayoutCursor c;
-    std::vector<std::string> names;
-    for (const auto& row : *rows)
-        for (const FieldDefinition& field : row)
-            names.push_back(c.Place(field).controlName + (row.size() == 2 ? "/2" : ""));
-    EXPECT_THAT(names, ElementsAre("title", "url", "desc1", "keywo", "desc2", "desc3", "name/2",
-                                   "email/2", "busna/2", "phone/2", "addre/2", "city/2"));
-    EXPECT_EQ(c.rowTop(), 8 + 6 * 24 + 3 * 52);
+TEST(SubImportTest, LongSubjectIsCutAndNumberedWhileTaken) {
+    const std::string forty(40, 'a'), b37(37, 'b');
+    EXPECT_EQ(ImportSubject({}, "/x/" + forty + ".sub"), forty);
+    EXPECT_EQ(ImportSubject({}, "/x/" + b37 + "cdefghij.sub"), b37 + "...");
+    EXPECT_EQ(ImportSubject({"$START" + b37 + "..."}, "/x/" + b37 + "cdefghij.sub"),
+              std::string(36, 'b') + "1...");
 }
 
 } // namespace
