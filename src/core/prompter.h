@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace siteherald {
@@ -14,6 +15,11 @@ public:
     virtual ~Prompter() = default;
     virtual bool AskYesNo(MessageIcon icon, const std::string& text) = 0;
     virtual void Tell(MessageIcon icon, const std::string& text) = 0; // a box with OK
+    // Yes, No or Cancel: true, false, or nothing for Cancel. Where there is no Cancel to
+    // offer, asked as Yes or No.
+    virtual std::optional<bool> AskYesNoCancel(MessageIcon icon, const std::string& text) {
+        return AskYesNo(icon, text);
+    }
 };
 
 } // namespace siteherald

@@ -1,6 +1,6 @@
 #include "add_files_dialog.h"
 
-#include "core/known_files.h"
+#include "core/submission_document.h"
 #include "text_codec.h"
 
 #include <QDir>
@@ -37,10 +37,10 @@ protected:
 
 } // namespace
 
-AddFilesDialog::AddFilesDialog(std::vector<std::string>& knownFiles, bool& filesAdded,
-                               std::function<void()> writeAndRefresh, QWidget* parent)
-    : QDialog(parent, Qt::Tool), knownFiles_(knownFiles), filesAdded_(filesAdded),
-      writeAndRefresh_(std::move(writeAndRefresh)), model_(new QFileSystemModel(this)) {
+AddFilesDialog::AddFilesDialog(SubmissionDocument& document, std::function<void()> writeAndRefresh,
+                               QWidget* parent)
+    : QDialog(parent, Qt::Tool), document_(document), writeAndRefresh_(std::move(writeAndRefresh)),
+      model_(new QFileSystemModel(this)) {
     setObjectName(QStringLiteral("TForm6"));
     setWindowTitle(QStringLiteral("Add Submission Files"));
 
@@ -120,9 +120,8 @@ void AddFilesDialog::onAddClicked() {
     for (const QString& path : SubmissionFilesIn(selectedFolder())) {
         if (!addedFilesList_->findItems(path, Qt::MatchExactly).isEmpty())
             continue;
-        AddKnownFile(knownFiles_, ToBytes(path));
+        document_.AddFile(ToBytes(path));
         addedFilesList_->addItem(path);
-        filesAdded_ = true;
     }
 }
 

@@ -10,6 +10,10 @@ class QListWidget;
 class QPushButton;
 class QTreeView;
 
+namespace siteherald {
+class SubmissionDocument;
+}
+
 namespace siteherald::ui {
 
 // "Add Submission Files": pick a folder, and every .sdf file in it joins the known-file
@@ -17,10 +21,10 @@ namespace siteherald::ui {
 class AddFilesDialog : public QDialog {
     Q_OBJECT
 public:
-    // knownFiles: the known-file list the files join; filesAdded is set when one does.
+    // document: holds the known-file list the files join.
     // writeAndRefresh: "&Close" writes the list and refreshes the file lists with it.
-    AddFilesDialog(std::vector<std::string>& knownFiles, bool& filesAdded,
-                   std::function<void()> writeAndRefresh, QWidget* parent);
+    AddFilesDialog(SubmissionDocument& document, std::function<void()> writeAndRefresh,
+                   QWidget* parent);
 
     // Chooses a folder as if the user had clicked it in the tree.
     void SelectFolder(const QString& path);
@@ -38,8 +42,7 @@ private:
     void onFolderChanged();
     QStringList SubmissionFilesIn(const QString& folder) const;
 
-    std::vector<std::string>& knownFiles_;
-    bool& filesAdded_;
+    SubmissionDocument& document_;
     std::function<void()> writeAndRefresh_;
     QFileSystemModel* model_;
     QTreeView* folderTree_;

@@ -121,9 +121,9 @@ MainWindow::MainWindow(const std::string& commandLineFile, QWidget* parent)
         requestWasAborted_ = error == kHttpAborted;
     };
     addFilesDialog_ = new AddFilesDialog(
-        knownFiles_, filesAdded_,
+        document_,
         [this] {
-            WriteSDFFiles(true);
+            document_.WriteSDFFiles(true);
             FormActi();
         },
         this);
@@ -132,11 +132,11 @@ MainWindow::MainWindow(const std::string& commandLineFile, QWidget* parent)
         return attachMessageDialog_->Editing ? EditAttachment() : AddAttachment();
     };
     attachMessageDialog_->AfterStore = [this] {
-        fileSaved_ = false;
+        document_.MarkChanged();
         UpdateMessageButtons();
     };
     supportDialog_ = new SupportDialog(sender_, this);
-    profileEditor_ = new ProfileEditor(profileChanged_, this);
+    profileEditor_ = new ProfileEditor([this] { document_.SetProfileChanged(true); }, this);
     preferencesDialog_ = new PreferencesDialog(this);
     aboutDialog_ = new AboutDialog(this);
     engineEditor_ = new EngineEditor(this);
@@ -368,13 +368,12 @@ void MainWindow::Start() {
 }
 
 void MainWindow::FirstShow() {
-    fileSaved_ = true;
-    fileHasName_ = false;
+    document_.MarkSaved();
     if (FileExists(kLayoutFile)) {
         DisplayDefaultList();
         const int index = IndexOfExact(profileChoice_, FromBytes(Read(settings::Profile)));
         SelectQuietly(profileChoice_, index);
-        ChangeProfile(ToBytes(profileChoice_->currentText()));
+        document_.ChangeProfile(ChosenProfile());
     }
     if (!firstShow_)
         return;
@@ -435,7 +434,7 @@ void MainWindow::onStatusTimeout() {
 // ---- window events ----
 
 void MainWindow::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && filesAdded_)
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && document_.filesAdded())
         Guard(this, [this] { FormActi(); });
     if (event->type() == QEvent::WindowStateChange && submitMode_ && isMaximized())
         onRegularModeClicked();
@@ -450,7 +449,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         close = false;
     }
     Guard(this, [&] {
-        if (!CheckSaved()) {
+        if (!document_.CheckSaved()) {
             close = false;
             return;
         }
@@ -465,7 +464,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         pageHttp_.Abort();
         versionHttp_.Abort();
         sender_.Abort();
-        WriteSDFFiles();
+        document_.WriteSDFFiles();
         Write(settings::WindowState, isMaximized() ? "wsMaximized" : "wsNormal");
         const QRect normal = isMaximized() ? normalGeometry() : geometry();
         if (normal.isValid()) {

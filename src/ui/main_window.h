@@ -2,7 +2,9 @@
 
 #include "broadcast/broadcast_run.h"
 #include "core/line_file.h"
+#include "core/submission_document.h"
 #include "field_form.h"
+#include "message_box.h"
 #include "net/http_client.h"
 #include "submit/browser_launcher.h"
 
@@ -41,7 +43,7 @@ class WindowUpdateUi;
 
 // The main window: the program. It owns the shared lists and every dialog; data files are
 // opened by bare name in the data directory, which is the working directory.
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, private SubmissionEditor {
     Q_OBJECT
 public:
     // commandLineFile: a submission data file named on the command line, selected at the
@@ -55,17 +57,9 @@ public:
     bool quitRequested() const { return quitRequested_; }
     bool inSubmitMode() const { return submitMode_; }
 
-    // The open submission file and the lists the window works on, read-only for the tests.
-    const std::vector<std::string>& knownFiles() const { return knownFiles_; }
-    const LineList& currentFileLines() const { return currentFileLines_; }
-    const LineList& attachmentLines() const { return attachmentLines_; }
-    const std::vector<std::string>& fieldAutoFills() const { return fieldAutoFills_; }
+    // The open submission file and the known files, read-only for the tests.
+    const SubmissionDocument& document() const { return document_; }
     const LineList& seRecordList() const { return seRecordList_; }
-    const std::string& currentFilePath() const { return currentFilePath_; }
-    bool fileHasName() const { return fileHasName_; }
-    bool fileSaved() const { return fileSaved_; }
-    bool filesAdded() const { return filesAdded_; }
-    int loadedProfileIndex() const { return loadedProfileIndex_; }
     bool downloadFinished() const { return downloadFinished_; }
 
 protected:
@@ -121,15 +115,7 @@ private slots:
     void CleanForm4();               // the "Attach Message" window, emptied for a new message
 
 private:
-    bool CheckSaved();
-    void NewFile();
-    void OpenFile(const std::string& path);
-    bool SaveFile(const std::string& path);
     void FormActi();
-    // At exit and after a file joined the list; the "Add Submission Files" dialog writes
-    // the list alone, even an empty one.
-    void WriteSDFFiles(bool fromAddFilesDialog = false);
-    bool ChangeProfile(const std::string& profileName);
     void DoMissingFile(const std::string& fileName);
     void FillSeCombo();
     void RequestQuit();
@@ -169,30 +155,31 @@ private:
     void FormCreate();
     void FirstShow();
     void DisplayDefaultList();
-    bool GetSDFfiles();
     void DoSDFCombobox();
-    void AddToSDFFiles(const std::string& path);
     void CheckCurrentFile();
-    void SavedFalse() { fileSaved_ = false; }
     void DeleteProfile();
     void SetBusy(bool updateRunning);
+    // The field form and profile choice the document is edited in.
+    std::vector<FieldValue> FieldValues() const override;
+    void SetFieldValues(const std::vector<FieldValue>& values) override;
+    bool SetEntryLines(const std::string& name, const LineList& lines, bool single) override;
+    void ClearFields() override;
+    void AddField(const FieldDefinition& field) override;
+    std::string ChosenProfile() const override;
+    int ChosenProfileIndex() const override;
+    int SelectProfile(const std::string& name) override;
+    std::string ChooseSavePath() override;
+    void AttachmentsReplaced() override;
+    void KnownFilesChanged() override;
     bool AnyTransferRunning() const {
         return !updateIdle_ || !downloadFinished_ || !sender_.MailDone || !sender_.NewsDone;
     }
 
-    std::vector<std::string> knownFiles_;
-    LineList currentFileLines_;
-    LineList attachmentLines_;
-    std::vector<std::string> fieldAutoFills_;
+    BoxPrompter prompter_{this};
+    SubmissionDocument document_{*this, prompter_};
     LineList seRecordList_;
     LineList pageLines_;
     LineList adPageLines_;
-    std::string currentFilePath_;
-    bool fileHasName_ = false;
-    bool fileSaved_ = true;
-    bool filesAdded_ = false;
-    bool profileChanged_ = false;
-    int loadedProfileIndex_ = -1;
     bool downloadFinished_ = true;
     bool downloadAborted_ = false;
     bool requestWasAborted_ = false;

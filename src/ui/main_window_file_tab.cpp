@@ -71,7 +71,7 @@ QWidget* MainWindow::BuildFileTab() {
 
     fieldForm_ = new FieldForm(true, tab);
     fieldForm_->setObjectName(QStringLiteral("ScrollBox1"));
-    connect(fieldForm_, &FieldForm::changed, this, [this] { SavedFalse(); });
+    connect(fieldForm_, &FieldForm::changed, this, [this] { document_.MarkChanged(); });
 
     auto* messages = new QGroupBox(QStringLiteral("Attached Messages:"), tab);
     messageChoice_ = Combo(QStringLiteral("ComboBox5"), messages);
@@ -110,30 +110,65 @@ void MainWindow::DisplayDefaultList() {
     SetItems(profileChoice_, siteherald::DisplayDefaultList(layout));
 }
 
-bool MainWindow::ChangeProfile(const std::string& profileName) {
+// ---- the form the document is edited in ----
+
+std::vector<FieldValue> MainWindow::FieldValues() const {
+    return fieldForm_->Values();
+}
+
+void MainWindow::SetFieldValues(const std::vector<FieldValue>& values) {
+    fieldForm_->SetValues(values);
+}
+
+bool MainWindow::SetEntryLines(const std::string& name, const LineList& lines, bool single) {
+    return fieldForm_->SetEntryLines(name, lines, single);
+}
+
+void MainWindow::ClearFields() {
     fieldForm_->Clear();
-    fieldAutoFills_.clear();
-    LineList layout;
-    LoadLineFile(kLayoutFile, layout);
-    const auto rows = ReadProfileRows(layout, profileName);
-    if (!rows)
-        return false;
-    for (const auto& row : *rows) {
-        for (const FieldDefinition& field : row) {
-            fieldAutoFills_.push_back(field.autoFill);
-            fieldForm_->AddField(field);
-        }
-    }
-    loadedProfileIndex_ = profileChoice_->currentIndex();
-    return true;
+}
+
+void MainWindow::AddField(const FieldDefinition& field) {
+    fieldForm_->AddField(field);
+}
+
+std::string MainWindow::ChosenProfile() const {
+    return profileChoice_->currentIndex() >= 0 ? ToBytes(profileChoice_->currentText())
+                                               : std::string();
+}
+
+int MainWindow::ChosenProfileIndex() const {
+    return profileChoice_->currentIndex();
+}
+
+int MainWindow::SelectProfile(const std::string& name) {
+    const int index = IndexOfExact(profileChoice_, FromBytes(name));
+    if (index >= 0)
+        SelectQuietly(profileChoice_, index);
+    return index;
+}
+
+std::string MainWindow::ChooseSavePath() {
+    const QString path = FileDialogs::SaveSubmissionFile(this);
+    QDir::setCurrent(dataDir_);
+    return ToBytes(path);
+}
+
+void MainWindow::AttachmentsReplaced() {
+    messageChoice_->clear();
+    ParseAttachments();
+}
+
+void MainWindow::KnownFilesChanged() {
+    FormActi();
 }
 
 void MainWindow::ComboBox4Change(int) {
     Guard(this, [this] {
-        if (CheckSaved())
-            ChangeProfile(ToBytes(profileChoice_->currentText()));
+        if (document_.CheckSaved())
+            document_.ChangeProfile(ChosenProfile());
         else
-            SelectQuietly(profileChoice_, loadedProfileIndex_);
+            SelectQuietly(profileChoice_, document_.loadedProfileIndex());
     });
 }
 
@@ -157,58 +192,28 @@ void MainWindow::DeleteProfile() {
                            QStringLiteral("Cannot find selected profile."), Buttons::Ok);
     profileChoice_->removeItem(IndexOfExact(profileChoice_, name));
     SelectQuietly(profileChoice_, 0);
-    loadedProfileIndex_ = std::min(loadedProfileIndex_, profileChoice_->count() - 1);
+    document_.SetLoadedProfileIndex(
+        std::min(document_.loadedProfileIndex(), profileChoice_->count() - 1));
     ComboBox4Change(0);
 }
 
 void MainWindow::onProfileCheckTimeout() {
     Guard(this, [this] {
-        if (!profileChanged_)
+        if (!document_.profileChanged())
             return;
         if (MessageBoxes::Show(this, MessageIcon::Information,
                                QStringLiteral("The current profile has changed. Reload profile?"),
                                Buttons::YesNo) == Answer::Yes &&
-            CheckSaved())
-            ChangeProfile(ToBytes(profileChoice_->currentText()));
+            document_.CheckSaved())
+            document_.ChangeProfile(ChosenProfile());
     });
 }
 
 // ---- submission data files ----
 
-bool MainWindow::CheckSaved() {
-    if (fileSaved_)
-        return true;
-    switch (MessageBoxes::Show(this, MessageIcon::Confirmation,
-                               QStringLiteral("Save changes to current submission data file?"),
-                               Buttons::YesNoCancel)) {
-    case Answer::Yes:
-        onSaveClicked();
-        // A save that did not happen (cancelled or failed) must not let the edits go.
-        return fileSaved_;
-    case Answer::No:
-        fileSaved_ = true;
-        return true;
-    default:
-        return false;
-    }
-}
-
-void MainWindow::NewFile() {
-    if (!CheckSaved())
-        return;
-    ChangeProfile(ToBytes(profileChoice_->currentText()));
-    messageChoice_->clear();
-    attachmentLines_.clear();
-    removeMessageButton_->setEnabled(false);
-    editMessageButton_->setEnabled(false);
-    currentFilePath_.clear();
-    fileSaved_ = true;
-    fileHasName_ = false;
-}
-
 void MainWindow::onNewClicked() {
     Guard(this, [this] {
-        NewFile();
+        document_.NewFile();
         pages_->setCurrentWidget(filePage_);
     });
 }
@@ -218,83 +223,16 @@ void MainWindow::onOpenClicked() {
         const QString path = FileDialogs::OpenSubmissionFile(this);
         QDir::setCurrent(dataDir_);
         if (!path.isEmpty())
-            OpenFile(ToBytes(path));
+            document_.OpenFile(ToBytes(path));
     });
-}
-
-void MainWindow::OpenFile(const std::string& path) {
-    if (!CheckSaved())
-        return;
-    LineList file;
-    if (!LoadLineFile(path, file))
-        throw FileError("Unable to read " + path + ": No such file", path);
-    std::string profile = SubmissionFileProfile(file);
-    if (!ChangeProfile(profile)) {
-        messageChoice_->setCurrentIndex(-1);
-        MessageBoxes::Show(
-            this, MessageIcon::Error,
-            QStringLiteral("Could not find submission file's profile. Loading DEFAULT profile."),
-            Buttons::Ok);
-        profile = Read(settings::Profile);
-        ChangeProfile(profile);
-    }
-    if (profileChoice_->currentText() != FromBytes(profile)) {
-        const int index = IndexOfExact(profileChoice_, FromBytes(profile));
-        if (index >= 0) {
-            SelectQuietly(profileChoice_, index);
-            loadedProfileIndex_ = index;
-        }
-    }
-    messageChoice_->clear();
-    attachmentLines_.clear();
-    removeMessageButton_->setEnabled(false);
-    editMessageButton_->setEnabled(false);
-    const SubmissionFileContents contents = ReadSubmissionFile(file, fieldForm_->Values());
-    fieldForm_->SetValues(contents.fields);
-    attachmentLines_ = contents.attachmentLines;
-    ParseAttachments();
-    fileSaved_ = true;
-    fileHasName_ = true;
-    currentFilePath_ = path;
-    AddToSDFFiles(path);
-}
-
-bool MainWindow::SaveFile(const std::string& path) {
-    const std::string profile = profileChoice_->currentIndex() >= 0
-                                    ? ToBytes(profileChoice_->currentText())
-                                    : std::string();
-    const LineList file =
-        BuildSubmissionFile(profile, fieldForm_->Values(), attachmentLines_, fieldAutoFills_);
-    try {
-        SaveLineFile(path, file);
-    } catch (const FileError& e) {
-        MessageBoxes::Show(this, MessageIcon::Error, FromBytes(e.what()), Buttons::Ok);
-        return false;
-    }
-    fileSaved_ = true;
-    fileHasName_ = true;
-    currentFilePath_ = path;
-    return true;
 }
 
 void MainWindow::onSaveClicked() {
-    Guard(this, [this] {
-        if (fileHasName_)
-            SaveFile(currentFilePath_);
-        else
-            onSaveAsClicked();
-    });
+    Guard(this, [this] { document_.Save(); });
 }
 
 void MainWindow::onSaveAsClicked() {
-    Guard(this, [this] {
-        const QString path = FileDialogs::SaveSubmissionFile(this);
-        QDir::setCurrent(dataDir_);
-        if (path.isEmpty())
-            return;
-        if (SaveFile(ToBytes(path)))
-            AddToSDFFiles(ToBytes(path));
-    });
+    Guard(this, [this] { document_.SaveAs(); });
 }
 
 void MainWindow::onEditFileClicked() {
@@ -303,7 +241,7 @@ void MainWindow::onEditFileClicked() {
             return;
         // The file shown: the known-file list may hold files the lists do not show yet, when
         // profs.dat was missing at their refresh.
-        OpenFile(ToBytes(fileChoice_->currentText()));
+        document_.OpenFile(ToBytes(fileChoice_->currentText()));
         pages_->setCurrentWidget(filePage_);
     });
 }
@@ -312,42 +250,15 @@ void MainWindow::onAddFilesClicked() {
     addFilesDialog_->exec();
 }
 
-void MainWindow::AddToSDFFiles(const std::string& path) {
-    if (!AddKnownFile(knownFiles_, path))
-        return;
-    WriteSDFFiles();
-    FormActi();
-}
-
-void MainWindow::WriteSDFFiles(bool fromAddFilesDialog) {
-    if (!fromAddFilesDialog && knownFiles_.empty())
-        return;
-    WriteKnownFiles(kProfsFile, knownFiles_);
-    if (!fromAddFilesDialog)
-        Write(settings::Profile, ToBytes(profileChoice_->currentText()));
-}
-
-bool MainWindow::GetSDFfiles() {
-    // Files that "Add Submission Files" added without writing them (it was closed by the title
-    // bar) stay in the list until the next write.
-    const std::vector<std::string> unwritten =
-        filesAdded_ ? knownFiles_ : std::vector<std::string>{};
-    if (!siteherald::GetSDFfiles(kProfsFile, knownFiles_))
-        return false;
-    for (const std::string& path : KnownFilePaths(unwritten))
-        AddKnownFile(knownFiles_, path);
-    return true;
-}
-
 void MainWindow::DoSDFCombobox() {
-    const std::vector<std::string> paths = KnownFilePaths(knownFiles_);
+    const std::vector<std::string> paths = KnownFilePaths(document_.knownFiles());
     SetItems(fileChoice_, paths);
     SetItems(notesFileChoice_, paths);
 }
 
 void MainWindow::FormActi() {
     const QString remembered = fileChoice_->currentText();
-    if (!GetSDFfiles()) {
+    if (!document_.GetSDFfiles()) {
         DoMissingFile(kProfsFile);
         return;
     }
@@ -373,7 +284,7 @@ void MainWindow::FormActi() {
     if (firstList_ && fileChoice_->count() == 0)
         pages_->setCurrentWidget(filePage_);
     firstList_ = false;
-    filesAdded_ = false;
+    document_.ListShown();
 }
 
 void MainWindow::ComboBox1Change(int index) {
@@ -381,10 +292,8 @@ void MainWindow::ComboBox1Change(int index) {
         if (index >= 0) {
             SelectQuietly(fileChoice_, index);
             SelectQuietly(notesFileChoice_, index);
-            const std::string path = ToBytes(fileChoice_->currentText());
-            if (FileExists(path)) {
+            if (document_.ChooseCurrentFile(ToBytes(fileChoice_->currentText()))) {
                 editFileButton_->setEnabled(true);
-                LoadLineFile(path, currentFileLines_);
                 broadcast_->AddMessages();
                 FillListBox();
                 logNotes_->LoadLog();
@@ -393,7 +302,6 @@ void MainWindow::ComboBox1Change(int index) {
                 UpdateTickBoxes();
                 return;
             }
-            RemoveKnownFile(knownFiles_, path);
             const QSignalBlocker quiet1(fileChoice_);
             const QSignalBlocker quiet9(notesFileChoice_);
             fileChoice_->removeItem(index);
@@ -405,7 +313,7 @@ void MainWindow::ComboBox1Change(int index) {
         // No current file: nothing of the last one stays on show to be submitted, ticked or
         // noted.
         editFileButton_->setEnabled(false);
-        currentFileLines_.clear();
+        document_.ClearCurrentFile();
         broadcast_->AddMessages();
         FillListBox();
         logNotes_->ClearFileLog();
@@ -415,15 +323,16 @@ void MainWindow::ComboBox1Change(int index) {
 }
 
 void MainWindow::CheckCurrentFile() {
-    if (currentFilePath_.empty())
+    const QString edited = FromBytes(document_.currentFilePath());
+    if (edited.isEmpty())
         return;
-    if (FromBytes(currentFilePath_) != fileChoice_->currentText() &&
+    if (edited != fileChoice_->currentText() &&
         MessageBoxes::Show(this, MessageIcon::Confirmation,
                            QStringLiteral("Change current submission file to file being edited?"),
                            Buttons::YesNo) == Answer::Yes) {
-        if (!CheckSaved())
+        if (!document_.CheckSaved())
             return;
-        const int index = IndexOfExact(fileChoice_, FromBytes(currentFilePath_));
+        const int index = IndexOfExact(fileChoice_, edited);
         if (index >= 0)
             SelectQuietly(fileChoice_, index);
     }

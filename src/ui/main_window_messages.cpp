@@ -31,7 +31,7 @@ void MainWindow::UpdateMessageButtons() {
 }
 
 void MainWindow::ParseAttachments() {
-    for (const std::string& subject : MessageSubjects(attachmentLines_))
+    for (const std::string& subject : MessageSubjects(document_.attachmentLines()))
         InsertSorted(messageChoice_, FromBytes(subject));
     if (messageChoice_->count() == 0)
         messageChoice_->setCurrentIndex(-1);
@@ -54,7 +54,7 @@ bool MainWindow::AddAttachment() {
                            Buttons::Ok);
         return false;
     }
-    if (SubjectTaken(attachmentLines_, subject)) {
+    if (SubjectTaken(document_.attachmentLines(), subject)) {
         MessageBoxes::Show(
             attachMessageDialog_, MessageIcon::Information,
             QStringLiteral(
@@ -62,8 +62,9 @@ bool MainWindow::AddAttachment() {
             Buttons::Ok);
         return false;
     }
-    AppendMessageBlock(attachmentLines_, subject, "MN",
-                       TextLines(attachMessageDialog_->messageEdit_->toPlainText()));
+    const LineList text = TextLines(attachMessageDialog_->messageEdit_->toPlainText());
+    document_.EditAttachments(
+        [&](LineList& lines) { AppendMessageBlock(lines, subject, "MN", text); });
     AddDisplayName(messageChoice_, subject);
     return true;
 }
@@ -76,8 +77,11 @@ bool MainWindow::EditAttachment() {
                            Buttons::Ok);
         return false;
     }
-    if (!ReplaceMessageBlock(attachmentLines_, subject,
-                             TextLines(attachMessageDialog_->messageEdit_->toPlainText())))
+    const LineList text = TextLines(attachMessageDialog_->messageEdit_->toPlainText());
+    bool replaced = false;
+    document_.EditAttachments(
+        [&](LineList& lines) { replaced = ReplaceMessageBlock(lines, subject, text); });
+    if (!replaced)
         return false;
     AddDisplayName(messageChoice_, subject);
     return true;
@@ -88,7 +92,7 @@ void MainWindow::ShowEditAttachment(QComboBox* combo) {
     if (index < 0)
         return;
     const std::string item = ToBytes(combo->itemText(index));
-    const auto block = FindMessageForEdit(attachmentLines_, item);
+    const auto block = FindMessageForEdit(document_.attachmentLines(), item);
     if (!block) {
         combo->removeItem(index);
         MessageBoxes::Show(this, MessageIcon::Warning,
@@ -97,7 +101,8 @@ void MainWindow::ShowEditAttachment(QComboBox* combo) {
         return;
     }
     attachMessageDialog_->subjectEdit_->setText(FromBytes(block->subject));
-    attachMessageDialog_->messageEdit_->setPlainText(JoinedText(block->Text(attachmentLines_)));
+    attachMessageDialog_->messageEdit_->setPlainText(
+        JoinedText(block->Text(document_.attachmentLines())));
     attachMessageDialog_->Editing = true;
     attachMessageDialog_->exec();
 }
@@ -107,7 +112,7 @@ void MainWindow::RemoveAttachment(QComboBox* combo) {
     if (index < 0)
         return;
     const QString item = combo->itemText(index);
-    const auto block = FindMessageForRemoval(attachmentLines_, ToBytes(item));
+    const auto block = FindMessageForRemoval(document_.attachmentLines(), ToBytes(item));
     if (!block) {
         combo->removeItem(index);
         combo->setCurrentIndex(-1);
@@ -120,11 +125,11 @@ void MainWindow::RemoveAttachment(QComboBox* combo) {
                            QStringLiteral("Remove: \"") + item + QStringLiteral("\"?"),
                            Buttons::YesNo) != Answer::Yes)
         return;
-    EraseMessageBlock(attachmentLines_, *block);
+    document_.EditAttachments([&](LineList& lines) { EraseMessageBlock(lines, *block); });
     combo->removeItem(index);
     combo->setCurrentIndex(-1);
     UpdateMessageButtons();
-    fileSaved_ = false;
+    document_.MarkChanged();
 }
 
 void MainWindow::onEmailSupportClicked() {

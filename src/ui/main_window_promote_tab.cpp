@@ -123,12 +123,13 @@ QWidget* MainWindow::BuildPromoteTab() {
         buttons->addWidget(w);
     buttons->addStretch();
 
-    broadcast_ = new BroadcastPanel(sender_,
-                                    {[this]() -> const LineList& { return currentFileLines_; },
-                                     [this] { return fileChoice_->currentText(); },
-                                     [this](const QString& text) { SetStatus(text); },
-                                     [this](const QString& text) { sendProgress_->setText(text); }},
-                                    tab);
+    broadcast_ =
+        new BroadcastPanel(sender_,
+                           {[this]() -> const LineList& { return document_.currentFileLines(); },
+                            [this] { return fileChoice_->currentText(); },
+                            [this](const QString& text) { SetStatus(text); },
+                            [this](const QString& text) { sendProgress_->setText(text); }},
+                           tab);
     auto* broadcast = broadcast_;
 
     // Nothing to submit until an engine is chosen.

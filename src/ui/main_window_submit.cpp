@@ -245,8 +245,8 @@ void MainWindow::DownloadAndChangeHTML() {
 
 void MainWindow::ProcessDownload(const std::string& engine, const LineList& record) {
     SetStatus(QStringLiteral("Auto-filling submission form."));
-    const std::string framePage = BuildSubmissionPages(ToBytes(dataDir_), record, currentFileLines_,
-                                                       pageLines_, adPageLines_);
+    const std::string framePage = BuildSubmissionPages(
+        ToBytes(dataDir_), record, document_.currentFileLines(), pageLines_, adPageLines_);
     SetStatus(QStringLiteral("Launching ") + FromBytes(engine) +
               QStringLiteral(" in external browser."));
     BoxPrompter prompter(this);
@@ -480,20 +480,20 @@ void MainWindow::onStayOnTopToggled(bool down) {
 std::optional<LineList> MainWindow::CurrentFileProfile() const {
     LineList layout;
     LoadLineFile("filelay.dat", layout);
-    return ProfileSection(layout, SubmissionFileProfile(currentFileLines_));
+    return ProfileSection(layout, SubmissionFileProfile(document_.currentFileLines()));
 }
 
 void MainWindow::FillListBox() {
     fieldList_->clear();
     clipboardMenu_->clear();
     copyToClipboard_->clear();
-    if (currentFileLines_.empty())
+    if (document_.currentFileLines().empty())
         return;
     const auto section = CurrentFileProfile();
     if (!section)
         return;
     QStringList names;
-    for (const std::string& identifier : SubmissionFileFieldNames(currentFileLines_)) {
+    for (const std::string& identifier : SubmissionFileFieldNames(document_.currentFileLines())) {
         if (identifier == "None")
             continue;
         for (const std::string& line : *section) {
@@ -519,7 +519,8 @@ void MainWindow::CopyFieldValue(const QString& fieldName) {
             return;
         for (const std::string& line : *section) {
             if (PipeField(line, 3) == ToBytes(fieldName)) {
-                const std::string value = GetClipboard(currentFileLines_, PipeField(line, 4));
+                const std::string value =
+                    GetClipboard(document_.currentFileLines(), PipeField(line, 4));
                 QApplication::clipboard()->setText(FromBytes(value));
                 return;
             }

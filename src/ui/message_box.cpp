@@ -102,6 +102,17 @@ void BoxPrompter::Tell(MessageIcon icon, const std::string& text) {
     MessageBoxes::Show(parent_, icon, FromBytes(text), Buttons::Ok);
 }
 
+std::optional<bool> BoxPrompter::AskYesNoCancel(MessageIcon icon, const std::string& text) {
+    switch (MessageBoxes::Show(parent_, icon, FromBytes(text), Buttons::YesNoCancel)) {
+    case Answer::Yes:
+        return true;
+    case Answer::No:
+        return false;
+    default:
+        return std::nullopt;
+    }
+}
+
 QString UnableToRetrieveText(const std::string& address, const std::string& reason) {
     QString text =
         QStringLiteral("Unable to retrieve \"") + FromBytes(address) + QStringLiteral("\".");

@@ -43,6 +43,7 @@ public:
     explicit BoxPrompter(QWidget* parent) : parent_(parent) {}
     bool AskYesNo(MessageIcon icon, const std::string& text) override;
     void Tell(MessageIcon icon, const std::string& text) override;
+    std::optional<bool> AskYesNoCancel(MessageIcon icon, const std::string& text) override;
 
 private:
     QWidget* parent_;

@@ -50,8 +50,8 @@ QWidget* FieldPage(const QString& name, QComboBox* type, QCheckBox* half, QLineE
 
 } // namespace
 
-ProfileEditor::ProfileEditor(bool& profileChanged, QWidget* parent)
-    : QDialog(parent), profileChanged_(profileChanged) {
+ProfileEditor::ProfileEditor(std::function<void()> profileSaved, QWidget* parent)
+    : QDialog(parent), profileSaved_(std::move(profileSaved)) {
     setObjectName(QStringLiteral("TForm5"));
     setWindowTitle(QStringLiteral("Profile Editor"));
     setModal(true);
@@ -391,7 +391,7 @@ void ProfileEditor::onSaveProfileClicked() {
     profileNameList_->addItem(name);
     ProfileName = newName;
     ProfileSaved = true;
-    profileChanged_ = true;
+    profileSaved_();
 }
 
 bool ProfileEditor::CheckSaved() {

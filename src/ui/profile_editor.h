@@ -4,6 +4,7 @@
 #include "core/profile_rows.h"
 
 #include <QDialog>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,8 +27,8 @@ class FieldForm;
 class ProfileEditor : public QDialog {
     Q_OBJECT
 public:
-    // `profileChanged` is set whenever a profile is saved.
-    ProfileEditor(bool& profileChanged, QWidget* parent);
+    // `profileSaved` runs whenever a profile is saved.
+    ProfileEditor(std::function<void()> profileSaved, QWidget* parent);
 
     // Opens the editor for a new profile (empty name) or for the profile `name`.
     void Open(const std::string& name);
@@ -87,7 +88,7 @@ private:
     void LoadField(int field, const FieldDefinition& parsed);
     RowInput Input() const;
 
-    bool& profileChanged_;
+    std::function<void()> profileSaved_;
     bool editingRow_ = false;
     bool writeFailed_ = false;
 };

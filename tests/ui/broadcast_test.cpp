@@ -419,7 +419,7 @@ private slots:
         QCOMPARE(states, (QStringList{"01", "01", "11", "11", "01", "10"}));
         QCOMPARE(BoxTexts(), QStringList{"There is already one message with that subject. "
                                          "Please choose another."});
-        QVERIFY(!w->fileSaved());
+        QVERIFY(!w->document().fileSaved());
         OnModal([&](QDialog* d) {
             Find<QLineEdit>(d, "Edit1")->setText(QString::fromStdString(longSubject));
             Find<QPlainTextEdit>(d, "Memo1")->setPlainText("On request.");
@@ -429,7 +429,7 @@ private slots:
         QCOMPARE(Items(attached), (QStringList{"Autumn offer", "Dots at line starts", longItem,
                                                "Spring tours 2027", "Winter storage"}));
         Click(w.get(), "BitBtn8"); // Save
-        QVERIFY(w->fileSaved());
+        QVERIFY(w->document().fileSaved());
         QCOMPARE(ReadBytes(sdf_), Crlf(Concat({head, part("$START" + kSpring, "$END" + kSpring),
                                                dots, winter, autumn, prices, names})));
 
@@ -460,14 +460,14 @@ private slots:
         MessageBoxes::Script();
         Click(w.get(), "Button13"); // No
         QCOMPARE(BoxTexts(), QStringList{"Remove: \"Winter storage\"?"});
-        QVERIFY(w->fileSaved());
+        QVERIFY(w->document().fileSaved());
         MessageBoxes::Script({Answer::Yes});
         Click(w.get(), "Button13");
         Select(attached, longItem.toStdString());
         MessageBoxes::Script({Answer::Yes});
         Click(w.get(), "Button13");
         QCOMPARE(BoxTexts(), QStringList{"Remove: \"" + longItem + "\"?"});
-        QVERIFY(!w->fileSaved());
+        QVERIFY(!w->document().fileSaved());
         Click(w.get(), "BitBtn8");
         QCOMPARE(ReadBytes(sdf_), Crlf(Concat({head, dots, autumn, spring, names})));
 
@@ -493,7 +493,7 @@ private slots:
         MessageBoxes::Script({Answer::Yes});
         Click(w.get(), "Button13");
         QCOMPARE(BoxTexts(), QStringList{"Remove: \"" + QString::fromStdString(subject) + "\"?"});
-        for (const std::string& line : w->attachmentLines())
+        for (const std::string& line : w->document().attachmentLines())
             QVERIFY(line.find(subject) == std::string::npos);
     }
 

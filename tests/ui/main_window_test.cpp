@@ -141,7 +141,7 @@ private slots:
                              menu->text() == "&Copy to Clipboard" || menu->text() == "&Logs" ||
                              menu->text() == "&Window",
                          qPrintable(menu->text() + " " + item->text()));
-        QVERIFY(w->fileSaved());
+        QVERIFY(w->document().fileSaved());
         QCOMPARE(BoxTexts(), QStringList());
     }
 
@@ -194,7 +194,7 @@ private slots:
                                 Crlf(siteherald::LineList(7)));
             FileDialogs::Script({QString::fromStdString(sub)});
             MenuItem(*w, "&File", "&Import")->trigger();
-            QVERIFY(w->fileSaved());
+            QVERIFY(w->document().fileSaved());
         } else {
             QCOMPARE(MessageBoxes::Log()[0].icon, siteherald::MessageIcon::Error);
             QCOMPARE(IniReadString("Updates", file.toStdString(), ""), "1");
@@ -215,7 +215,7 @@ private slots:
     void saveAsWritesFileAndJoinsKnownList() {
         auto w = Start();
         QTest::keyClicks(Find<QLineEdit>(w.get(), "title"), "Harbour Kayaks");
-        QVERIFY(!w->fileSaved());
+        QVERIFY(!w->document().fileSaved());
         QTest::keyClicks(Find<QLineEdit>(w.get(), "url"), "kayaks.example/a:b");
         auto* desc1 = Find<QPlainTextEdit>(w.get(), "desc1");
         QTest::keyClicks(desc1, "Guided tours");
@@ -258,8 +258,8 @@ private slots:
                                         "addre",
                                         "city",
                                         "$FieldNames$"}));
-        QVERIFY(w->fileSaved());
-        QCOMPARE(w->currentFilePath(), path);
+        QVERIFY(w->document().fileSaved());
+        QCOMPARE(w->document().currentFilePath(), path);
         QCOMPARE(Items(Find<QComboBox>(w.get(), "ComboBox1")),
                  QStringList{QString::fromStdString(path)});
         std::string profs = ReadBytes(kShippedData + "/profs.dat");
@@ -269,9 +269,9 @@ private slots:
 
         // An edit in a memo counts as a change too; Save writes to the same path.
         QTest::keyClicks(desc1, "!");
-        QVERIFY(!w->fileSaved());
+        QVERIFY(!w->document().fileSaved());
         MenuItem(*w, "&File", "&Save")->trigger();
-        QVERIFY(w->fileSaved());
+        QVERIFY(w->document().fileSaved());
         QVERIFY(ReadBytes(path).find("\r\nSea kayaks!\r\n$desc1:\r\n") != std::string::npos);
     }
 
@@ -307,8 +307,8 @@ private slots:
         if (answer == Answer::Cancel) {
             QCOMPARE(ReadBytes(edited), savedBytes);
             QCOMPARE(title->text(), "AB");
-            QVERIFY(!w->fileSaved());
-            QCOMPARE(w->currentFilePath(), edited);
+            QVERIFY(!w->document().fileSaved());
+            QCOMPARE(w->document().currentFilePath(), edited);
             return;
         }
         const std::string titleLine = answer == Answer::Yes ? "title:AB\r\n" : "title:A\r\n";
@@ -318,10 +318,10 @@ private slots:
         QCOMPARE(Find<QLineEdit>(w.get(), "url")->text(), "http://other.example:8080/");
         QCOMPARE(Find<QPlainTextEdit>(w.get(), "desc1")->toPlainText(), "line one\nline two");
         QCOMPARE(Find<QLineEdit>(w.get(), "city")->text(), "");
-        QCOMPARE(w->attachmentLines(),
+        QCOMPARE(w->document().attachmentLines(),
                  (siteherald::LineList{"$STARTHello", "Subject: Hello", "$ENDHello"}));
-        QVERIFY(w->fileSaved());
-        QCOMPARE(w->currentFilePath(), other);
+        QVERIFY(w->document().fileSaved());
+        QCOMPARE(w->document().currentFilePath(), other);
         QVERIFY(
             Items(Find<QComboBox>(w.get(), "ComboBox1")).contains(QString::fromStdString(other)));
 
@@ -370,8 +370,8 @@ private slots:
         QCOMPARE(BoxTexts().size(), 1);
         QVERIFY2(BoxTexts()[0].contains(path), qPrintable(BoxTexts()[0]));
         QCOMPARE(MessageBoxes::Log()[0].icon, siteherald::MessageIcon::Error);
-        QVERIFY(!w->fileSaved());
-        QVERIFY(!w->fileHasName());
+        QVERIFY(!w->document().fileSaved());
+        QVERIFY(!w->document().fileHasName());
         QCOMPARE(Find<QComboBox>(w.get(), "ComboBox1")->count(), 0);
 
         // Yes to the save question, and the save fails or its dialog is cancelled: New
@@ -382,7 +382,7 @@ private slots:
             Find<QPushButton>(w.get(), "BitBtn6")->click();
             QCOMPARE(BoxTexts().first(), kSaveQuestion);
             QCOMPARE(title->text(), "Unsaved");
-            QVERIFY(!w->fileSaved());
+            QVERIFY(!w->document().fileSaved());
         }
     }
 
@@ -404,15 +404,15 @@ private slots:
         QCOMPARE(Items(Find<QComboBox>(w.get(), "ComboBox9")), Items(combo1));
         QCOMPARE(combo1->currentIndex(), 0);
         QVERIFY(editFile->isEnabled());
-        QCOMPARE(w->currentFileLines().at(1), "title:Alpha");
+        QCOMPARE(w->document().currentFileLines().at(1), "title:Alpha");
 
         editFile->click();
         QCOMPARE(tabs->currentWidget()->objectName(), "TabSheet2");
         QCOMPARE(Find<QLineEdit>(w.get(), "title")->text(), "Alpha");
-        QCOMPARE(w->currentFilePath(), a);
+        QCOMPARE(w->document().currentFilePath(), a);
 
         Choose(combo1, 1);
-        QCOMPARE(w->currentFileLines().at(1), "title:Beta");
+        QCOMPARE(w->document().currentFileLines().at(1), "title:Beta");
         // Back on Promote with another current file than the edited one.
         MessageBoxes::Script({Answer::Yes});
         tabs->setCurrentIndex(1);
@@ -428,7 +428,7 @@ private slots:
         // No other file looks current without being loaded.
         QCOMPARE(combo1->currentIndex(), -1);
         QCOMPARE(Find<QComboBox>(w.get(), "ComboBox9")->currentIndex(), -1);
-        QCOMPARE(w->knownFiles(), std::vector<std::string>{a + "|a.sdf|"});
+        QCOMPARE(w->document().knownFiles(), std::vector<std::string>{a + "|a.sdf|"});
         QVERIFY(!editFile->isEnabled());
         QCOMPARE(BoxTexts(), QStringList());
         QCOMPARE(ReadBytes(At("profs.dat")), profs);
@@ -437,7 +437,7 @@ private slots:
         QCOMPARE(tabs->currentWidget()->objectName(), "TabSheet2");
         QCOMPARE(Find<QLineEdit>(w.get(), "title")->text(), "");
         QCOMPARE(Find<QLineEdit>(w.get(), "url")->text(), "https://");
-        QVERIFY(w->currentFilePath().empty() && !w->fileHasName() && w->fileSaved());
+        QVERIFY(w->document().currentFilePath().empty() && !w->document().fileHasName() && w->document().fileSaved());
 
         // Without profs.dat, opening a file keeps both lists as they were.
         fs::remove(At("profs.dat"));
@@ -446,11 +446,11 @@ private slots:
         FileDialogs::Script({QString::fromStdString(early)});
         Find<QPushButton>(w.get(), "BitBtn7")->click();
         QCOMPARE(BoxTexts(), QStringList{kMissingFiles});
-        QCOMPARE(w->knownFiles(), (std::vector<std::string>{early + "|0.sdf|", a + "|a.sdf|"}));
+        QCOMPARE(w->document().knownFiles(), (std::vector<std::string>{early + "|0.sdf|", a + "|a.sdf|"}));
         QCOMPARE(Items(combo1), QStringList{QString::fromStdString(a)});
         Choose(combo1, 0);
         editFile->click(); // opens the file shown
-        QCOMPARE(w->currentFilePath(), a);
+        QCOMPARE(w->document().currentFilePath(), a);
     }
 
     // A file named on the command line relative to the folder the program was started in.
@@ -478,7 +478,7 @@ private slots:
         QCOMPARE(combo4->currentIndex(), 0);
         QCOMPARE(Entries(*w).size(), 12);
         QCOMPARE(Find<QLineEdit>(w.get(), "title")->text(), "typed");
-        QVERIFY(!w->fileSaved());
+        QVERIFY(!w->document().fileSaved());
 
         MessageBoxes::Script({Answer::No});
         Choose(combo4, 1);
@@ -489,9 +489,9 @@ private slots:
         QCOMPARE(entries[2]->geometry(), QRect(86, 60, 428, 21));
         QCOMPARE(qobject_cast<QPlainTextEdit*>(entries[1])->toPlainText(), "first");
         QCOMPARE(qobject_cast<QLineEdit*>(entries[0])->text(), "");
-        QCOMPARE(w->fieldAutoFills(), (std::vector<std::string>{"title", "None", "None"}));
-        QCOMPARE(w->loadedProfileIndex(), 1);
-        QVERIFY(w->fileSaved());
+        QCOMPARE(w->document().fieldAutoFills(), (std::vector<std::string>{"title", "None", "None"}));
+        QCOMPARE(w->document().loadedProfileIndex(), 1);
+        QVERIFY(w->document().fileSaved());
     }
 
     void deleteProfile() {
@@ -595,9 +595,9 @@ private slots:
         dialog->onAddClicked(); // files already added are skipped
         const std::vector<std::string> expected{sites / "a.sdf" + "|a.sdf|",
                                                 sites / "b.sdf" + "|b.sdf|"};
-        QCOMPARE(w->knownFiles(), expected);
+        QCOMPARE(w->document().knownFiles(), expected);
         QCOMPARE(Find<QListWidget>(dialog, "ListBox1")->count(), 2);
-        QVERIFY(w->filesAdded());
+        QVERIFY(w->document().filesAdded());
 
         dialog->onCloseClicked();
         QCOMPARE(ReadBytes(At("profs.dat")),
@@ -605,7 +605,7 @@ private slots:
                        "keywo", "name", "phone", "title", "url", "$AutoFill", "$sdffiles",
                        expected[0].c_str(), expected[1].c_str(), "$sdffiles"}));
         QCOMPARE(Find<QComboBox>(w.get(), "ComboBox1")->count(), 2);
-        QVERIFY(!w->filesAdded());
+        QVERIFY(!w->document().filesAdded());
     }
 
     // "&Close" writes the list alone, even an empty one.

@@ -354,7 +354,7 @@ private slots:
             QTest::qWait(300);
             QCOMPARE(BoxTexts(), QStringList{"Save changes to the current profile?"});
         } else if (answer == Answer::Yes) {
-            QCOMPARE(w->loadedProfileIndex(), 1); // the edited profile is now the last section
+            QCOMPARE(w->document().loadedProfileIndex(), 1); // the edited profile is now the last section
             std::string defaultSection = crlf.substr(0, crlf.size() - kShortProfile.size());
             defaultSection.insert(defaultSection.rfind("$ENDDEFAULT"),
                                   "10\r\nE|WHOLE|Fax|None||\r\n10\r\n");
@@ -565,7 +565,7 @@ private slots:
                               "Harbour Kayaks AS", "+47 555 0100", "1 Quay Street", "Tromso"}));
         auto* messages = Find<QComboBox>(w.get(), "ComboBox5");
         QCOMPARE(Items(messages), QStringList{"kayaks"});
-        QVERIFY(!w->fileSaved());
+        QVERIFY(!w->document().fileSaved());
 
         // Each import adds a message; the subject gets digits while it is taken.
         for (int i = 0; i < 2; ++i) {
@@ -578,7 +578,7 @@ private slots:
         const std::string saved = At("kayaks.sdf");
         FileDialogs::Script({QString::fromStdString(saved)});
         MenuItem(*w, "&File", "&Save")->trigger();
-        QVERIFY(w->fileSaved());
+        QVERIFY(w->document().fileSaved());
         QString expected = "$PROFILE$DEFAULT|title:Harbour  Kayaks|url:https://kayaks.example/"
                            "|desc1:|Guided sea kayak tours|along the coast.|$desc1:"
                            "|keywo:kayak tours |desc2:|Rentals by the day.|$desc2:|desc3:|$desc3:"
@@ -627,7 +627,7 @@ private slots:
         MenuItem(*w, "&File", "&Open")->trigger();
         const QStringList fields = FieldTexts(*w);
         QCOMPARE(fields.first(), "Old site");
-        const LineList attachments = w->attachmentLines();
+        const LineList attachments = w->document().attachmentLines();
         QCOMPARE(attachments.size(), 4u);
         auto* messages = Find<QComboBox>(w.get(), "ComboBox5");
         QCOMPARE(Items(messages), QStringList{"Hello"});
@@ -638,9 +638,9 @@ private slots:
         QVERIFY2(BoxTexts()[0].startsWith("Unable to import"), qPrintable(BoxTexts()[0]));
         QCOMPARE(MessageBoxes::Log()[0].icon, siteherald::MessageIcon::Error);
         QCOMPARE(FieldTexts(*w), fields);
-        QCOMPARE(w->attachmentLines(), attachments);
+        QCOMPARE(w->document().attachmentLines(), attachments);
         QCOMPARE(Items(messages), QStringList{"Hello"});
-        QVERIFY(w->fileSaved());
+        QVERIFY(w->document().fileSaved());
     }
 };
 
