@@ -1,62 +1,31 @@
-"""Shared by the end-to-end scripts: the fixture paths and a sandbox in which
-siteherald-cli runs with its own data directory and settings folder.
+"""Shared by the end-to-end scripts, each run as  SCRIPT SITEHERALD-CLI SOURCE-DIR [unittest
+arguments]: the fixtures, siteherald-cli run in a sandbox with its own data directory and
+settings folder, and a loopback HTTP(S) server."""
 
-Each script is run as:  SCRIPT SITEHERALD-CLI SOURCE-DIR [unittest arguments]
-"""
-
+import configparser
+import functools
+import http.server
 import os
 import shutil
+import socket
+import ssl
 import subprocess
 import sys
 import tempfile
+import threading
 import unittest
 
-CLI = None
-SOURCE = None
-
+CLI = SOURCE = None
 ENGINE = "Lighthouse Search"
-SUBMISSION_DIR = "http://www.lighthouse-search.example/addurl/"
+PAGES = ("~mainauto.htm", "~adauto.htm", "~auto.htm")
 
 
 def fixture(*parts):
     return os.path.join(SOURCE, "tests", "fixtures", *parts)
 
 
-def sdf_file():
-    return fixture("harbour_kayaks.sdf")
-
-
 def page_file():
     return fixture("pages", "lighthouse_addurl.html")
-
-
-class Sandbox:
-    """A temporary data directory seeded from tests/fixtures/data, and a settings folder."""
-
-    def __init__(self):
-        self._tmp = tempfile.TemporaryDirectory(prefix="sh-e2e-")
-        self.root = self._tmp.name
-        self.data = os.path.join(self.root, "data")
-        self.config = os.path.join(self.root, "config")
-        shutil.copytree(fixture("data"), self.data)
-        os.mkdir(self.config)
-
-    def cleanup(self):
-        self._tmp.cleanup()
-
-    def path(self, name):
-        return os.path.join(self.data, name)
-
-    def run(self, *args):
-        env = dict(os.environ, SITEHERALD_DATA_DIR=self.data, XDG_CONFIG_HOME=self.config,
-                   HOME=self.root)
-        return subprocess.run([CLI, *args], env=env, capture_output=True, text=True, timeout=60)
-
-    def fill(self, engine=ENGINE, sdf=None, page=None):
-        return self.run("fill", engine, sdf or sdf_file(), "--page", page or page_file())
-
-    def lines(self, name):
-        return read_lines(self.path(name))
 
 
 def read_lines(path):
@@ -69,100 +38,97 @@ def read_lines(path):
     return [l.decode() for l in body]
 
 
+def write(path, data):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb" if isinstance(data, bytes) else "w") as f:
+        f.write(data)
+
+
+def free_port():
+    """A loopback port nothing listens on at the moment."""
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+class Sandbox:
+    """A temporary data directory seeded from tests/fixtures/data, and a settings folder;
+    removed when TEST ends."""
+
+    def __init__(self, test):
+        tmp = tempfile.TemporaryDirectory(prefix="sh-e2e-")
+        test.addCleanup(tmp.cleanup)
+        self.root = tmp.name
+        self.data, self.config = os.path.join(self.root, "data"), os.path.join(self.root, "config")
+        shutil.copytree(fixture("data"), self.data)
+        self.ini = os.path.join(self.config, "siteherald", "siteherald.ini")
+
+    def path(self, name):
+        return os.path.join(self.data, name)
+
+    def lines(self, name):
+        return read_lines(self.path(name))
+
+    def pages(self):
+        """The filled pages that exist."""
+        return [name for name in PAGES if os.path.exists(self.path(name))]
+
+    def run(self, *args, env=None, binary=False):
+        """siteherald-cli ARGS, stdin not a terminal, with ENV added to its environment (None
+        removes a variable); output as bytes when BINARY."""
+        full = dict(os.environ, SITEHERALD_DATA_DIR=self.data, XDG_CONFIG_HOME=self.config,
+                    HOME=self.root, **(env or {}))
+        full = {name: value for name, value in full.items() if value is not None}
+        return subprocess.run([CLI, *args], env=full, capture_output=True, text=not binary,
+                              stdin=subprocess.DEVNULL, timeout=60)
+
+    def fill(self, engine=ENGINE, sdf=None, page=None):
+        return self.run("fill", engine, sdf or fixture("harbour_kayaks.sdf"), "--page",
+                        page or page_file())
+
+    def write_settings(self, sections):
+        """Writes the settings file from {section: {key: value}}."""
+        write(self.ini, "".join("[%s]\n" % s + "".join("%s=%s\n" % kv for kv in keys.items())
+                                for s, keys in sections.items()))
+
+    def setting(self, section, key):
+        settings = configparser.ConfigParser(interpolation=None)
+        settings.optionxform = str
+        settings.read(self.ini)
+        return settings.get(section, key, fallback=None)
+
+
+class Handler(http.server.SimpleHTTPRequestHandler):
+    def do_GET(self):
+        if self.path.startswith("/500/"):
+            self.send_error(500)
+        else:
+            super().do_GET()
+
+    def log_message(self, *args):
+        pass
+
+
+def serve(test_class, directory, tls=None):
+    """Serves DIRECTORY on loopback until the tests of TEST_CLASS end, over HTTPS with TLS =
+    (certificate, key); addresses under /500/ fail with status 500. Returns the base address."""
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0),
+                                             functools.partial(Handler, directory=directory))
+    server.handle_error = lambda *args: None  # a client that stops reading a big page
+    if tls:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(*tls)
+        server.socket = context.wrap_socket(server.socket, server_side=True)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    test_class.addClassCleanup(server.server_close)
+    test_class.addClassCleanup(server.shutdown)
+    return "%s://127.0.0.1:%d/" % ("https" if tls else "http", server.server_port)
+
+
 def main():
     global CLI, SOURCE
     if len(sys.argv) < 3:
         sys.exit("usage: %s SITEHERALD-CLI SOURCE-DIR [unittest arguments]" % sys.argv[0])
     CLI, SOURCE = sys.argv[1], sys.argv[2]
     del sys.argv[1:3]
-    # unittest.main exits with 1 when a test fails or errs.
     unittest.main(module="__main__", verbosity=2)
-
-
-# Network helpers for the update, get and fill-download scripts. Everything listens on
-# 127.0.0.1 only.
-
-def free_port():
-    """A loopback port nothing listens on at the moment."""
-    import socket
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
-
-
-def wait_for_port(port, process, seconds=15):
-    """Waits until PORT accepts connections; fails when PROCESS ends first."""
-    import socket
-    import time
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        if process.poll() is not None:
-            raise RuntimeError("server ended with status %d" % process.returncode)
-        try:
-            socket.create_connection(("127.0.0.1", port), timeout=1).close()
-            return
-        except OSError:
-            time.sleep(0.05)
-    raise RuntimeError("server on port %d did not start" % port)
-
-
-class http_server:
-    """python3 -m http.server serving DIRECTORY; `with http_server(d) as base:` gives
-    "http://127.0.0.1:PORT/"."""
-
-    def __init__(self, directory):
-        self.directory = directory
-
-    def __enter__(self):
-        port = free_port()
-        self.process = subprocess.Popen(
-            [sys.executable, "-m", "http.server", "--bind", "127.0.0.1", str(port),
-             "--directory", self.directory],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        try:
-            wait_for_port(port, self.process)
-        except BaseException:
-            self.__exit__()
-            raise
-        return "http://127.0.0.1:%d/" % port
-
-    def __exit__(self, *exc):
-        self.process.terminate()
-        self.process.wait(timeout=10)
-
-
-def run_cli(box, *args, env=None, binary=False):
-    """Runs siteherald-cli in the sandbox like Sandbox.run, with ENV added to its environment
-    (a value of None removes the variable), stdin not a terminal, output as bytes when
-    BINARY."""
-    full = dict(os.environ, SITEHERALD_DATA_DIR=box.data, XDG_CONFIG_HOME=box.config,
-                HOME=box.root)
-    for name, value in (env or {}).items():
-        if value is None:
-            full.pop(name, None)
-        else:
-            full[name] = value
-    return subprocess.run([CLI, *args], env=full, capture_output=True, text=not binary,
-                          stdin=subprocess.DEVNULL, timeout=60)
-
-
-def settings_path(box):
-    return os.path.join(box.config, "siteherald", "siteherald.ini")
-
-
-def write_settings(box, sections):
-    """Writes the sandbox's settings file from {section: {key: value}}."""
-    os.makedirs(os.path.dirname(settings_path(box)), exist_ok=True)
-    with open(settings_path(box), "w") as f:
-        for section, keys in sections.items():
-            f.write("[%s]\n" % section)
-            for key, value in keys.items():
-                f.write("%s=%s\n" % (key, value))
-
-
-def read_settings(box):
-    import configparser
-    settings = configparser.ConfigParser(interpolation=None)
-    settings.optionxform = str
-    settings.read(settings_path(box))
-    return settings
