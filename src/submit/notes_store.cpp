@@ -27,7 +27,9 @@ std::string GetSubNotes(const std::string& notesFile, const std::string& engine,
     const size_t keyLine = Find(lines, key, open + 1, close);
     if (keyLine == lines.size())
         return {};
-    const size_t keyEnd = Find(lines, key, keyLine + 1, lines.size());
+    // A note without its closing key line inside its engine's section is cut short: the
+    // next engines' lines are no part of it.
+    const size_t keyEnd = Find(lines, key, keyLine + 1, close);
     if (keyEnd == lines.size())
         return {};
     return JoinText(lines, keyLine + 1, keyEnd);
