@@ -13,7 +13,7 @@ USAGE = "Usage: siteherald-cli COMMAND [ARGUMENTS]"
 
 class Cli(unittest.TestCase):
     def setUp(self):
-        self.box = Sandbox(self)
+        self.box = Sandbox(self.addCleanup)
 
     def test_fill_writes_the_three_pages_and_prints_the_frame_page(self):
         r = self.box.fill()

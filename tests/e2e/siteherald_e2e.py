@@ -53,11 +53,11 @@ def free_port():
 
 class Sandbox:
     """A temporary data directory seeded from tests/fixtures/data, and a settings folder;
-    removed when TEST ends."""
+    ADD_CLEANUP (a test's addCleanup or addClassCleanup) removes them."""
 
-    def __init__(self, test):
+    def __init__(self, add_cleanup):
         tmp = tempfile.TemporaryDirectory(prefix="sh-e2e-")
-        test.addCleanup(tmp.cleanup)
+        add_cleanup(tmp.cleanup)
         self.root = tmp.name
         self.data, self.config = os.path.join(self.root, "data"), os.path.join(self.root, "config")
         shutil.copytree(fixture("data"), self.data)
