@@ -1,0 +1,150 @@
+// https:// against `openssl s_server -WWW` with certificates made for the test.
+
+#include "net/http_client.h"
+#include "net/http_exception.h"
+#include "net_harness.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <random>
+
+namespace siteherald {
+namespace {
+
+using namespace testing;
+using Strings = std::vector<std::string>;
+
+// In the fresh process FetchInFreshProcess starts (this test program again), the fetch runs
+// before the tests would, and its result goes to the file named in SITEHERALD_TEST_FETCH_OUT.
+const bool kFetchOnly = [] {
+    const char* url = std::getenv("SITEHERALD_TEST_FETCH_URL");
+    if (url == nullptr)
+        return false;
+    std::string out;
+    try {
+        THttpCli client;
+        MemoryStream body;
+        client.ReceiveStream = &body;
+        // Generous: a loaded machine can be slow to start the child's lookup thread.
+        client.Timeouts = {std::chrono::seconds(15), std::chrono::seconds(15)};
+        client.Url = url;
+        client.Get();
+        out = "0 " + body.data();
+    } catch (const EHttpException& e) {
+        out = std::to_string(e.code()) + " " + e.what();
+    }
+    WriteBytes(std::getenv("SITEHERALD_TEST_FETCH_OUT"), out);
+    std::_Exit(0);
+}();
+
+// Fetches `url` in a fresh process, since the client reads the trusted certificates
+// (SSL_CERT_FILE) once per process. "" for caFile: no SSL_CERT_FILE. Gives "0 " + body, or
+// the failure's code and message. The process is this program started anew, never a bare
+// fork: a fork of a process with threads (the scripted server's) may inherit a lock that
+// another thread held, and hang.
+std::string FetchInFreshProcess(const std::string& url, const std::string& caFile,
+                                const TempDir& dir) {
+    const std::string out = dir / "fetched";
+    std::vector<std::string> args = {"/usr/bin/env",
+                                     "-u",
+                                     "SSL_CERT_FILE",
+                                     "-u",
+                                     "SSL_CERT_DIR",
+                                     "SITEHERALD_TEST_FETCH_URL=" + url,
+                                     "SITEHERALD_TEST_FETCH_OUT=" + out,
+                                     std::filesystem::read_symlink("/proc/self/exe")};
+    if (!caFile.empty())
+        args.insert(args.end() - 1, "SSL_CERT_FILE=" + caFile);
+    std::remove(out.c_str());
+    RunProgram(args, dir.path());
+    return ReadBytes(out);
+}
+
+// Two test CAs; certificates for this machine and for another host, signed by "ca".
+bool MakeCertificates(const std::string& dir) {
+    const auto make = [&](const std::string& name, std::vector<std::string> more) {
+        std::vector<std::string> args = {SystemProgram("openssl"),
+                                         "req",
+                                         "-x509",
+                                         "-newkey",
+                                         "ec",
+                                         "-pkeyopt",
+                                         "ec_paramgen_curve:prime256v1",
+                                         "-nodes",
+                                         "-days",
+                                         "2",
+                                         "-subj",
+                                         "/CN=" + name,
+                                         "-keyout",
+                                         name + ".key",
+                                         "-out",
+                                         name + ".pem"};
+        args.insert(args.end(), more.begin(), more.end());
+        return RunProgram(args, dir);
+    };
+    const auto signedByCa = [](const std::string& altNames) {
+        return std::vector<std::string>{"-CA",     "ca.pem",
+                                        "-CAkey",  "ca.key",
+                                        "-addext", "basicConstraints=CA:FALSE",
+                                        "-addext", "subjectAltName=" + altNames};
+    };
+    return make("ca", {}) && make("otherca", {}) &&
+           make("host", signedByCa("DNS:localhost,IP:127.0.0.1")) &&
+           make("other", signedByCa("DNS:other.test"));
+}
+
+TEST(TlsClientTest, VerifiesTheCertificateAndDeliversTheDocumentByteForByte) {
+    TempDir dir;
+    ASSERT_TRUE(MakeCertificates(dir.path())) << "openssl could not make certificates";
+    std::filesystem::create_directory(dir / "www");
+    std::string file(200 * 1024, '\0');
+    std::mt19937 random(99);
+    for (char& c : file)
+        c = static_cast<char>(random());
+    WriteBytes(dir / "www/f.bin", file);
+    // host: the right certificate. sni: the right one only for a client that names
+    // "localhost" in its hello. other: the certificate of another host.
+    const auto serve = [&](int port, std::vector<std::string> certificates) {
+        std::vector<std::string> args = {
+            SystemProgram("openssl"),           "s_server", "-quiet", "-WWW", "-accept",
+            "127.0.0.1:" + std::to_string(port)};
+        for (const std::string& c : certificates)
+            args.push_back(c.ends_with(".pem") || c.ends_with(".key") ? dir / c : c);
+        return std::make_unique<ChildProcess>(args, dir / "www");
+    };
+    const int host = FreePort(), sni = FreePort(), other = FreePort();
+    const auto servers = {serve(host, {"-cert", "host.pem", "-key", "host.key"}),
+                          serve(sni, {"-cert", "other.pem", "-key", "other.key", "-servername",
+                                      "localhost", "-cert2", "host.pem", "-key2", "host.key"}),
+                          serve(other, {"-cert", "other.pem", "-key", "other.key"})};
+    for (const int port : {host, sni, other})
+        ASSERT_TRUE(WaitForPort(port, std::chrono::seconds(10))) << "openssl did not serve";
+
+    const auto url = [](const std::string& name, int port) {
+        return "https://" + name + ":" + std::to_string(port) + "/f.bin";
+    };
+    ScriptedServer plain(
+        Script{Send("HTTP/1.0 302 Found\r\nLocation: " + url("127.0.0.1", host) + "\r\n\r\n")});
+    const std::string ca = dir / "ca.pem", failed = "404 certificate verification failed: ";
+    const Strings rows[] = {
+        {url("localhost", host), ca, "0 " + file},
+        {url("127.0.0.1", host), ca, "0 " + file},
+        // Only a client that sends the host name (SNI) gets the right certificate here.
+        {url("localhost", sni), ca, "0 " + file},
+        // A redirect to https:// switches to TLS.
+        {plain.url("/start"), ca, "0 " + file},
+        {url("localhost", host), "", failed + "unable to get local issuer certificate"},
+        {url("localhost", host), dir / "otherca.pem", failed}, // whatever the reason
+        {url("localhost", other), ca, failed + "hostname mismatch"},
+        {url("127.0.0.1", sni), ca, failed + "IP address mismatch"},
+    };
+    for (const Strings& row : rows) {
+        SCOPED_TRACE(row[0] + " trusting " + row[1]);
+        const std::string outcome = FetchInFreshProcess(row[0], row[1], dir);
+        EXPECT_TRUE(row[2] == failed ? outcome.starts_with(failed) : outcome == row[2])
+            << outcome.size() << " bytes: " << outcome.substr(0, 160);
+    }
+}
+
+} // namespace
+} // namespace siteherald
