@@ -1,13 +1,13 @@
 #!/usr/bin/env python3
 """siteherald-cli send against real servers: smtp_sink.py for mail, and the INN server named
-by SITEHERALD_TEST_NNTP (host:port, set by scripts/test) for news."""
+by SITEHERALD_TEST_NNTP (host:port, set by scripts/test) for news. The headers' forms are the
+composer's unit test's; here they are checked as the servers received them."""
 
 import email.utils
 import glob
 import importlib.util
 import json
 import os
-import re
 import secrets
 import socket
 import subprocess
@@ -28,8 +28,6 @@ DOTS, WINTER = "Dots at line starts", "Winter storage"
 DOTS_TEXT = ["A line of a single dot follows.", ".", ".hidden", "..two", "...", "The end."]
 WINTER_TEXT = ["Boats stored over the winter are ready for collection from 15 March.",
                "Call +44 1632 960 123."]
-DATE = re.compile(r"(Mon|Tue|Wed|Thu|Fri|Sat|Sun), [1-9]\d? "
-                  r"(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) \d{4} \d\d:\d\d:\d\d GMT$")
 
 
 def addresses(prefix, count):
@@ -38,6 +36,10 @@ def addresses(prefix, count):
 
 def crlf(lines):
     return "".join(line + "\r\n" for line in lines)
+
+
+def succeeded(names):
+    return ["Succeeded: " + name for name in names]
 
 
 class Send(unittest.TestCase):
@@ -101,36 +103,36 @@ class Send(unittest.TestCase):
 
     def test_mail_one_per_address_and_one_log_entry_per_run(self):
         to, winter = addresses("kayak", 3), addresses("winter", 1)
-        self.assertSent(self.send(DOTS, *self.to("paddlers", to)), ["Succeeded: " + a for a in to])
+        self.assertSent(self.send(DOTS, *self.to("paddlers", to)), succeeded(to))
         mails, ids = self.received(), set()
-        self.assertEqual([(m["mail_from"], m["rcpt_tos"]) for m in mails], [(EMAIL, [a]) for a in to])
+        self.assertEqual([(m["mail_from"], m["rcpt_tos"]) for m in mails],
+                         [(EMAIL, [a]) for a in to])
         for mail, address in zip(mails, to):
             head, body = mail["data"].split("\r\n\r\n", 1)
             headers = dict(line.split(": ", 1) for line in head.split("\r\n"))
-            self.assertEqual(list(headers), ["From", "Message-ID", "Date", "Subject", "To", "Reply-To"])
-            self.assertRegex(headers["Message-ID"], r"^<[^<>@\s]+@[^<>@\s]+>$")
-            ids.add(headers["Message-ID"])
-            self.assertRegex(headers["Date"], DATE)
-            sent = email.utils.parsedate_to_datetime(headers["Date"]).timestamp()
-            self.assertLess(abs(sent - time.time()), 120)
+            self.assertEqual(list(headers),
+                             ["From", "Message-ID", "Date", "Subject", "To", "Reply-To"])
             self.assertEqual([headers[h] for h in ("From", "Subject", "To", "Reply-To")],
                              [FROM, DOTS, address, EMAIL])
+            sent = email.utils.parsedate_to_datetime(headers["Date"]).timestamp()
+            self.assertLess(abs(sent - time.time()), 120)
             self.assertEqual(body, crlf(DOTS_TEXT))
+            ids.add(headers["Message-ID"])
         self.assertEqual(len(ids), 3)
 
-        self.assertSent(self.send(WINTER, *self.to("winter", winter)), ["Succeeded: " + winter[0]])
+        self.assertSent(self.send(WINTER, *self.to("winter", winter)), succeeded(winter))
         # The leading empty lines of the attached message are not sent either.
         self.assertEqual(self.received()[-1]["data"].split("\r\n\r\n", 1)[1], crlf(WINTER_TEXT))
-        self.assertLog("mail.log", [(DOTS, DOTS_TEXT, ["Succeeded: " + a for a in to]),
-                                    (WINTER, WINTER_TEXT, ["Succeeded: " + winter[0]])])
+        self.assertLog("mail.log", [(DOTS, DOTS_TEXT, succeeded(to)),
+                                    (WINTER, WINTER_TEXT, succeeded(winter))])
         self.assertFalse(os.path.exists(self.box.path("news.log")))
 
     def test_mail_to_at_most_25_list_lines_each_list_counting_two_or_to_no_server(self):
         many, first, second = addresses("many", 30), addresses("first", 5), addresses("second", 5)
-        self.assertSent(self.send(DOTS, *self.to("many", many)), ["Succeeded: " + a for a in many[:24]])
+        self.assertSent(self.send(DOTS, *self.to("many", many)), succeeded(many[:24]))
         self.assertEqual([m["rcpt_tos"] for m in self.received()], [[a] for a in many[:24]])
         r = self.send(DOTS, *self.to("first", first), *self.to("second", second))
-        self.assertSent(r, ["Succeeded: " + a for a in first + second])
+        self.assertSent(r, succeeded(first + second))
         self.assertEqual(len(self.received()), 24 + 10)
 
         self.box = Sandbox(self.addCleanup)
@@ -158,8 +160,7 @@ class Send(unittest.TestCase):
                 self.assertEqual((r.returncode, r.stdout), (6, ""))
                 self.assertIn(message, r.stderr)
                 self.assertEqual(r.stderr.count("Please") + r.stderr.count("You must"), 1)
-        self.assertEqual(self.received(), [])
-        self.assertEqual(os.listdir(self.box.data), ["sedata.dat"])
+        self.assertEqual((self.received(), os.listdir(self.box.data)), ([], ["sedata.dat"]))
 
     @unittest.skipUnless(NNTP, "SITEHERALD_TEST_NNTP (host:port of an INN server, see "
                          "scripts/news-server) is not set")
@@ -180,7 +181,7 @@ class Send(unittest.TestCase):
             self.assertTrue(lines[0].startswith("2"), lines[0])
             while multi_line and lines[-1] != ".":
                 lines.append(replies.readline().decode("utf-8", "surrogateescape")[:-2])
-            return [l[1:] if l.startswith(".") else l for l in lines[1:-1]] if multi_line else lines[0]
+            return [l[1:] if l[:1] == "." else l for l in lines[1:-1]] if multi_line else lines[0]
 
         ask(None)
         ask("MODE READER")
@@ -191,22 +192,20 @@ class Send(unittest.TestCase):
             e2e.write(self.sdf, f.read().replace(DOTS, subject))
         newest = [int(ask("GROUP " + g).split()[3]) for g in GROUPS]
         r = self.send(subject, *[a for g in GROUPS[6:] + GROUPS[:6] for a in ("--newsgroup", g)])
-        self.assertSent(r, ["Succeeded: " + g for g in GROUPS[:10]])
+        self.assertSent(r, succeeded(GROUPS[:10]))
         for group, last in zip(GROUPS, newest):
             ask("GROUP " + group)
             # The overview of the articles since: number, subject, from, date, message-id, ...
-            ours = [o for o in (l.split("\t") for l in ask("OVER %d-%d" % (last + 1, last + 99), True))
-                    if o[1] == subject]
-            self.assertEqual(len(ours), 1 if group in GROUPS[:10] else 0, group)
-            for _, _, sender, date, message_id, *_ in ours:
-                self.assertEqual(sender, FROM)
-                self.assertRegex(date, DATE)
-                article = ask("ARTICLE " + message_id, True)
-                headers = dict(line.split(": ", 1) for line in article[:article.index("")]
-                               if line[:1] not in " \t")
+            over = [o.split("\t") for o in ask("OVER %d-%d" % (last + 1, last + 99), True)]
+            ours = [o for o in over if o[1] == subject]
+            self.assertEqual([o[2] for o in ours], [FROM] if group in GROUPS[:10] else [], group)
+            for o in ours:
+                article = ask("ARTICLE " + o[4], True)
+                end = article.index("")
+                headers = dict(l.split(": ", 1) for l in article[:end] if l[:1] not in " \t")
                 self.assertEqual((headers["Newsgroups"], headers["Reply-To"]), (group, EMAIL))
-                self.assertEqual(article[article.index("") + 1:], DOTS_TEXT)
-        self.assertLog("news.log", [(subject, DOTS_TEXT, ["Succeeded: " + g for g in GROUPS[:10]])])
+                self.assertEqual(article[end + 1:], DOTS_TEXT)
+        self.assertLog("news.log", [(subject, DOTS_TEXT, succeeded(GROUPS[:10]))])
         self.assertFalse(os.path.exists(self.box.path("mail.log")))
 
 

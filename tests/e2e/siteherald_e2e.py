@@ -17,7 +17,6 @@ import unittest
 
 CLI = SOURCE = None
 ENGINE = "Lighthouse Search"
-PAGES = ("~mainauto.htm", "~adauto.htm", "~auto.htm")
 
 
 def fixture(*parts):
@@ -32,9 +31,8 @@ def read_lines(path):
     """The file's lines; fails on a line ending other than CR LF."""
     with open(path, "rb") as f:
         data = f.read()
-    assert data.endswith(b"\r\n"), path
     body = data[:-2].split(b"\r\n")
-    assert not any(b"\r" in l or b"\n" in l for l in body), path + " has a bare CR or LF"
+    assert data.endswith(b"\r\n") and not any(b"\r" in l or b"\n" in l for l in body), path
     return [l.decode() for l in body]
 
 
@@ -71,20 +69,20 @@ class Sandbox:
 
     def pages(self):
         """The filled pages that exist."""
-        return [name for name in PAGES if os.path.exists(self.path(name))]
+        return [n for n in ("~mainauto.htm", "~adauto.htm", "~auto.htm")
+                if os.path.exists(self.path(n))]
 
     def run(self, *args, env=None, binary=False):
         """siteherald-cli ARGS, stdin not a terminal, with ENV added to its environment (None
         removes a variable); output as bytes when BINARY."""
         full = dict(os.environ, SITEHERALD_DATA_DIR=self.data, XDG_CONFIG_HOME=self.config,
                     HOME=self.root, **(env or {}))
-        full = {name: value for name, value in full.items() if value is not None}
-        return subprocess.run([CLI, *args], env=full, capture_output=True, text=not binary,
-                              stdin=subprocess.DEVNULL, timeout=60)
+        return subprocess.run([CLI, *args], env={k: v for k, v in full.items() if v is not None},
+                              capture_output=True, text=not binary, stdin=subprocess.DEVNULL,
+                              timeout=60)
 
-    def fill(self, engine=ENGINE, sdf=None, page=None):
-        return self.run("fill", engine, sdf or fixture("harbour_kayaks.sdf"), "--page",
-                        page or page_file())
+    def fill(self, engine=ENGINE, page=None):
+        return self.run("fill", engine, fixture("harbour_kayaks.sdf"), "--page", page or page_file())
 
     def write_settings(self, sections):
         """Writes the settings file from {section: {key: value}}."""
@@ -101,9 +99,8 @@ class Sandbox:
 class Handler(http.server.SimpleHTTPRequestHandler):
     def do_GET(self):
         if self.path.startswith("/500/"):
-            self.send_error(500)
-        else:
-            super().do_GET()
+            return self.send_error(500)
+        super().do_GET()
 
     def log_message(self, *args):
         pass

@@ -16,28 +16,24 @@ import os
 import sys
 
 
-class Keeper:
-    def __init__(self, directory):
-        self.directory = directory
-        self.count = 0
-
-    async def handle_DATA(self, server, session, envelope):
-        # Without decode_data, original_content is the received bytes after the server's
-        # dot-unstuffing and before any decoding.
-        self.count += 1
-        message = {"mail_from": envelope.mail_from, "rcpt_tos": list(envelope.rcpt_tos),
-                   "data": envelope.original_content.decode("utf-8", "surrogateescape")}
-        path = os.path.join(self.directory, "%04d.json" % self.count)
-        with open(path + ".part", "w") as f:
-            json.dump(message, f)
-        os.replace(path + ".part", path)
-        return "250 OK"
-
-
 async def serve(directory):
     from aiosmtpd.smtp import SMTP
 
-    keeper = Keeper(directory)
+    class Keeper:
+        count = 0
+
+        async def handle_DATA(self, server, session, envelope):
+            # Without decode_data, original_content is the received bytes after the server's
+            # dot-unstuffing and before any decoding.
+            self.count += 1
+            path = os.path.join(directory, "%04d.json" % self.count)
+            with open(path + ".part", "w") as f:
+                json.dump({"mail_from": envelope.mail_from, "rcpt_tos": envelope.rcpt_tos,
+                           "data": envelope.original_content.decode("utf-8", "surrogateescape")}, f)
+            os.replace(path + ".part", path)
+            return "250 OK"
+
+    keeper = Keeper()
     # aiosmtpd's Controller checks its start-up by connecting to the port it was given, so
     # it cannot listen on port 0; the protocol class on a plain asyncio server can.
     server = await asyncio.get_running_loop().create_server(

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""siteherald-cli get, scan, fill without --page, and update against loopback HTTP and HTTPS
-servers: what it prints, the files and settings it writes and its exit status."""
+"""siteherald-cli fill, get, scan and update on fixture files and against loopback HTTP and
+HTTPS servers: what it prints, the files and settings it writes and its exit status."""
 
 import os
 import re
@@ -12,14 +12,13 @@ import unittest
 import siteherald_e2e as e2e
 from siteherald_e2e import ENGINE, Sandbox, read_lines
 
+USAGE = "Usage: siteherald-cli COMMAND [ARGUMENTS]"
 BINARY = bytes(range(256)) * 8 + b"\r\n\x00\r\rend"
 BIG = 21 << 20  # over the 20 MB that a submission page may have
 NEW = "http://127.0.0.1/siteherald/new.html"
 UNABLE = ("Siteherald was unable to download certain files.\n"
           "Please check your connection or try again later.\n")
 REFUSED = "\": can't connect: Connection refused (Error #111)\n"
-URL_LINE = ('<TR><TD><B>URL:</B></TD><TD><INPUT TYPE="text" NAME="url" SIZE="50" '
-            'VALUE="https://harbour-kayaks.example/?ref=lighthouse&amp;lang=en"></TD></TR>')
 
 
 def records(lines, *names):
@@ -31,10 +30,10 @@ def records(lines, *names):
     return out
 
 
-class Net(unittest.TestCase):
+class Commands(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        tmp = tempfile.TemporaryDirectory(prefix="sh-net-")
+        tmp = tempfile.TemporaryDirectory(prefix="sh-www-")
         cls.addClassCleanup(tmp.cleanup)
         cls.www, cert, key = tmp.name, os.path.join(tmp.name, "cert"), os.path.join(tmp.name, "key")
         # A self-signed certificate for localhost and 127.0.0.1, trusted through SSL_CERT_FILE.
@@ -54,7 +53,44 @@ class Net(unittest.TestCase):
     def setUp(self):
         self.box = Sandbox(self.addCleanup)
 
-    def test_get_gives_the_body_byte_for_byte_and_failures_exit_4(self):
+    def test_fill_writes_the_three_pages_from_a_page_file_or_a_download(self):
+        sdf, url = e2e.fixture("harbour_kayaks.sdf"), "http://www.lighthouse-search.example/"
+        for page, address, env in [(["--page", e2e.page_file()], url, {}),
+                                   (["--page=" + e2e.page_file()], url, {}),
+                                   ([], self.http, {}), ([], self.https, self.trusted)]:
+            with self.subTest(page=page, address=address):
+                for name in self.box.pages():
+                    os.remove(self.box.path(name))
+                if not page:
+                    self.use_address(address + "addurl/index.html")
+                r = self.box.run("fill", ENGINE, sdf, *page, env=env)
+                self.assertEqual((r.returncode, r.stdout, r.stderr),
+                                 (0, self.box.path("~auto.htm") + "\n", ""))
+                main = self.box.lines("~mainauto.htm")
+                self.assertEqual(main[2], '<HEAD><base href="%saddurl/">' % address)
+                self.assertIn('<TR><TD><B>URL:</B></TD><TD><INPUT TYPE="text" NAME="url" SIZE="50" '
+                              'VALUE="https://harbour-kayaks.example/?ref=lighthouse&amp;lang=en">'
+                              '</TD></TR>', main)
+                # The title box's tag spanned three lines; the description's value is two long.
+                self.assertEqual(len(main), len(read_lines(e2e.page_file())) - 2 + 1)
+        ad, frame = self.box.lines("~adauto.htm"), self.box.lines("~auto.htm")
+        self.assertIn("<title>Siteherald: Lighthouse Search</title>", ad)
+        self.assertEqual(frame[0], '<frameset rows="80,*">')
+        self.assertIn(' src="~adauto.htm" ', frame[1])
+        self.assertIn(' src="~mainauto.htm" ', frame[2])
+        self.assertEqual(frame[3:6 + len(ad)], ["<noframes>", "<html>", "<body>"] + ad)
+        self.assertTrue(frame[6 + len(ad)].startswith("<br><hr "), frame[6 + len(ad)])
+        self.assertEqual(frame[7 + len(ad):],
+                         main + ["</body>", "</html>", "</noframes>", "</frameset>"])
+
+    def use_address(self, address):
+        """Points Lighthouse Search's submission address at ADDRESS in sedata.dat."""
+        lines = self.box.lines("sedata.dat")
+        i = lines.index("$" + ENGINE + "$") + 1
+        lines[i] = "|".join([ENGINE, address] + lines[i].split("|")[2:])
+        e2e.write(self.box.path("sedata.dat"), "".join(l + "\r\n" for l in lines))
+
+    def test_get_and_scan_read_an_address(self):
         for address, env in [(self.http, {}), (self.https, self.trusted),
                              (self.https.replace("127.0.0.1", "localhost"), self.trusted)]:
             r = self.box.run("get", address + "blob.bin", env=env, binary=True)
@@ -62,53 +98,86 @@ class Net(unittest.TestCase):
         # get streams: the 20 MB limit is for pages.
         r = self.box.run("get", self.http + "big.html", binary=True)
         self.assertEqual((r.returncode, len(r.stdout)), (0, BIG))
-
-        gone, missing = "http://127.0.0.1:%d/blob.bin" % e2e.free_port(), self.http + "add/gone.html"
-        for args, env, message in [
-            (["get", self.http + "missing.txt"], {}, ": %smissing.txt: File not found\n" % self.http),
-            (["get", gone], {}, "siteherald-cli: %s: " % gone),
-            (["get", self.https + "blob.bin"], {"SSL_CERT_FILE": None, "SSL_CERT_DIR": None},
-             "certificate"),
-            (["scan", self.http + "big.html"], {}, ": %sbig.html: The page is larger than 20 MB.\n"
-             % self.http),
-            (["scan", missing], {}, ': {0}: File not found\nUnable to retrieve "{0}".\n'.format(missing)),
-        ]:
-            with self.subTest(args=args):
-                r = self.box.run(*args, env=env)
-                self.assertEqual((r.returncode, r.stdout), (4, ""))
-                self.assertIn(message, r.stderr)
-
-    def test_scan_and_fill_download_the_page(self):
         r = self.box.run("scan", self.http + "addurl/index.html")
         self.assertEqual((r.returncode, r.stderr), (0, ""))
         self.assertEqual(r.stdout, self.box.run("scan", "--page", e2e.page_file()).stdout)
         self.assertIn("description (Textarea)\n", r.stdout)
-        for base, page, env in [(self.http, "addurl/index.html", {}),
-                                (self.https, "addurl/index.html", self.trusted),
-                                (self.http, "addurl/gone.html", {}), (self.http, "big.html", {})]:
-            with self.subTest(address=base + page):
-                for name in self.box.pages():
-                    os.remove(self.box.path(name))
-                lines = self.box.lines("sedata.dat")
-                i = lines.index("$" + ENGINE + "$") + 1
-                lines[i] = "|".join([ENGINE, base + page] + lines[i].split("|")[2:])
-                e2e.write(self.box.path("sedata.dat"), "".join(l + "\r\n" for l in lines))
-                r = self.box.run("fill", ENGINE, e2e.fixture("harbour_kayaks.sdf"), env=env)
-                if page.startswith("addurl/index"):
-                    self.assertEqual((r.returncode, r.stdout, r.stderr),
-                                     (0, self.box.path("~auto.htm") + "\n", ""))
-                    main = self.box.lines("~mainauto.htm")
-                    self.assertEqual(main[2], '<HEAD><base href="%saddurl/">' % base)
-                    self.assertIn(URL_LINE, main)
-                else:
-                    self.assertEqual((r.returncode, r.stdout, self.box.pages()), (4, "", []))
-                    self.assertIn('Unable to retrieve "%s".\n' % (base + page), r.stderr)
+        r = self.box.run("--help")
+        self.assertEqual((r.returncode, r.stderr), (0, ""))
+        self.assertTrue(r.stdout.startswith(USAGE), r.stdout)
+        self.assertIn("  fill ENGINE SDF-FILE [--page PAGE-FILE]\n", r.stdout)
+
+    def test_failures_exit_with_their_status_and_write_no_page(self):
+        sdf, page, scan = e2e.fixture("harbour_kayaks.sdf"), e2e.page_file(), "scan --page FILE"
+        missing, folder = os.path.join(self.box.root, "gone.sdf"), self.box.root
+        with open(self.box.path("sedata.dat"), "a") as f:
+            f.write("$No Address$\r\nNo Address|\r\n$No Address$\r\n"
+                    "$Empty$\r\nEmpty||http://info/|\r\n$Empty$\r\n$Cut$\r\n")
+        unknown = 'no search engine named "%s" in ' + self.box.path("sedata.dat")
+        damaged = "The record of %s in sedata.dat is damaged."
+        gone, lost = "http://127.0.0.1:%d/blob.bin" % e2e.free_port(), self.http + "addurl/gone"
+        self.use_address(lost)
+        for status, args, messages, *env in [
+            (2, [], [USAGE]),
+            (2, ["submit"], [USAGE, 'unknown command "submit"']),
+            (2, ["fill"], [USAGE, "fill takes an engine name and a submission data file"]),
+            (2, ["fill", ENGINE, sdf, "--page"], [USAGE, "--page needs a file name"]),
+            (2, ["fill", ENGINE, "--page", page], [USAGE, "fill takes an engine name"]),
+            (2, ["fill", ENGINE, sdf, "--page", page, "--open"], ['unknown option "--open"']),
+            (2, ["scan"], [scan]), (2, ["scan", "--page"], [scan]), (2, ["scan", "-x"], [scan]),
+            (2, ["scan", "--page", page, "extra"], [scan]), (2, ["scan", page, page], [scan]),
+            (2, ["send", e2e.fixture("broadcast.sdf")], [USAGE]),
+            (3, ["fill", "Altavista", sdf], [unknown % "Altavista"]),
+            # Engine names are matched as written.
+            (3, ["fill", "lighthouse search", sdf], [unknown % "lighthouse search"]),
+            (3, ["fill", "No Address", sdf], [damaged % "No Address"]),
+            (3, ["fill", "Empty", sdf], [damaged % "Empty"]),
+            (3, ["fill", "Cut", sdf], [damaged % "Cut"]),
+            (4, ["get", self.http + "gone"], [": %sgone: File not found\n" % self.http]),
+            (4, ["get", gone], ["siteherald-cli: %s: " % gone]),
+            (4, ["get", self.https + "blob.bin"], ["certificate"],
+             {"SSL_CERT_FILE": None, "SSL_CERT_DIR": None}),
+            (4, ["scan", self.http + "big.html"],
+             [": %sbig.html: The page is larger than 20 MB.\n" % self.http]),
+            (4, ["scan", lost], [': %s: File not found\nUnable to retrieve "%s".\n' % (lost, lost)]),
+            (4, ["fill", ENGINE, sdf], ['Unable to retrieve "%s".\n' % lost]),
+            (5, ["fill", ENGINE, missing], ["Unable to read " + missing]),
+            (5, ["fill", ENGINE, folder], ["Unable to read %s: it is a folder" % folder]),
+            (5, ["fill", ENGINE, sdf, "--page", missing], ["Unable to read " + missing]),
+            (5, ["scan", "--page", missing],
+             ["siteherald-cli: Unable to read %s: No such file\n" % missing]),
+            (5, ["send", missing, "Subject", "--newsgroup", "a.b"], ["Unable to read " + missing]),
+        ]:
+            with self.subTest(args=args):
+                r = self.box.run(*args, env=env[0] if env else None)
+                self.assertEqual((r.returncode, r.stdout), (status, ""))
+                for message in messages:
+                    self.assertIn(message, r.stderr)
+        self.use_address(self.http + "big.html")
+        r = self.box.run("fill", ENGINE, sdf)
+        self.assertEqual((r.returncode, r.stdout), (4, ""))
+        self.assertIn('Unable to retrieve "%sbig.html".\n' % self.http, r.stderr)
+        self.assertEqual(self.box.pages(), [])
+        self.assertFalse(os.path.exists(self.box.ini))
+
+        os.mkdir(self.box.path("~mainauto.htm"))
+        r = self.box.fill()
+        self.assertEqual((r.returncode, r.stdout), (5, ""))
+        self.assertIn("Unable to write to " + self.box.path("~mainauto.htm"), r.stderr)
+        for prepare in (os.remove, lambda path: open(path, "w").close()):
+            prepare(self.box.path("sedata.dat"))
+            r = self.box.fill()
+            self.assertEqual((r.returncode, r.stdout), (5, ""))
+            self.assertIn("Unable to read " + self.box.path("sedata.dat"), r.stderr)
+            # and the file is marked for the next update
+            self.assertIn("Please select Update from the file menu", r.stderr)
+            self.assertEqual(self.box.setting("Updates", "sedata.dat"), "1")
 
     def update(self, *args, updates=None, version="update.upd", files=None):
         """siteherald-cli update ARGS against a site of its own holding tests/fixtures/update,
         update.upd and FILES ({name: content, or None to remove it})."""
-        Net.sites += 1
-        site, base = os.path.join(self.www, "u%d" % Net.sites), self.http + "u%d/" % Net.sites
+        Commands.sites += 1
+        site, base = os.path.join(self.www, "u%d" % self.sites), self.http + "u%d/" % self.sites
         shutil.copytree(e2e.fixture("update"), site)
         for name, data in dict({"update.upd": "175\r\n%s\r\n" % NEW}, **(files or {})).items():
             if data is None:
