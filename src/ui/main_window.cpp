@@ -2,11 +2,11 @@
 
 #include "about_dialog.h"
 #include "add_files_dialog.h"
-#include "attach_message_dialog.h"
 #include "core/missing_file.h"
 #include "core/settings_keys.h"
 #include "engine_editor.h"
 #include "event_guard.h"
+#include "file_tab.h"
 #include "log_notes_tab.h"
 #include "main_window_combos.h"
 #include "message_box.h"
@@ -14,7 +14,6 @@
 #include "net/version_check.h"
 #include "notes_dialog.h"
 #include "preferences_dialog.h"
-#include "profile_editor.h"
 #include "submit/browser_association.h"
 #include "support_dialog.h"
 #include "text_codec.h"
@@ -90,9 +89,6 @@ MainWindow::MainWindow(const std::string& commandLineFile, QWidget* parent)
     statusTimer_.setInterval(2500);
     statusTimer_.setSingleShot(true);
     connect(&statusTimer_, &QTimer::timeout, this, &MainWindow::onStatusTimeout);
-    profileCheckTimer_.setInterval(100);
-    profileCheckTimer_.setSingleShot(true);
-    connect(&profileCheckTimer_, &QTimer::timeout, this, &MainWindow::onProfileCheckTimeout);
 
     BuildLayout();
     BuildMenus();
@@ -121,22 +117,13 @@ MainWindow::MainWindow(const std::string& commandLineFile, QWidget* parent)
         requestWasAborted_ = error == kHttpAborted;
     };
     addFilesDialog_ = new AddFilesDialog(
-        document_,
+        *document_,
         [this] {
-            document_.WriteSDFFiles(true);
+            document_->WriteSDFFiles(true);
             FormActi();
         },
         this);
-    attachMessageDialog_ = new AttachMessageDialog(this);
-    attachMessageDialog_->Store = [this] {
-        return attachMessageDialog_->Editing ? EditAttachment() : AddAttachment();
-    };
-    attachMessageDialog_->AfterStore = [this] {
-        document_.MarkChanged();
-        UpdateMessageButtons();
-    };
     supportDialog_ = new SupportDialog(sender_, this);
-    profileEditor_ = new ProfileEditor([this] { document_.SetProfileChanged(true); }, this);
     preferencesDialog_ = new PreferencesDialog(this);
     aboutDialog_ = new AboutDialog(this);
     engineEditor_ = new EngineEditor(this);
@@ -161,7 +148,15 @@ void MainWindow::BuildLayout() {
         area->setFrameShape(QFrame::NoFrame);
         return area;
     };
-    filePage_ = scrollable(BuildFileTab());
+    fileTab_ = new FileTab(dataDir_, this);
+    document_ = &fileTab_->document();
+    connect(fileTab_, &FileTab::showRequested, this,
+            [this] { pages_->setCurrentWidget(filePage_); });
+    connect(fileTab_, &FileTab::messageImported, this,
+            [this] { editFileButton_->setEnabled(true); });
+    connect(fileTab_, &FileTab::knownFilesChanged, this,
+            [this] { Guard(this, [this] { FormActi(); }); });
+    filePage_ = scrollable(fileTab_);
     promotePage_ = scrollable(BuildPromoteTab());
     logNotes_ = new LogNotesTab([this] { return ToBytes(fileChoice_->currentText()); });
     logNotesPage_ = scrollable(logNotes_);
@@ -226,6 +221,13 @@ QRect MainWindow::NormalGeometry() {
 }
 
 void MainWindow::BuildMenus() {
+    const auto addTo = [](QMenu* menu, const QString& caption, auto* receiver, auto slot,
+                          QKeySequence shortcut = {}) {
+        QAction* action = menu->addAction(caption);
+        action->setShortcut(shortcut);
+        connect(action, &QAction::triggered, receiver, slot);
+        return action;
+    };
     auto add = [this](QMenu* menu, const QString& caption, auto slot, QKeySequence shortcut = {}) {
         QAction* action = menu->addAction(caption);
         action->setShortcut(shortcut);
@@ -233,15 +235,15 @@ void MainWindow::BuildMenus() {
         return action;
     };
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    add(file, QStringLiteral("&New"), &MainWindow::onNewClicked,
-        QKeySequence(Qt::CTRL | Qt::Key_N));
-    add(file, QStringLiteral("&Open"), &MainWindow::onOpenClicked,
-        QKeySequence(Qt::CTRL | Qt::Key_O));
-    add(file, QStringLiteral("&Save"), &MainWindow::onSaveClicked,
-        QKeySequence(Qt::CTRL | Qt::Key_S));
-    add(file, QStringLiteral("Save &As"), &MainWindow::onSaveAsClicked);
+    addTo(file, QStringLiteral("&New"), fileTab_, &FileTab::onNewClicked,
+          QKeySequence(Qt::CTRL | Qt::Key_N));
+    addTo(file, QStringLiteral("&Open"), fileTab_, &FileTab::onOpenClicked,
+          QKeySequence(Qt::CTRL | Qt::Key_O));
+    addTo(file, QStringLiteral("&Save"), fileTab_, &FileTab::onSaveClicked,
+          QKeySequence(Qt::CTRL | Qt::Key_S));
+    addTo(file, QStringLiteral("Save &As"), fileTab_, &FileTab::onSaveAsClicked);
     file->addSeparator();
-    add(file, QStringLiteral("&Import"), &MainWindow::onImportClicked);
+    addTo(file, QStringLiteral("&Import"), fileTab_, &FileTab::onImportClicked);
     add(file, QStringLiteral("A&dd"), &MainWindow::onAddFilesClicked);
     updateAction_ = add(file, QStringLiteral("&Update"), &MainWindow::onUpdateClicked);
     file->addSeparator();
@@ -289,9 +291,9 @@ void MainWindow::BuildMenus() {
     add(logs, QStringLiteral("&Newsgroups"), &MainWindow::onNewsLogClicked,
         QKeySequence(Qt::CTRL | Qt::Key_F12));
     QMenu* profiles = menuBar()->addMenu(QStringLiteral("&Profiles"));
-    add(profiles, QStringLiteral("&Add"), &MainWindow::onAddProfileClicked);
-    add(profiles, QStringLiteral("&Delete"), &MainWindow::onDeleteProfileClicked);
-    add(profiles, QStringLiteral("&Edit"), &MainWindow::onEditProfileClicked);
+    addTo(profiles, QStringLiteral("&Add"), fileTab_, &FileTab::onAddProfileClicked);
+    addTo(profiles, QStringLiteral("&Delete"), fileTab_, &FileTab::onDeleteProfileClicked);
+    addTo(profiles, QStringLiteral("&Edit"), fileTab_, &FileTab::onEditProfileClicked);
     QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
     add(options, QStringLiteral("&Preferences"), &MainWindow::onPreferencesClicked,
         QKeySequence(Qt::CTRL | Qt::Key_P));
@@ -368,12 +370,10 @@ void MainWindow::Start() {
 }
 
 void MainWindow::FirstShow() {
-    document_.MarkSaved();
+    document_->MarkSaved();
     if (FileExists(kLayoutFile)) {
-        DisplayDefaultList();
-        const int index = IndexOfExact(profileChoice_, FromBytes(Read(settings::Profile)));
-        SelectQuietly(profileChoice_, index);
-        document_.ChangeProfile(ChosenProfile());
+        fileTab_->DisplayDefaultList();
+        fileTab_->LoadStartProfile();
     }
     if (!firstShow_)
         return;
@@ -434,7 +434,7 @@ void MainWindow::onStatusTimeout() {
 // ---- window events ----
 
 void MainWindow::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && document_.filesAdded())
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && document_->filesAdded())
         Guard(this, [this] { FormActi(); });
     if (event->type() == QEvent::WindowStateChange && submitMode_ && isMaximized())
         onRegularModeClicked();
@@ -449,7 +449,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         close = false;
     }
     Guard(this, [&] {
-        if (!document_.CheckSaved()) {
+        if (!document_->CheckSaved()) {
             close = false;
             return;
         }
@@ -464,7 +464,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         pageHttp_.Abort();
         versionHttp_.Abort();
         sender_.Abort();
-        document_.WriteSDFFiles();
+        document_->WriteSDFFiles();
         Write(settings::WindowState, isMaximized() ? "wsMaximized" : "wsNormal");
         const QRect normal = isMaximized() ? normalGeometry() : geometry();
         if (normal.isValid()) {

@@ -3,8 +3,6 @@
 #include "broadcast/broadcast_run.h"
 #include "core/line_file.h"
 #include "core/submission_document.h"
-#include "field_form.h"
-#include "message_box.h"
 #include "net/http_client.h"
 #include "submit/browser_launcher.h"
 
@@ -31,11 +29,10 @@ namespace siteherald::ui {
 class AboutDialog;
 class AddFilesDialog;
 class PreferencesDialog;
-class ProfileEditor;
-class AttachMessageDialog;
 class BroadcastPanel;
 class SupportDialog;
 class EngineEditor;
+class FileTab;
 class LogNotesTab;
 class NotesDialog;
 class ViewLogDialog;
@@ -43,7 +40,7 @@ class WindowUpdateUi;
 
 // The main window: the program. It owns the shared lists and every dialog; data files are
 // opened by bare name in the data directory, which is the working directory.
-class MainWindow : public QMainWindow, private SubmissionEditor {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     // commandLineFile: a submission data file named on the command line, selected at the
@@ -58,7 +55,7 @@ public:
     bool inSubmitMode() const { return submitMode_; }
 
     // The open submission file and the known files, read-only for the tests.
-    const SubmissionDocument& document() const { return document_; }
+    const SubmissionDocument& document() const { return *document_; }
     const LineList& seRecordList() const { return seRecordList_; }
     bool downloadFinished() const { return downloadFinished_; }
 
@@ -68,16 +65,10 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private slots:
-    void onNewClicked();
-    void onOpenClicked();
-    void onSaveClicked();
-    void onSaveAsClicked();
     void onAddFilesClicked();
     void onUpdateClicked();
     void onEditFileClicked();
-    void onDeleteProfileClicked();
     void onStatusTimeout();
-    void onProfileCheckTimeout();
     void onPageChanged(int index);
     void onGoClicked();
     void onStopClicked();
@@ -103,16 +94,11 @@ private slots:
     void onDeleteEngineClicked();
     void onNewsLogClicked();
     void onEmailSupportClicked();
-    void onAddProfileClicked();
-    void onEditProfileClicked();
     void onPreferencesClicked();
     void onAboutClicked();
-    void onImportClicked();
     // Choice and attach handlers that other operations also run.
     void ComboBox1Change(int index); // current submission file
     void ComboBox2Change(int index); // search engine
-    void ComboBox4Change(int index); // profile
-    void CleanForm4();               // the "Attach Message" window, emptied for a new message
 
 private:
     void FormActi();
@@ -120,19 +106,10 @@ private:
     void FillSeCombo();
     void RequestQuit();
 
-    // The attached messages of the file being edited.
-    void ParseAttachments();
-    void ShowEditAttachment(QComboBox* combo);
-    void RemoveAttachment(QComboBox* combo);
-    bool AddAttachment();
-    bool EditAttachment();
-    void UpdateMessageButtons();
-    void ShowProfileEditor(const std::string& name);
     void BuildLayout();
     // The normal-state geometry: the stored one, or the pages' size hints centred on screen.
     QRect NormalGeometry();
     void BuildMenus();
-    QWidget* BuildFileTab();
     QWidget* BuildPromoteTab();
     QWidget* BuildSubmitPanel();
     // Downloads the chosen engine's page, fills it and opens it in the browser.
@@ -154,29 +131,15 @@ private:
     void AfterEngineEditor();
     void FormCreate();
     void FirstShow();
-    void DisplayDefaultList();
     void DoSDFCombobox();
     void CheckCurrentFile();
-    void DeleteProfile();
     void SetBusy(bool updateRunning);
-    // The field form and profile choice the document is edited in.
-    std::vector<FieldValue> FieldValues() const override;
-    void SetFieldValues(const std::vector<FieldValue>& values) override;
-    bool SetEntryLines(const std::string& name, const LineList& lines, bool single) override;
-    void ClearFields() override;
-    void AddField(const FieldDefinition& field) override;
-    std::string ChosenProfile() const override;
-    int ChosenProfileIndex() const override;
-    int SelectProfile(const std::string& name) override;
-    std::string ChooseSavePath() override;
-    void AttachmentsReplaced() override;
-    void KnownFilesChanged() override;
     bool AnyTransferRunning() const {
         return !updateIdle_ || !downloadFinished_ || !sender_.MailDone || !sender_.NewsDone;
     }
 
-    BoxPrompter prompter_{this};
-    SubmissionDocument document_{*this, prompter_};
+    FileTab* fileTab_ = nullptr;
+    SubmissionDocument* document_ = nullptr; // the File tab's
     LineList seRecordList_;
     LineList pageLines_;
     LineList adPageLines_;
@@ -193,9 +156,7 @@ private:
 
     BroadcastSender sender_; // the mail and news clients
     BroadcastPanel* broadcast_ = nullptr;
-    AttachMessageDialog* attachMessageDialog_ = nullptr;
     SupportDialog* supportDialog_ = nullptr;
-    ProfileEditor* profileEditor_ = nullptr;
     PreferencesDialog* preferencesDialog_ = nullptr;
     AboutDialog* aboutDialog_ = nullptr;
     QLabel* sendProgress_ = nullptr;
@@ -216,12 +177,9 @@ private:
     QWidget* promotePage_ = nullptr;
     QWidget* filePage_ = nullptr;
     QWidget* logNotesPage_ = nullptr;
-    FieldForm* fieldForm_ = nullptr;
     QComboBox* fileChoice_ = nullptr;
     QComboBox* engineChoice_ = nullptr;
     QComboBox* submitEngineChoice_ = nullptr;
-    QComboBox* profileChoice_ = nullptr;
-    QComboBox* messageChoice_ = nullptr;
     QComboBox* notesFileChoice_ = nullptr;
     QComboBox* notesEngineChoice_ = nullptr;
     QPushButton* editFileButton_ = nullptr;
@@ -251,17 +209,13 @@ private:
     QMenu* promoteMenu_ = nullptr;
     QMenu* engineMenu_ = nullptr;
     QAction* engineLogAction_ = nullptr;
-    QPushButton* removeMessageButton_ = nullptr;
-    QPushButton* editMessageButton_ = nullptr;
     QLabel* submissionCaption_ = nullptr;
     QLabel* submissionAddressLabel_ = nullptr;
     QLabel* infoCaption_ = nullptr;
     QLabel* infoAddressLabel_ = nullptr;
     QWidget* bannerBand_ = nullptr;
     QAction* updateAction_ = nullptr;
-    QMenu* profileMenu_ = nullptr;
     QTimer statusTimer_;
-    QTimer profileCheckTimer_;
 };
 
 } // namespace siteherald::ui

@@ -1,8 +1,11 @@
 // The Promote tab's controls, its search-engine list and the compact submit panel.
+#include "add_files_dialog.h"
 #include "broadcast_panel.h"
 #include "core/engine_records.h"
+#include "core/known_files.h"
 #include "engine_editor.h"
 #include "event_guard.h"
+#include "file_tab.h"
 #include "log_notes_tab.h"
 #include "main_window.h"
 #include "main_window_combos.h"
@@ -37,7 +40,7 @@ QWidget* MainWindow::BuildPromoteTab() {
                                        QStringLiteral("Add Submission Files"), tab);
     connect(fileChoice_, &QComboBox::activated, this, &MainWindow::ComboBox1Change);
     connect(editFileButton_, &QPushButton::clicked, this, &MainWindow::onEditFileClicked);
-    connect(newFileButton, &QPushButton::clicked, this, &MainWindow::onNewClicked);
+    connect(newFileButton, &QPushButton::clicked, fileTab_, &FileTab::onNewClicked);
     connect(addFilesButton, &QPushButton::clicked, this, &MainWindow::onAddFilesClicked);
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("Current Submission File:"), tab));
@@ -125,7 +128,7 @@ QWidget* MainWindow::BuildPromoteTab() {
 
     broadcast_ =
         new BroadcastPanel(sender_,
-                           {[this]() -> const LineList& { return document_.currentFileLines(); },
+                           {[this]() -> const LineList& { return document_->currentFileLines(); },
                             [this] { return fileChoice_->currentText(); },
                             [this](const QString& text) { SetStatus(text); },
                             [this](const QString& text) { sendProgress_->setText(text); }},
@@ -321,6 +324,121 @@ QWidget* MainWindow::BuildSubmitPanel() {
     layout->addWidget(fieldList_, 1);
     layout->addWidget(submitButtonPanel_);
     return panel;
+}
+
+// ---- the submission file lists ----
+
+void MainWindow::onEditFileClicked() {
+    Guard(this, [this] {
+        if (fileChoice_->currentIndex() < 0)
+            return;
+        // The file shown: the known-file list may hold files the lists do not show yet, when
+        // profs.dat was missing at their refresh.
+        document_->OpenFile(ToBytes(fileChoice_->currentText()));
+        pages_->setCurrentWidget(filePage_);
+    });
+}
+
+void MainWindow::onAddFilesClicked() {
+    addFilesDialog_->exec();
+}
+
+void MainWindow::DoSDFCombobox() {
+    const std::vector<std::string> paths = KnownFilePaths(document_->knownFiles());
+    SetItems(fileChoice_, paths);
+    SetItems(notesFileChoice_, paths);
+}
+
+void MainWindow::FormActi() {
+    const QString remembered = fileChoice_->currentText();
+    if (!document_->GetSDFfiles()) {
+        DoMissingFile(kProfsFile);
+        return;
+    }
+    DoSDFCombobox();
+    if (fileChoice_->count() > 0) {
+        if (!remembered.isEmpty()) {
+            const int index = IndexOfExact(fileChoice_, remembered);
+            SelectQuietly(fileChoice_, index);
+            SelectQuietly(notesFileChoice_, index);
+            editFileButton_->setEnabled(true);
+        } else {
+            int index = -1;
+            if (!commandLineFile_.empty() && FileExists(commandLineFile_))
+                index = IndexOfExact(fileChoice_, FromBytes(commandLineFile_));
+            commandLineFile_.clear();
+            if (index < 0)
+                index = 0;
+            SelectQuietly(fileChoice_, index);
+            SelectQuietly(notesFileChoice_, index);
+        }
+    }
+    ComboBox1Change(fileChoice_->currentIndex());
+    if (firstList_ && fileChoice_->count() == 0)
+        pages_->setCurrentWidget(filePage_);
+    firstList_ = false;
+    document_->ListShown();
+}
+
+void MainWindow::ComboBox1Change(int index) {
+    Guard(this, [this, index] {
+        if (index >= 0) {
+            SelectQuietly(fileChoice_, index);
+            SelectQuietly(notesFileChoice_, index);
+            if (document_->ChooseCurrentFile(ToBytes(fileChoice_->currentText()))) {
+                editFileButton_->setEnabled(true);
+                broadcast_->AddMessages();
+                FillListBox();
+                logNotes_->LoadLog();
+                logNotes_->LoadSubnotes();
+                UpdateLogControls();
+                UpdateTickBoxes();
+                return;
+            }
+            const QSignalBlocker quiet1(fileChoice_);
+            const QSignalBlocker quiet9(notesFileChoice_);
+            fileChoice_->removeItem(index);
+            notesFileChoice_->removeItem(index);
+            // The removal moved the choice to a neighbour that was never loaded.
+            fileChoice_->setCurrentIndex(-1);
+            notesFileChoice_->setCurrentIndex(-1);
+        }
+        // No current file: nothing of the last one stays on show to be submitted, ticked or
+        // noted.
+        editFileButton_->setEnabled(false);
+        document_->ClearCurrentFile();
+        broadcast_->AddMessages();
+        FillListBox();
+        logNotes_->ClearFileLog();
+        UpdateLogControls();
+        UpdateTickBoxes();
+    });
+}
+
+void MainWindow::CheckCurrentFile() {
+    const QString edited = FromBytes(document_->currentFilePath());
+    if (edited.isEmpty())
+        return;
+    if (edited != fileChoice_->currentText() &&
+        MessageBoxes::Show(this, MessageIcon::Confirmation,
+                           QStringLiteral("Change current submission file to file being edited?"),
+                           Buttons::YesNo) == Answer::Yes) {
+        if (!document_->CheckSaved())
+            return;
+        const int index = IndexOfExact(fileChoice_, edited);
+        if (index >= 0)
+            SelectQuietly(fileChoice_, index);
+    }
+    ComboBox1Change(fileChoice_->currentIndex());
+}
+
+void MainWindow::onPageChanged(int) {
+    Guard(this, [this] {
+        if (pages_->currentWidget() == promotePage_)
+            CheckCurrentFile();
+        else if (pages_->currentWidget() == logNotesPage_)
+            logNotes_->RefreshCurrentPage();
+    });
 }
 
 } // namespace siteherald::ui

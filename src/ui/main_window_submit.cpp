@@ -246,7 +246,7 @@ void MainWindow::DownloadAndChangeHTML() {
 void MainWindow::ProcessDownload(const std::string& engine, const LineList& record) {
     SetStatus(QStringLiteral("Auto-filling submission form."));
     const std::string framePage = BuildSubmissionPages(
-        ToBytes(dataDir_), record, document_.currentFileLines(), pageLines_, adPageLines_);
+        ToBytes(dataDir_), record, document_->currentFileLines(), pageLines_, adPageLines_);
     SetStatus(QStringLiteral("Launching ") + FromBytes(engine) +
               QStringLiteral(" in external browser."));
     BoxPrompter prompter(this);
@@ -480,20 +480,20 @@ void MainWindow::onStayOnTopToggled(bool down) {
 std::optional<LineList> MainWindow::CurrentFileProfile() const {
     LineList layout;
     LoadLineFile("filelay.dat", layout);
-    return ProfileSection(layout, SubmissionFileProfile(document_.currentFileLines()));
+    return ProfileSection(layout, SubmissionFileProfile(document_->currentFileLines()));
 }
 
 void MainWindow::FillListBox() {
     fieldList_->clear();
     clipboardMenu_->clear();
     copyToClipboard_->clear();
-    if (document_.currentFileLines().empty())
+    if (document_->currentFileLines().empty())
         return;
     const auto section = CurrentFileProfile();
     if (!section)
         return;
     QStringList names;
-    for (const std::string& identifier : SubmissionFileFieldNames(document_.currentFileLines())) {
+    for (const std::string& identifier : SubmissionFileFieldNames(document_->currentFileLines())) {
         if (identifier == "None")
             continue;
         for (const std::string& line : *section) {
@@ -520,7 +520,7 @@ void MainWindow::CopyFieldValue(const QString& fieldName) {
         for (const std::string& line : *section) {
             if (PipeField(line, 3) == ToBytes(fieldName)) {
                 const std::string value =
-                    GetClipboard(document_.currentFileLines(), PipeField(line, 4));
+                    GetClipboard(document_->currentFileLines(), PipeField(line, 4));
                 QApplication::clipboard()->setText(FromBytes(value));
                 return;
             }
