@@ -173,9 +173,10 @@ class Commands(unittest.TestCase):
             self.assertIn("Please select Update from the file menu", r.stderr)
             self.assertEqual(self.box.setting("Updates", "sedata.dat"), "1")
 
-    def update(self, *args, updates=None, version="update.upd", files=None):
+    def update(self, *args, updates=None, files=None):
         """siteherald-cli update ARGS against a site of its own holding tests/fixtures/update,
-        update.upd and FILES ({name: content, or None to remove it})."""
+        update.upd and FILES ({name: content, or None to remove it}), with UPDATES in the
+        [Updates] settings (VersionUpdate goes to [Main])."""
         Commands.sites += 1
         site, base = os.path.join(self.www, "u%d" % self.sites), self.http + "u%d/" % self.sites
         shutil.copytree(e2e.fixture("update"), site)
@@ -184,70 +185,62 @@ class Commands(unittest.TestCase):
                 os.remove(os.path.join(site, name))
             else:
                 e2e.write(os.path.join(site, name), data)
-        self.box.write_settings({
-            "Main": {"VersionUpdate": version if "//" in version else base + version},
-            "Updates": dict({"URL": base, "Filenumber": 7}, **(updates or {}))})
+        updates = dict({"URL": base, "Filenumber": 7, "VersionUpdate": "update.upd"}, **updates)
+        version = updates.pop("VersionUpdate")
+        self.box.write_settings({"Main": {"VersionUpdate": version if "//" in version
+                                          else base + version}, "Updates": updates})
         r = self.box.run("update", *args)
         r.stderr = re.sub(r"http://127\.0\.0\.1:\d+/(u\d+/)?", "", r.stderr)
         return r
 
-    def test_update_prints_each_step_and_changes_engines_files_and_settings(self):
+    def test_update_prints_each_step_and_exits_4_naming_each_failed_download(self):
         old, upd = self.box.lines("sedata.dat"), read_lines(e2e.fixture("update", "000007.upd"))
-        kept = {"sedata.dat": old + records(upd, "Beacon Finder"), "profs.dat": None}
+        kept, dead = old + records(upd, "Beacon Finder"), "http://127.0.0.1:%d/" % e2e.free_port()
         ask = "Overwrite search engine data for Lighthouse Search? no"
-        for args, updates, files, status, stdout, stderr, written, settings in [
+        for args, updates, files, status, stdout, stderr, engines, settings in [
             (["--yes"], {}, {"update.upd": "176\r\n%s\r\n" % NEW}, 0, [
                 "Checking for newer version...",
                 "A newer version is available for download. View information? yes",
                 "Open this address in your browser: " + NEW, "Downloading search engine data...",
                 "Processing updated information.",
                 "Overwrite search engine data for Lighthouse Search? yes"], "",
-             {"sedata.dat": records(old, "Siteherald Demo Engine", "Harbour Directory")
-              + upd[1:-1]}, {"Updates": {"Filenumber": "8"}, "Main": {"VersionNumber": "176"}}),
-            (["--no"], {}, {}, 0, ask, "", kept, {"Updates": {"Filenumber": "8"}}),
+             records(old, "Siteherald Demo Engine", "Harbour Directory") + upd[1:-1],
+             {"Filenumber": "8", "VersionNumber": "176"}),
+            (["--no"], {}, {}, 0, ask, "", kept, {"Filenumber": "8"}),
             ([], {}, {}, 0, ask + " (no terminal to ask on; give --yes or --no)", "", kept,
-             {"Updates": {"Filenumber": "8"}}),
-            (["--yes"], {"sedata.dat": 1, "profs.dat": 1, "Filenumber": 9}, {}, 0, [
-                "Checking for newer version...", "Downloading data files...",
-                "Downloading data files...", "Downloading search engine data...",
-                "No new updates available."], "",
-             {"sedata.dat": read_lines(e2e.fixture("update", "sedata.dat")), "profs.dat": [
-                 "$AutoFill", "email", "title", "url", "$AutoFill", "$sdffiles", "$sdffiles"]},
-             {"Updates": {"sedata.dat": "0", "profs.dat": "0", "Filenumber": "9"}}),
+             {"Filenumber": "8"}),
             # A whole file missing or damaged is named and keeps its flag; the engines update.
             (["--no"], {"sedata.dat": 1, "profs.dat": 1},
-             {"profs.dat": None, "sedata.dat": "<html>Not here</html>\n"}, 4,
-             "Processing updated information.", '"sedata.dat" is corrupted. Please try again '
-             "later or contact support@siteherald.example for help.\n" + UNABLE +
+             {"profs.dat": None, "sedata.dat": "<html>Not here</html>\n"}, 4, ask,
+             '"sedata.dat" is corrupted. Please try again later or contact '
+             "support@siteherald.example for help.\n" + UNABLE +
              'Unable to retrieve "profs.dat": 404 File not found\n', kept,
-             {"Updates": {"sedata.dat": "1", "profs.dat": "1"}}),
+             {"sedata.dat": "1", "profs.dat": "1"}),
+            # Only a 404 for the next update file means there is nothing new.
+            (["--no"], {"VersionUpdate": dead + "update.upd", "URL": dead}, {}, 4,
+             "Downloading search engine data...",
+             UNABLE + 'Unable to retrieve "update.upd' + REFUSED + 'Unable to retrieve "000007.upd'
+             + REFUSED, old, {"Filenumber": "7"}),
+            (["--no"], {"VersionUpdate": self.http + "500/update.upd"}, {}, 4, ask,
+             UNABLE + 'Unable to retrieve "500/update.upd": 500 Internal Server Error\n', kept, {}),
+            (["--no"], {"VersionUpdate": "gone.upd"}, {}, 4, ask,
+             UNABLE + 'Unable to retrieve "gone.upd": 404 File not found\n', kept, {}),
         ]:
             with self.subTest(args=args, updates=updates):
                 self.box = Sandbox(self.addCleanup)
                 r = self.update(*args, updates=updates, files=files)
                 self.assertEqual((r.returncode, r.stderr), (status, stderr))
-                if isinstance(stdout, str):
-                    self.assertIn(stdout, r.stdout.splitlines())
+                lines = r.stdout.splitlines()
+                if isinstance(stdout, list):
+                    self.assertEqual(lines, stdout)
                 else:
-                    self.assertEqual(r.stdout.splitlines(), stdout)
-                self.assertEqual({n: self.box.lines(n) if os.path.exists(self.box.path(n))
-                                  else None for n in written}, written)
-                for section, keys in settings.items():
-                    for key, value in keys.items():
-                        self.assertEqual(self.box.setting(section, key), value, key)
-
-    def test_update_reports_each_failed_download_with_its_reason(self):
-        dead = "http://127.0.0.1:%d/" % e2e.free_port()
-        for version, url, failures in [
-                (dead + "update.upd", dead, ["update.upd" + REFUSED, "000007.upd" + REFUSED]),
-                (self.http + "500/update.upd", None, ['500/update.upd": 500 Internal Server Error\n']),
-                ("gone.upd", None, ['gone.upd": 404 File not found\n'])]:
-            with self.subTest(version=version):
-                r = self.update("--no", version=version, updates=url and {"URL": url})
-                self.assertEqual(r.returncode, 4)
-                self.assertNotIn("No new updates available.", r.stdout)
-                self.assertEqual(r.stderr, UNABLE + "".join('Unable to retrieve "' + f
-                                                            for f in failures))
+                    self.assertIn(stdout, lines)
+                self.assertNotIn("No new updates available.", lines)
+                self.assertEqual(self.box.lines("sedata.dat"), engines)
+                self.assertFalse(os.path.exists(self.box.path("profs.dat")))
+                for key, value in settings.items():
+                    section = "Main" if key == "VersionNumber" else "Updates"
+                    self.assertEqual(self.box.setting(section, key), value, key)
         os.mkdir(self.box.path("profs.dat"))
         r = self.update("--no", updates={"profs.dat": 1})
         self.assertEqual(r.returncode, 5)
