@@ -1,7 +1,7 @@
 #pragma once
 
-#include "field_layout.h"
 #include "line_file.h"
+#include "profiles.h"
 #include "prompter.h"
 #include "submission_file.h"
 

@@ -1,8 +1,10 @@
 #include "broadcast/attached_messages.h"
 #include "core/sub_import.h"
+#include "core/submission_document.h"
 #include "core/submission_file.h"
 #include "test_support.h"
 
+#include <filesystem>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -80,6 +82,61 @@ TEST(SubImportTest, LongSubjectIsCutAndNumberedWhileTaken) {
     EXPECT_EQ(ImportSubject({}, "/x/" + b37 + "cdefghij.sub"), b37 + "...");
     EXPECT_EQ(ImportSubject({"$START" + b37 + "..."}, "/x/" + b37 + "cdefghij.sub"),
               std::string(36, 'b') + "1...");
+}
+
+// The submission document on real files, its form a list of single-line fields.
+struct ScriptedForm : SubmissionEditor, Prompter {
+    std::vector<FieldValue> fields;
+    std::optional<bool> answer;
+    std::string savePath;
+    int told = 0;
+    std::vector<FieldValue> FieldValues() const override { return fields; }
+    void SetFieldValues(const std::vector<FieldValue>& values) override { fields = values; }
+    bool SetEntryLines(const std::string&, const LineList&, bool) override { return false; }
+    void ClearFields() override { fields.clear(); }
+    void AddField(const FieldDefinition& f) override { fields.push_back(Edit(f.autoFill)); }
+    std::string ChosenProfile() const override { return "Site"; }
+    int ChosenProfileIndex() const override { return 0; }
+    int SelectProfile(const std::string&) override { return 0; }
+    std::string ChooseSavePath() override { return savePath; }
+    void AttachmentsReplaced() override {}
+    void KnownFilesChanged() override {}
+    bool AskYesNo(MessageIcon, const std::string&) override { return false; }
+    void Tell(MessageIcon, const std::string&) override { ++told; }
+    std::optional<bool> AskYesNoCancel(MessageIcon, const std::string&) override { return answer; }
+};
+
+TEST(SubmissionDocumentTest, CheckSavedSavesOpensAndRefusesAForeignImport) {
+    testing::TempDir dir;
+    testing::ScopedSettings settings;
+    const auto start = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    testing::WriteBytes("filelay.dat",
+                        "$STARTSite\r\n1\r\nE|WHOLE|Title|title||\r\n1\r\n$ENDSite\r\n");
+    testing::WriteBytes("profs.dat", "\r\n");
+    testing::WriteBytes("old.sub", "not a sub file\r\n");
+    ScriptedForm form;
+    SubmissionDocument document(form, form);
+    ASSERT_TRUE(document.ChangeProfile("Site"));
+    form.fields.at(0).text = "Kayaks";
+    // (answer, path chosen) -> the edits may go; a cancelled save keeps them.
+    using Case = std::tuple<std::optional<bool>, std::string, bool>;
+    for (const auto& [answer, path, goes] :
+         {Case{std::nullopt, "", false}, Case{true, "", false}, Case{true, dir / "a.sdf", true}}) {
+        document.MarkChanged();
+        form.answer = answer;
+        form.savePath = path;
+        EXPECT_EQ(document.CheckSaved(), goes);
+        EXPECT_EQ(document.fileSaved(), goes);
+    }
+    EXPECT_EQ(document.knownFiles(), std::vector<std::string>{dir / "a.sdf|a.sdf|"});
+    ScriptedForm reopened;
+    SubmissionDocument second(reopened, reopened);
+    second.OpenFile(dir / "a.sdf");
+    EXPECT_EQ(reopened.fields.at(0).text, "Kayaks");
+    EXPECT_FALSE(second.Import("old.sub"));
+    EXPECT_TRUE(second.fileSaved() && second.fileHasName() && reopened.told == 1);
+    std::filesystem::current_path(start);
 }
 
 } // namespace
