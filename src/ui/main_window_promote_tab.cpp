@@ -1,4 +1,5 @@
-// The Promote tab's controls, its search-engine list and the compact submit panel.
+// The Promote tab's controls, the submission file lists, the search-engine list and the compact
+// submit panel.
 #include "add_files_dialog.h"
 #include "broadcast_panel.h"
 #include "core/engine_records.h"
