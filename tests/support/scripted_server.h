@@ -117,6 +117,7 @@ public:
         return transcripts_;
     }
     size_t connections() const { return transcripts().size(); }
+    std::vector<std::string> requests() const { return transcripts(); }
 
     // For handlers: each wait ends early when the server stops.
     // Waits for bytes and appends them; false when the client closed or the server stops.

@@ -2,7 +2,7 @@
 // engine menu or on its own, driven through its widgets while its event loop runs. The field
 // scan talks to loopback servers; sedata.dat, sechanged.sec and profs.dat are read back.
 
-#include "net/scripted_server.h"
+#include "support/scripted_server.h"
 #include "test_support.h"
 #include "ui/engine_editor.h"
 #include "ui/main_window.h"

@@ -5,8 +5,8 @@
 
 #include "core/file_url.h"
 #include "core/settings_store.h"
-#include "net/http_test_processes.h"
 #include "submit/submission_log.h"
+#include "support/child_process.h"
 #include "test_support.h"
 #include "ui/file_dialogs.h"
 #include "ui/main_window.h"
