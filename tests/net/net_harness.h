@@ -13,8 +13,7 @@
 
 namespace siteherald::testing {
 
-// python3 -m http.server on 127.0.0.1, serving the files written with Put. Its request log
-// tells which paths were fetched, in order.
+// python3 -m http.server on 127.0.0.1, serving the files written with Put.
 class StaticHttpServer {
 public:
     bool running() const { return up_; }
@@ -24,24 +23,19 @@ public:
     void Put(const std::string& name, const std::string& bytes) const {
         WriteBytes(root_ / name, bytes);
     }
-    void Remove(const std::string& name) const { std::remove((root_ / name).c_str()); }
     std::string root() const { return root_.path(); }
-    // The paths asked for so far, in order.
+    // The paths asked for so far, in order, from the server's request log.
     std::vector<std::string> Requests() const {
         std::ifstream log(logDir_ / "requests.log");
         std::vector<std::string> paths;
-        for (std::string line; std::getline(log, line);) {
-            const size_t get = line.find("\"GET /");
-            const size_t end = line.find(" HTTP", get);
-            if (get != std::string::npos && end != std::string::npos)
-                paths.push_back(line.substr(get + 6, end - get - 6));
-        }
+        for (std::string line; std::getline(log, line);)
+            if (const size_t get = line.find("\"GET /"); get != std::string::npos)
+                paths.push_back(line.substr(get + 6, line.find(" HTTP", get) - get - 6));
         return paths;
     }
 
 private:
-    TempDir root_;
-    TempDir logDir_;
+    TempDir root_, logDir_;
     int port_ = FreePort();
     ChildProcess process_{{SITEHERALD_PYTHON, "-m", "http.server", "--bind", "127.0.0.1",
                            std::to_string(port_), "--directory", root_.path()},
@@ -60,12 +54,10 @@ public:
 
     bool AskYesNo(MessageIcon icon, const std::string& text) override {
         events.push_back(Tag(icon) + "? " + text);
-        if (answers.empty()) {
-            ADD_FAILURE() << "unexpected question: " << text;
-            return false;
-        }
-        const bool answer = answers.front();
-        answers.pop_front();
+        EXPECT_FALSE(answers.empty()) << "unexpected question: " << text;
+        const bool answer = !answers.empty() && answers.front();
+        if (!answers.empty())
+            answers.pop_front();
         return answer;
     }
     void Tell(MessageIcon icon, const std::string& text) override {
@@ -79,8 +71,7 @@ public:
 
 private:
     static std::string Tag(MessageIcon icon) {
-        static const char* const tags[] = {"info", "warning", "error", "confirm"};
-        return tags[static_cast<int>(icon)];
+        return std::vector<std::string>{"info", "warning", "error", "confirm"}[int(icon)];
     }
 };
 

@@ -6,7 +6,9 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <random>
+#include <sstream>
 
 namespace siteherald {
 namespace {
@@ -37,6 +39,12 @@ const bool kFetchOnly = [] {
     std::_Exit(0);
 }();
 
+// The words of `text`, split at spaces.
+Strings Words(const std::string& text) {
+    std::istringstream in(text);
+    return {std::istream_iterator<std::string>(in), {}};
+}
+
 // Fetches `url` in a fresh process, since the client reads the trusted certificates
 // (SSL_CERT_FILE) once per process. "" for caFile: no SSL_CERT_FILE. Gives "0 " + body, or
 // the failure's code and message. The process is this program started anew, never a bare
@@ -45,16 +53,11 @@ const bool kFetchOnly = [] {
 std::string FetchInFreshProcess(const std::string& url, const std::string& caFile,
                                 const TempDir& dir) {
     const std::string out = dir / "fetched";
-    std::vector<std::string> args = {"/usr/bin/env",
-                                     "-u",
-                                     "SSL_CERT_FILE",
-                                     "-u",
-                                     "SSL_CERT_DIR",
-                                     "SITEHERALD_TEST_FETCH_URL=" + url,
-                                     "SITEHERALD_TEST_FETCH_OUT=" + out,
-                                     std::filesystem::read_symlink("/proc/self/exe")};
+    Strings args = Words("/usr/bin/env -u SSL_CERT_FILE -u SSL_CERT_DIR");
     if (!caFile.empty())
-        args.insert(args.end() - 1, "SSL_CERT_FILE=" + caFile);
+        args.push_back("SSL_CERT_FILE=" + caFile);
+    args.insert(args.end(), {"SITEHERALD_TEST_FETCH_URL=" + url, "SITEHERALD_TEST_FETCH_OUT=" + out,
+                             std::filesystem::read_symlink("/proc/self/exe")});
     std::remove(out.c_str());
     RunProgram(args, dir.path());
     return ReadBytes(out);
@@ -62,35 +65,18 @@ std::string FetchInFreshProcess(const std::string& url, const std::string& caFil
 
 // Two test CAs; certificates for this machine and for another host, signed by "ca".
 bool MakeCertificates(const std::string& dir) {
-    const auto make = [&](const std::string& name, std::vector<std::string> more) {
-        std::vector<std::string> args = {SystemProgram("openssl"),
-                                         "req",
-                                         "-x509",
-                                         "-newkey",
-                                         "ec",
-                                         "-pkeyopt",
-                                         "ec_paramgen_curve:prime256v1",
-                                         "-nodes",
-                                         "-days",
-                                         "2",
-                                         "-subj",
-                                         "/CN=" + name,
-                                         "-keyout",
-                                         name + ".key",
-                                         "-out",
-                                         name + ".pem"};
-        args.insert(args.end(), more.begin(), more.end());
-        return RunProgram(args, dir);
+    const auto make = [&](const std::string& name, const std::string& more) {
+        return RunProgram(Words(SystemProgram("openssl") +
+                                " req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 "
+                                "-nodes -days 2 -subj /CN=" +
+                                name + " -keyout " + name + ".key -out " + name + ".pem " + more),
+                          dir);
     };
-    const auto signedByCa = [](const std::string& altNames) {
-        return std::vector<std::string>{"-CA",     "ca.pem",
-                                        "-CAkey",  "ca.key",
-                                        "-addext", "basicConstraints=CA:FALSE",
-                                        "-addext", "subjectAltName=" + altNames};
-    };
-    return make("ca", {}) && make("otherca", {}) &&
-           make("host", signedByCa("DNS:localhost,IP:127.0.0.1")) &&
-           make("other", signedByCa("DNS:other.test"));
+    const std::string signedByCa =
+        "-CA ca.pem -CAkey ca.key -addext basicConstraints=CA:FALSE -addext subjectAltName=";
+    return make("ca", "") && make("otherca", "") &&
+           make("host", signedByCa + "DNS:localhost,IP:127.0.0.1") &&
+           make("other", signedByCa + "DNS:other.test");
 }
 
 TEST(TlsClientTest, VerifiesTheCertificateAndDeliversTheDocumentByteForByte) {
@@ -104,19 +90,19 @@ TEST(TlsClientTest, VerifiesTheCertificateAndDeliversTheDocumentByteForByte) {
     WriteBytes(dir / "www/f.bin", file);
     // host: the right certificate. sni: the right one only for a client that names
     // "localhost" in its hello. other: the certificate of another host.
-    const auto serve = [&](int port, std::vector<std::string> certificates) {
-        std::vector<std::string> args = {
-            SystemProgram("openssl"),           "s_server", "-quiet", "-WWW", "-accept",
-            "127.0.0.1:" + std::to_string(port)};
-        for (const std::string& c : certificates)
-            args.push_back(c.ends_with(".pem") || c.ends_with(".key") ? dir / c : c);
+    const auto serve = [&](int port, const std::string& certificates) {
+        Strings args = Words(SystemProgram("openssl") + " s_server -quiet -WWW -accept 127.0.0.1:" +
+                             std::to_string(port) + " " + certificates);
+        for (std::string& arg : args)
+            arg = arg.ends_with(".pem") || arg.ends_with(".key") ? dir / arg : arg;
         return std::make_unique<ChildProcess>(args, dir / "www");
     };
     const int host = FreePort(), sni = FreePort(), other = FreePort();
-    const auto servers = {serve(host, {"-cert", "host.pem", "-key", "host.key"}),
-                          serve(sni, {"-cert", "other.pem", "-key", "other.key", "-servername",
-                                      "localhost", "-cert2", "host.pem", "-key2", "host.key"}),
-                          serve(other, {"-cert", "other.pem", "-key", "other.key"})};
+    const auto servers = {
+        serve(host, "-cert host.pem -key host.key"),
+        serve(sni, "-cert other.pem -key other.key -servername localhost -cert2 host.pem "
+                   "-key2 host.key"),
+        serve(other, "-cert other.pem -key other.key")};
     for (const int port : {host, sni, other})
         ASSERT_TRUE(WaitForPort(port, std::chrono::seconds(10))) << "openssl did not serve";
 

@@ -80,8 +80,7 @@ TEST(VersionCheckTest, NoNewsOrOtherThirdLineIsSilent) {
         {{"version 176"}, -1},
         {{"175", "http://127.0.0.1/"}, -1},
         {{"174"}, -1},
-        {{"176", "http://127.0.0.1/new.html", "$must change$"}, 176}, // recorded, no upgrade
-    };
+        {{"176", "http://127.0.0.1/new.html", "$must change$"}, 176}}; // recorded, no upgrade
     for (const auto& [file, version] : rows) {
         SCOPED_TRACE(file.empty() ? "(empty)" : file[0]);
         ScriptedUpdateUi ui;
@@ -91,32 +90,6 @@ TEST(VersionCheckTest, NoNewsOrOtherThirdLineIsSilent) {
         EXPECT_EQ(FileExists(settings.iniPath()), version > 0);
         EXPECT_FALSE(MandatoryUpgradePending(ui));
     }
-}
-
-TEST(VersionCheckTest, CheckNewVersionReadsTheFileFromVersionUpdate) {
-    ScopedSettings settings;
-    ScriptedUpdateUi ui;
-    StaticHttpServer server;
-    ASSERT_TRUE(server.running());
-    server.Put("update.upd", "176\nhttp://127.0.0.1/new.html\n");
-    IniWriteString("Main", "VersionUpdate", server.url("update.upd"));
-    THttpCli client;
-    ui.answers = {true};
-    CheckNewVersion(client, true, ui);
-    EXPECT_THAT(ui.events, ElementsAre("status: Checking for newer version...",
-                                       "status: ", "status: ", kViewQuestion,
-                                       "open: http://127.0.0.1/new.html"));
-    EXPECT_EQ(VersionNumber(), 176);
-
-    // A missing version file, and a server that is gone, are silent.
-    IniWriteString("Main", "VersionUpdate", server.url("none.upd"));
-    ui.events.clear();
-    CheckNewVersion(client, false, ui);
-    IniWriteString("Main", "VersionUpdate",
-                   "http://127.0.0.1:" + std::to_string(FreePort()) + "/update.upd");
-    CheckNewVersion(client, false, ui);
-    EXPECT_TRUE(ui.events.empty());
-    EXPECT_THAT(server.Requests(), ElementsAre("update.upd", "none.upd"));
 }
 
 const std::string kAlpha = "$Alpha$\r\nAlpha|http://alpha.example/add|\r\nurl|u|\r\n$Alpha$\r\n";
@@ -143,8 +116,7 @@ TEST(FinishUpdateTest, MalformedFilesChangeNothing) {
         {{"$Delta$", "Delta|x|", "$Delta$", "$UPDATE$"}, kCorrupted},
         {{"$update$", "$UPDATE$"}, kCorrupted},
         {{"$UPDATE$", "$UPDATE$ "}, kCorrupted},
-        {{"$UPDATE$", "$UPDATE$"}, kProcessing},
-    };
+        {{"$UPDATE$", "$UPDATE$"}, kProcessing}};
     for (const auto& [lines, event] : rows) {
         SCOPED_TRACE(lines.empty() ? "(empty)" : lines[0]);
         ScriptedUpdateUi ui;
@@ -166,62 +138,37 @@ TEST(FinishUpdateTest, EachPolicyMergesTheUpdateIntoTheEngineFile) {
     }
     // Known Beta, a line outside any record, new Delta, known Alpha; LF line ends as a server
     // may send them.
-    const std::string update = kBeta2 + "stray line\n" + kDelta + kAlpha2;
-    const Strings changed = {"status: ", "engines changed"};
+    const std::string update = kBeta2 + "stray line\n" + kDelta + kAlpha2,
+                      abg = kAlpha + kBeta + kGamma;
     const auto asked = [&](Strings names) {
         Strings events = {kProcessing};
         for (const std::string& name : names)
             events.push_back("confirm? Overwrite search engine data for " + name + "?");
-        events.insert(events.end(), changed.begin(), changed.end());
+        events.insert(events.end(), {"status: ", "engines changed"});
         return events;
     };
-    const struct {
-        const char* name;
+    using P = UpdatePolicy;
+    struct Row {
         std::string engines, update; // engines "": no sedata.dat
         UpdatePolicy policy;
         std::deque<bool> answers; // overwrite?
         Strings events;
         std::string after;
-    } rows[] = {
-        {"ask",
-         kAlpha + kBeta + kGamma,
-         update,
-         UpdatePolicy::Ask,
-         {true, false},
-         asked({"Beta", "Alpha"}),
-         kAlpha + kGamma + kBeta2 + kDelta},
-        {"automate: replaced engines move to the end",
-         kAlpha + kBeta + kGamma,
-         update,
-         UpdatePolicy::Automate,
-         {},
-         asked({}),
-         kGamma + kBeta2 + kDelta + kAlpha2},
-        {"skip: only new engines",
-         kAlpha + kBeta + kGamma,
-         update,
-         UpdatePolicy::SkipKnown,
-         {},
-         asked({}),
-         kAlpha + kBeta + kGamma + kDelta},
-        // The second opening no longer finds Beta: no second question.
-        {"same engine twice copies the first record twice",
-         kAlpha + kBeta + kGamma,
-         kBeta2 + kBeta3,
-         UpdatePolicy::Ask,
-         {true},
-         asked({"Beta"}),
-         kAlpha + kGamma + kBeta2 + kBeta2},
-        {"no engine file: every record is new",
-         "",
-         update,
-         UpdatePolicy::Ask,
-         {},
-         asked({}),
-         kBeta2 + kDelta + kAlpha2},
     };
+    const Row rows[] = {
+        Row(abg, update, P::Ask, {true, false}, asked({"Beta", "Alpha"}),
+            kAlpha + kGamma + kBeta2 + kDelta),
+        // Automate: replaced engines move to the end. Skip: only new engines.
+        Row(abg, update, P::Automate, {}, asked({}), kGamma + kBeta2 + kDelta + kAlpha2),
+        Row(abg, update, P::SkipKnown, {}, asked({}), abg + kDelta),
+        // The same engine twice copies the first record twice: the second opening no longer
+        // finds Beta, so there is no second question.
+        Row(abg, kBeta2 + kBeta3, P::Ask, {true}, asked({"Beta"}),
+            kAlpha + kGamma + kBeta2 + kBeta2),
+        // No engine file: every record is new.
+        Row("", update, P::Ask, {}, asked({}), kBeta2 + kDelta + kAlpha2)};
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+        SCOPED_TRACE(row.after);
         ScopedSettings settings;
         TempDir data;
         if (!row.engines.empty())
@@ -237,102 +184,125 @@ TEST(FinishUpdateTest, EachPolicyMergesTheUpdateIntoTheEngineFile) {
     }
 }
 
-// RunDataUpdate against python3 -m http.server; the server's folder starts with the files
-// of tests/fixtures/update (sedata.dat, profs.dat with LF line ends, 000007.upd).
-class RunDataUpdateTest : public ::testing::Test {
-protected:
-    ScopedSettings settings;
-    TempDir data;
+// RunDataUpdate against python3 -m http.server, whose folder holds a version file and the
+// files of tests/fixtures/update (sedata.dat, profs.dat with LF line ends, 000007.upd), some
+// of them changed for a row.
+TEST(RunDataUpdateTest, VersionCheckThenWholeFilesThenUpdateFile) {
     StaticHttpServer server;
-    ScriptedUpdateUi ui;
-    THttpCli client;
+    ASSERT_TRUE(server.running());
+    const auto fixture = [](const std::string& name) {
+        return ReadBytes(SITEHERALD_FIXTURES_DIR "/update/" + name);
+    };
     const std::string oldEngines = ReadBytes(SITEHERALD_FIXTURES_DIR "/data/sedata.dat");
-    const Strings checked = {"status: Checking for newer version...", "status: ", "status: "};
-
-    void SetUp() override {
-        ASSERT_TRUE(server.running());
-        for (const char* name : {"sedata.dat", "profs.dat", "000007.upd"})
-            server.Put(name, Fixture(name));
-        server.Put("version.upd", "175\r\nhttp://127.0.0.1/new.html\r\n");
+    const std::string whole = fixture("sedata.dat"), update = fixture("000007.upd");
+    // The fetched sedata.dat with the update merged: Quay Index, then the replaced Lighthouse
+    // Search and the new Beacon Finder from 000007.upd.
+    const std::string merged = whole.substr(whole.find("$Quay Index$")) +
+                               update.substr(10, update.size() - 20); // without $UPDATE$ lines
+    const std::string v175 = "175\r\nhttp://127.0.0.1/new.html\r\n",
+                      oldProfs = "$AutoFill\r\n$AutoFill\r\n";
+    const std::string tail =
+        " is corrupted. Please try again later or contact support@siteherald.example for help.";
+    const std::string data = "status: Downloading data files...",
+                      engines = "status: Downloading search engine data...",
+                      none = "bold: No new updates available.";
+    struct Row {
+        std::string version, sedata, profs; // served; "-": not on the server
+        int fileNumber;                     // before; 0: none yet
+        std::deque<bool> answers;
+        Strings events; // after the version check's
+        Strings requests;
+        std::string engines, profsAfter;
+        bool flagsCleared;
+    };
+    const Row rows[] = {
+        Row{"176\r\nhttp://127.0.0.1/new.html\r\n",
+            whole,
+            fixture("profs.dat"),
+            7,
+            {false, true}, // no version information; overwrite Lighthouse Search
+            {kViewQuestion, data, "status: ", "engines changed", data,
+             "status: ", "status: ", engines, "status: ", kProcessing,
+             "confirm? Overwrite search engine data for Lighthouse Search?",
+             "status: ", "engines changed"},
+            {"version.upd", "sedata.dat", "profs.dat", "000007.upd"},
+            merged,
+            "$AutoFill\r\nemail\r\ntitle\r\nurl\r\n$AutoFill\r\n$sdffiles\r\n$sdffiles\r\n",
+            true},
+        // A missing whole file keeps its flag and skips the others.
+        Row{v175,
+            "-",
+            fixture("profs.dat"),
+            0,
+            {},
+            {data, "status: ", "status: ", engines, "status: ", none,
+             "error! Siteherald was unable to download certain files.\r\nPlease check your "
+             "connection or try again later.\r\nUnable to retrieve \"" +
+                 server.url("sedata.dat") + "\": 404 File not found"},
+            {"version.upd", "sedata.dat", "000001.upd"},
+            oldEngines,
+            "",
+            false},
+        // An empty or web-page whole file is corrupted and left alone.
+        Row{v175,
+            "",
+            "<html><body>Moved</body></html>\n",
+            0,
+            {},
+            {data, "status: ", "error! sedata.dat" + tail, data,
+             "status: ", "error! \"profs.dat\"" + tail, "status: ", engines, "status: ", none},
+            {"version.upd", "sedata.dat", "profs.dat", "000001.upd"},
+            oldEngines,
+            oldProfs,
+            false}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.events.back());
+        ScopedSettings settings;
+        TempDir dir;
+        ScriptedUpdateUi ui;
+        THttpCli client;
+        for (const auto& [name, bytes] : {std::pair(std::string("sedata.dat"), row.sedata),
+                                          {"profs.dat", row.profs},
+                                          {"version.upd", row.version},
+                                          {"000007.upd", update}})
+            bytes == "-" ? void(std::filesystem::remove(server.root() + "/" + name))
+                         : server.Put(name, bytes);
         IniWriteString("Main", "VersionUpdate", server.url("version.upd"));
         IniWriteString("Updates", "URL", server.url(""));
         IniWriteBool("Updates", "sedata.dat", true);
         IniWriteBool("Updates", "profs.dat", true);
-        WriteBytes(data / "sedata.dat", oldEngines);
+        if (row.fileNumber)
+            IniWriteInteger("Updates", "Filenumber", row.fileNumber);
+        WriteBytes(dir / "sedata.dat", oldEngines);
+        if (row.profsAfter == oldProfs)
+            WriteBytes(dir / "profs.dat", oldProfs);
+        const size_t asked = server.Requests().size();
+        ui.answers = row.answers;
+        RunDataUpdate(client, dir.path(), ui);
+        Strings events = {"status: Checking for newer version...", "status: ", "status: "};
+        events.insert(events.end(), row.events.begin(), row.events.end());
+        EXPECT_EQ(ui.events, events);
+        const Strings requests = server.Requests();
+        EXPECT_EQ(Strings(requests.begin() + long(asked), requests.end()), row.requests);
+        EXPECT_EQ(ReadBytes(dir / "sedata.dat"), row.engines);
+        EXPECT_EQ(ReadBytes(dir / "profs.dat"), row.profsAfter);
+        EXPECT_EQ(IniReadBool("Updates", "sedata.dat", true), !row.flagsCleared);
+        EXPECT_EQ(IniReadBool("Updates", "profs.dat", true), !row.flagsCleared);
+        EXPECT_EQ(IniReadInteger("Updates", "Filenumber", 0), row.fileNumber + row.flagsCleared);
+        EXPECT_EQ(VersionNumber(), row.flagsCleared ? 176 : -1);
     }
-    static std::string Fixture(const std::string& name) {
-        return ReadBytes(SITEHERALD_FIXTURES_DIR "/update/" + name);
+
+    // A missing version file, and a server that is gone, are silent.
+    ScopedSettings settings;
+    ScriptedUpdateUi ui;
+    THttpCli client;
+    for (const std::string& address :
+         {server.url("none.upd"), "http://127.0.0.1:" + std::to_string(FreePort()) + "/"}) {
+        IniWriteString("Main", "VersionUpdate", address);
+        CheckNewVersion(client, false, ui);
     }
-    Strings Events() {
-        RunDataUpdate(client, data.path(), ui);
-        const auto first = ui.events.begin() + std::min(ui.events.size(), checked.size());
-        EXPECT_EQ(Strings(ui.events.begin(), first), checked) << "the version check first";
-        return Strings(first, ui.events.end());
-    }
-};
-
-TEST_F(RunDataUpdateTest, VersionCheckThenWholeFilesThenUpdateFile) {
-    server.Put("version.upd", "176\r\nhttp://127.0.0.1/new.html\r\n");
-    IniWriteInteger("Updates", "Filenumber", 7);
-    ui.answers = {false, true}; // no version information; overwrite Lighthouse Search
-    EXPECT_THAT(Events(),
-                ElementsAre(kViewQuestion, "status: Downloading data files...",
-                            "status: ", "engines changed", "status: Downloading data files...",
-                            "status: ", "status: ", "status: Downloading search engine data...",
-                            "status: ", kProcessing,
-                            "confirm? Overwrite search engine data for Lighthouse Search?",
-                            "status: ", "engines changed"));
-    EXPECT_THAT(server.Requests(),
-                ElementsAre("version.upd", "sedata.dat", "profs.dat", "000007.upd"));
-    EXPECT_EQ(ReadBytes(data / "profs.dat"),
-              "$AutoFill\r\nemail\r\ntitle\r\nurl\r\n$AutoFill\r\n$sdffiles\r\n$sdffiles\r\n");
-    // The fetched sedata.dat with the update merged: Quay Index, then the replaced
-    // Lighthouse Search and the new Beacon Finder from 000007.upd.
-    const std::string whole = Fixture("sedata.dat");
-    const std::string update = Fixture("000007.upd");
-    const std::string marker = "$UPDATE$\r\n";
-    EXPECT_EQ(ReadBytes(data / "sedata.dat"),
-              whole.substr(whole.find("$Quay Index$")) +
-                  update.substr(marker.size(), update.size() - 2 * marker.size()));
-    EXPECT_FALSE(IniReadBool("Updates", "sedata.dat", true));
-    EXPECT_FALSE(IniReadBool("Updates", "profs.dat", true));
-    EXPECT_EQ(IniReadInteger("Updates", "Filenumber", 0), 8);
-    EXPECT_EQ(VersionNumber(), 176);
-}
-
-TEST_F(RunDataUpdateTest, MissingWholeFileKeepsItsFlagAndSkipsTheOthers) {
-    server.Remove("sedata.dat");
-    EXPECT_THAT(Events(), ElementsAre("status: Downloading data files...", "status: ", "status: ",
-                                      "status: Downloading search engine data...",
-                                      "status: ", "bold: No new updates available.",
-                                      "error! Siteherald was unable to download certain files.\r\n"
-                                      "Please check your connection or try again later.\r\n"
-                                      "Unable to retrieve \"" +
-                                          server.url("sedata.dat") + "\": 404 File not found"));
-    EXPECT_THAT(server.Requests(), ElementsAre("version.upd", "sedata.dat", "000001.upd"));
-    EXPECT_EQ(ReadBytes(data / "sedata.dat"), oldEngines);
-    EXPECT_FALSE(FileExists(data / "profs.dat"));
-    EXPECT_TRUE(IniReadBool("Updates", "sedata.dat", false));
-    EXPECT_TRUE(IniReadBool("Updates", "profs.dat", false));
-    EXPECT_EQ(IniReadInteger("Updates", "Filenumber", 0), 0);
-}
-
-TEST_F(RunDataUpdateTest, EmptyOrWebPageWholeFileIsCorruptedAndLeftAlone) {
-    server.Put("sedata.dat", "");
-    server.Put("profs.dat", "<html><body>Moved</body></html>\n");
-    WriteBytes(data / "profs.dat", "$AutoFill\r\n$AutoFill\r\n");
-    const std::string tail =
-        " is corrupted. Please try again later or contact support@siteherald.example for help.";
-    EXPECT_THAT(Events(), ElementsAre("status: Downloading data files...",
-                                      "status: ", "error! sedata.dat" + tail,
-                                      "status: Downloading data files...",
-                                      "status: ", "error! \"profs.dat\"" + tail,
-                                      "status: ", "status: Downloading search engine data...",
-                                      "status: ", "bold: No new updates available."));
-    EXPECT_EQ(ReadBytes(data / "sedata.dat"), oldEngines);
-    EXPECT_EQ(ReadBytes(data / "profs.dat"), "$AutoFill\r\n$AutoFill\r\n");
-    EXPECT_TRUE(IniReadBool("Updates", "sedata.dat", false));
-    EXPECT_TRUE(IniReadBool("Updates", "profs.dat", false));
+    EXPECT_TRUE(ui.events.empty());
+    EXPECT_EQ(server.Requests().back(), "none.upd");
 }
 
 } // namespace

@@ -1,9 +1,8 @@
 #pragma once
 
 // A TCP server on 127.0.0.1 for the answers no real server gives on request. Connections are
-// served one after another, as the clients make them, and every byte each one sent is kept.
-// Two scripts run on it: HTTP (the request up to its empty line, then fixed steps) and a
-// line-by-line mail or news dialogue.
+// served one after another and every byte each one sent is kept. Two scripts run on it: HTTP
+// (the request up to its empty line, then fixed steps) and a line-by-line mail or news dialogue.
 
 #include <arpa/inet.h>
 #include <chrono>
@@ -22,20 +21,16 @@
 namespace siteherald::testing {
 
 inline sockaddr_in Loopback(int port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in address{AF_INET, htons(static_cast<uint16_t>(port)), {htonl(INADDR_LOOPBACK)}, {}};
     return address;
 }
 
-// Listens on 127.0.0.1 (port chosen by the system); `backlog` 0 with one unaccepted
-// connection makes every later connect hang.
+// Listens on 127.0.0.1 (port chosen by the system).
 inline int ListenOnLoopback(int backlog, int& port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address = Loopback(0);
     socklen_t length = sizeof address;
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
         ::listen(fd, backlog) != 0 ||
         ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
         std::abort();
@@ -50,26 +45,17 @@ inline int FreePort() {
     return port;
 }
 
-// One step of an HTTP script.
+// One step of an HTTP script: a pause, then the bytes (one at a time, a little apart, when
+// dribbled), then for Hold no further byte until the client closes.
 struct Step {
-    enum class Kind { Send, Dribble, Pause, Hold } kind;
     std::string bytes;
-    std::chrono::milliseconds pause{0};
+    int pauseMs = 0;
+    bool dribble = false, hold = false;
 };
-inline Step Send(std::string bytes) {
-    return {Step::Kind::Send, std::move(bytes)};
-}
-// Sends the bytes one at a time, a little apart, so that each arrives on its own.
-inline Step Dribble(std::string bytes) {
-    return {Step::Kind::Dribble, std::move(bytes)};
-}
-inline Step Pause(std::chrono::milliseconds ms) {
-    return {Step::Kind::Pause, {}, ms};
-}
-// Keeps the connection open without a further byte until the client closes it.
-inline Step Hold() {
-    return {Step::Kind::Hold, {}};
-}
+inline const auto Send = [](std::string bytes) { return Step{std::move(bytes)}; };
+inline const auto Dribble = [](std::string bytes) { return Step{std::move(bytes), 0, true}; };
+inline const auto Pause = [](std::chrono::milliseconds ms) { return Step{"", int(ms.count())}; };
+inline const auto Hold = [] { return Step{"", 0, false, true}; };
 using Script = std::vector<Step>;
 
 class ScriptedServer {
@@ -78,7 +64,6 @@ public:
     using Handler = std::function<void(ScriptedServer&, int fd, size_t n)>;
 
     explicit ScriptedServer(Handler handler) : handler_(std::move(handler)) {
-        listenFd_ = ListenOnLoopback(16, port_);
         if (::pipe(stopPipe_) != 0)
             std::abort();
         thread_ = std::thread([this] { Run(); });
@@ -91,21 +76,19 @@ public:
                   if (!s.Read(fd, request))
                       return;
               for (const Step& step : scripts[std::min(n, scripts.size() - 1)]) {
-                  if (step.kind == Step::Kind::Pause && !s.Pause(int(step.pause.count())))
+                  if (!s.Pause(step.pauseMs))
                       return;
-                  if (step.kind == Step::Kind::Hold)
+                  s.Write(fd, step.bytes, step.dribble);
+                  if (step.hold)
                       s.Hold(fd);
-                  if (step.kind == Step::Kind::Send || step.kind == Step::Kind::Dribble)
-                      s.Write(fd, step.bytes, step.kind == Step::Kind::Dribble);
               }
           }) {}
     explicit ScriptedServer(Script script) : ScriptedServer(std::vector<Script>{script}) {}
     ~ScriptedServer() {
         [[maybe_unused]] const ssize_t n = ::write(stopPipe_[1], "s", 1);
         thread_.join();
-        ::close(listenFd_);
-        ::close(stopPipe_[0]);
-        ::close(stopPipe_[1]);
+        for (const int fd : {listenFd_, stopPipe_[0], stopPipe_[1]})
+            ::close(fd);
     }
 
     int port() const { return port_; }
@@ -116,22 +99,21 @@ public:
         const std::lock_guard lock(mutex_);
         return transcripts_;
     }
-    size_t connections() const { return transcripts().size(); }
     std::vector<std::string> requests() const { return transcripts(); }
+    size_t connections() const { return transcripts().size(); }
 
-    // For handlers: each wait ends early when the server stops.
-    // Waits for bytes and appends them; false when the client closed or the server stops.
+    // For handlers; each wait ends early when the server stops. Read appends what arrives,
+    // false when the client closed or the server stops.
     bool Read(int fd, std::string& into) {
         char buffer[4096];
         const ssize_t got = WaitFor(fd, -1) ? ::recv(fd, buffer, sizeof buffer, 0) : 0;
         if (got <= 0)
             return false;
-        into.append(buffer, static_cast<size_t>(got));
+        into.append(buffer, size_t(got));
         const std::lock_guard lock(mutex_);
-        transcripts_.back().append(buffer, static_cast<size_t>(got));
+        transcripts_.back().append(buffer, size_t(got));
         return true;
     }
-    // One byte at a time: each a little apart, so that each arrives on its own.
     void Write(int fd, const std::string& bytes, bool oneByteAtATime = false) {
         for (size_t at = 0; oneByteAtATime && at < bytes.size() && Pause(2); ++at)
             ::send(fd, &bytes[at], 1, MSG_NOSIGNAL);
@@ -157,18 +139,17 @@ private:
             const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
             if (fd < 0)
                 continue;
-            {
-                const std::lock_guard lock(mutex_);
-                transcripts_.emplace_back();
-            }
+            mutex_.lock();
+            transcripts_.emplace_back();
+            mutex_.unlock();
             handler_(*this, fd, n++);
             ::close(fd);
         }
     }
 
     Handler handler_;
-    int listenFd_ = -1;
     int port_ = 0;
+    int listenFd_ = ListenOnLoopback(16, port_);
     int stopPipe_[2] = {-1, -1};
     mutable std::mutex mutex_;
     std::vector<std::string> transcripts_;
@@ -183,16 +164,12 @@ struct Reply {
     enum class Then { Continue, Close, Silent } then = Then::Continue;
     bool oneByteAtATime = false;
 };
-inline Reply Answer(std::vector<std::string> lines) {
-    return {std::move(lines)};
-}
-inline Reply AnswerAndClose(std::vector<std::string> lines) {
-    return {std::move(lines), Reply::Then::Close};
-}
+inline const auto Answer = [](std::vector<std::string> lines) { return Reply{std::move(lines)}; };
+inline const auto AnswerAndClose = [](std::vector<std::string> lines) {
+    return Reply{std::move(lines), Reply::Then::Close};
+};
 // Answers nothing more on this connection (it stays open until the client closes it).
-inline Reply Silence() {
-    return {{}, Reply::Then::Silent};
-}
+inline const auto Silence = [] { return Reply{{}, Reply::Then::Silent}; };
 using ReplyTable = std::map<std::string, Reply>;
 
 inline ReplyTable SmtpReplies() {
@@ -231,56 +208,47 @@ public:
     }
 
 private:
-    Reply Lookup(const std::string& line, const std::string& word) const {
-        const std::lock_guard lock(mutex_);
+    // Sends the reply for a line; false when the dialogue is over (closed or silent).
+    bool Say(ScriptedServer& server, int fd, const std::string& line) {
+        mutex_.lock();
         auto found = replies_.find(line);
         if (found == replies_.end())
-            found = replies_.find(word);
-        return found != replies_.end() ? found->second : Answer({"500 unknown command"});
-    }
-    // Sends a reply; false when the dialogue is over (closed or silent).
-    static bool Say(ScriptedServer& server, int fd, const Reply& reply) {
+            found = replies_.find(line.substr(0, line.find(' ')));
+        const Reply reply = found != replies_.end() ? found->second : Answer({"500 unknown"});
+        mutex_.unlock();
         std::string bytes;
-        for (const std::string& line : reply.lines)
-            bytes += line + "\r\n";
+        for (const std::string& text : reply.lines)
+            bytes += text + "\r\n";
         server.Write(fd, bytes, reply.oneByteAtATime);
         if (reply.then == Reply::Then::Silent)
             server.Hold(fd);
+        inMessage_ = (line.starts_with("DATA") || line.starts_with("POST")) &&
+                     !reply.lines.empty() && reply.lines.back().starts_with('3');
         return reply.then == Reply::Then::Continue;
     }
     void Serve(ScriptedServer& server, int fd) {
-        if (!Say(server, fd, Lookup("", "")))
-            return;
         std::string pending, message;
-        for (bool inMessage = false; server.Read(fd, pending);) {
-            for (size_t lf; (lf = pending.find('\n')) != std::string::npos;) {
+        for (bool on = Say(server, fd, ""); on && server.Read(fd, pending);) {
+            for (size_t lf; on && (lf = pending.find('\n')) != std::string::npos;) {
                 const std::string raw = pending.substr(0, lf + 1);
-                pending.erase(0, lf + 1);
                 const std::string line = raw.substr(0, raw.find_first_of("\r\n"));
-                const std::string word = line.substr(0, line.find(' '));
-                if (inMessage) {
+                pending.erase(0, lf + 1);
+                if (inMessage_) {
                     message += raw;
                     if (line != ".")
                         continue;
                 }
-                {
-                    const std::lock_guard lock(mutex_);
-                    if (inMessage)
-                        messages_.push_back(std::move(message));
-                    else
-                        commands_.push_back(line);
-                }
+                mutex_.lock();
+                inMessage_ ? messages_.push_back(std::move(message)) : commands_.push_back(line);
+                mutex_.unlock();
                 message.clear();
-                const Reply reply = Lookup(line, word);
-                inMessage = (word == "DATA" || word == "POST") && !reply.lines.empty() &&
-                            reply.lines.back().starts_with('3');
-                if (!Say(server, fd, reply))
-                    return;
+                on = Say(server, fd, line);
             }
         }
     }
 
     ReplyTable replies_;
+    bool inMessage_ = false; // only the server's thread uses it
     mutable std::mutex mutex_;
     std::vector<std::string> commands_;
     std::vector<std::string> messages_;
@@ -291,7 +259,7 @@ private:
 // nor fails, like a host that drops every packet.
 class FullBacklogListener {
 public:
-    FullBacklogListener() : listenFd_(ListenOnLoopback(0, port_)) {
+    FullBacklogListener() {
         const sockaddr_in address = Loopback(port_);
         if (::connect(fillerFd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
             std::abort();
@@ -304,7 +272,7 @@ public:
 
 private:
     int port_ = 0;
-    int listenFd_;
+    int listenFd_ = ListenOnLoopback(0, port_);
     int fillerFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
 };
 
