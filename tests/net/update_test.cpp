@@ -26,23 +26,6 @@ int VersionNumber() {
     return IniReadInteger("Main", "VersionNumber", -1);
 }
 
-TEST(VersionCheckTest, NewerVersionIsAnnouncedOnce) {
-    ScopedSettings settings;
-    ScriptedUpdateUi ui;
-    const LineList file{"176", "http://127.0.0.1/siteherald/new.html"};
-    ui.answers = {false};
-    ProcessUpdate(file, ui);
-    EXPECT_THAT(ui.events, ElementsAre("status: ", kViewQuestion));
-    EXPECT_EQ(VersionNumber(), 176);
-    IniWriteInteger("Main", "VersionNumber", 175);
-    ui.answers = {true};
-    ProcessUpdate(file, ui);
-    ProcessUpdate(file, ui);
-    EXPECT_THAT(ui.events, ElementsAre("status: ", kViewQuestion, "status: ", kViewQuestion,
-                                       "open: http://127.0.0.1/siteherald/new.html", "status: "));
-    EXPECT_EQ(VersionNumber(), 176);
-}
-
 TEST(VersionCheckTest, MandatoryUpgradeIsRememberedAndEndsEachStartTakenOrNot) {
     const std::string offered = "http://127.0.0.1/shupgrade.bin";
     for (const bool take : {true, false}) {
@@ -71,23 +54,36 @@ TEST(VersionCheckTest, MandatoryUpgradeIsRememberedAndEndsEachStartTakenOrNot) {
     }
 }
 
-TEST(VersionCheckTest, NoNewsOrOtherThirdLineIsSilent) {
+// In order, on the same settings: files without news, or whose third line is not the
+// mandatory upgrade's, are silent; a newer version is offered once.
+TEST(VersionCheckTest, NoNewsIsSilentAndANewerVersionIsOfferedOnce) {
     ScopedSettings settings;
-    const std::pair<LineList, int> rows[] = {
-        {{}, -1},
-        {{"17x6", "http://127.0.0.1/"}, -1},
-        {{"", "http://127.0.0.1/"}, -1},
-        {{"version 176"}, -1},
-        {{"175", "http://127.0.0.1/"}, -1},
-        {{"174"}, -1},
-        {{"176", "http://127.0.0.1/new.html", "$must change$"}, 176}}; // recorded, no upgrade
-    for (const auto& [file, version] : rows) {
-        SCOPED_TRACE(file.empty() ? "(empty)" : file[0]);
+    const std::string url = "http://127.0.0.1/new.html";
+    struct Row {
+        LineList file;
+        int version; // recorded after
+        std::deque<bool> answers = {};
+        Strings events = {"status: "};
+    };
+    const Row rows[] = {
+        Row({}, -1),
+        Row({"17x6", url}, -1),
+        Row({"", url}, -1),
+        Row({"version 176"}, -1),
+        Row({"175", url}, -1),
+        Row({"174"}, -1),
+        Row({"176", url, "$must change$"}, 176), // recorded, no upgrade
+        Row({"177", url}, 177, {false}, {"status: ", kViewQuestion}),
+        Row({"177", url}, 177),
+        Row({"178", url}, 178, {true}, {"status: ", kViewQuestion, "open: " + url})};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.file.empty() ? "(empty)" : row.file[0]);
         ScriptedUpdateUi ui;
-        ProcessUpdate(file, ui);
-        EXPECT_THAT(ui.events, ElementsAre("status: "));
-        EXPECT_EQ(VersionNumber(), version);
-        EXPECT_EQ(FileExists(settings.iniPath()), version > 0);
+        ui.answers = row.answers;
+        ProcessUpdate(row.file, ui);
+        EXPECT_EQ(ui.events, row.events);
+        EXPECT_EQ(VersionNumber(), row.version);
+        EXPECT_EQ(FileExists(settings.iniPath()), row.version > 0);
         EXPECT_FALSE(MandatoryUpgradePending(ui));
     }
 }
@@ -215,58 +211,40 @@ TEST(RunDataUpdateTest, VersionCheckThenWholeFilesThenUpdateFile) {
         std::string engines, profsAfter;
         bool flagsCleared;
     };
+    const std::string profs = fixture("profs.dat");
     const Row rows[] = {
-        Row{"176\r\nhttp://127.0.0.1/new.html\r\n",
-            whole,
-            fixture("profs.dat"),
-            7,
+        Row("176\r\nhttp://127.0.0.1/new.html\r\n", whole, profs, 7,
             {false, true}, // no version information; overwrite Lighthouse Search
             {kViewQuestion, data, "status: ", "engines changed", data,
              "status: ", "status: ", engines, "status: ", kProcessing,
              "confirm? Overwrite search engine data for Lighthouse Search?",
              "status: ", "engines changed"},
-            {"version.upd", "sedata.dat", "profs.dat", "000007.upd"},
-            merged,
-            "$AutoFill\r\nemail\r\ntitle\r\nurl\r\n$AutoFill\r\n$sdffiles\r\n$sdffiles\r\n",
-            true},
+            {"version.upd", "sedata.dat", "profs.dat", "000007.upd"}, merged,
+            "$AutoFill\r\nemail\r\ntitle\r\nurl\r\n$AutoFill\r\n$sdffiles\r\n$sdffiles\r\n", true),
         // A missing whole file keeps its flag and skips the others.
-        Row{v175,
-            "-",
-            fixture("profs.dat"),
-            0,
-            {},
+        Row(v175, "-", profs, 0, {},
             {data, "status: ", "status: ", engines, "status: ", none,
              "error! Siteherald was unable to download certain files.\r\nPlease check your "
              "connection or try again later.\r\nUnable to retrieve \"" +
                  server.url("sedata.dat") + "\": 404 File not found"},
-            {"version.upd", "sedata.dat", "000001.upd"},
-            oldEngines,
-            "",
-            false},
+            {"version.upd", "sedata.dat", "000001.upd"}, oldEngines, "", false),
         // An empty or web-page whole file is corrupted and left alone.
-        Row{v175,
-            "",
-            "<html><body>Moved</body></html>\n",
-            0,
-            {},
+        Row(v175, "", "<html><body>Moved</body></html>\n", 0, {},
             {data, "status: ", "error! sedata.dat" + tail, data,
              "status: ", "error! \"profs.dat\"" + tail, "status: ", engines, "status: ", none},
-            {"version.upd", "sedata.dat", "profs.dat", "000001.upd"},
-            oldEngines,
-            oldProfs,
-            false}};
+            {"version.upd", "sedata.dat", "profs.dat", "000001.upd"}, oldEngines, oldProfs, false)};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.events.back());
         ScopedSettings settings;
         TempDir dir;
         ScriptedUpdateUi ui;
         THttpCli client;
-        for (const auto& [name, bytes] : {std::pair(std::string("sedata.dat"), row.sedata),
-                                          {"profs.dat", row.profs},
-                                          {"version.upd", row.version},
-                                          {"000007.upd", update}})
-            bytes == "-" ? void(std::filesystem::remove(server.root() + "/" + name))
-                         : server.Put(name, bytes);
+        server.Put("sedata.dat", row.sedata);
+        server.Put("profs.dat", row.profs);
+        server.Put("version.upd", row.version);
+        server.Put("000007.upd", update);
+        if (row.sedata == "-")
+            std::filesystem::remove(server.root() + "/sedata.dat");
         IniWriteString("Main", "VersionUpdate", server.url("version.upd"));
         IniWriteString("Updates", "URL", server.url(""));
         IniWriteBool("Updates", "sedata.dat", true);
