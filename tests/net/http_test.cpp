@@ -10,7 +10,6 @@
 #include <dlfcn.h>
 #include <gmock/gmock.h>
 #include <netdb.h>
-#include <random>
 
 // Lookups of this name hang like a name server that never answers, and no packet leaves the
 // machine; every other name goes to the C library.
@@ -258,14 +257,8 @@ TEST(HttpClientTest, IdleHookCalledOftenBusyForASecondGetFreeToThrowAndToAbort) 
     std::string inner = "not called";
     c.http.IdleHook = [&] {
         calls.push_back(Clock::now());
-        if (calls.size() == 3) {
-            try {
-                c.http.Get();
-                inner = "returned";
-            } catch (const EHttpException& e) {
-                inner = std::to_string(e.code()) + " " + e.what();
-            }
-        }
+        if (calls.size() == 3)
+            inner = c.Get(c.http.Url);
     };
     EXPECT_EQ(c.Get(server.url()), "");
     EXPECT_EQ(inner, "1 HTTP component is busy");
@@ -297,34 +290,26 @@ TEST(HttpClientTest, IdleHookCalledOftenBusyForASecondGetFreeToThrowAndToAbort) 
     EXPECT_EQ(c.http.State(), HttpState::Ready);
 }
 
-TEST(HttpClientTest, RealServerDocumentsMissingFileAndFolderRedirect) {
+TEST(HttpClientTest, RealServerDocumentMissingFileAndFolderRedirect) {
     StaticHttpServer server;
     ASSERT_TRUE(server.running());
-    const std::string page = "<html>\r\n<p>Harbour\nKayaks</p>\r</html>\n";
-    std::string blob(1 << 20, '\0');
-    std::mt19937 random(1234);
-    for (char& byte : blob)
-        byte = static_cast<char>(random());
-    server.Put("page.html", page);
+    const std::string blob = RandomBytes(1 << 20);
     server.Put("blob.bin", blob);
     std::filesystem::create_directory(server.root() + "/dir");
     server.Put("dir/sub.txt", "in the folder\n");
     Client c;
-    EXPECT_EQ(c.Get(server.url("page.html?from=test")), "");
-    EXPECT_EQ(c.body.data(), page);
-    EXPECT_EQ(c.http.ContentType(), "text/html");
-    EXPECT_EQ(c.http.DocName(), "page.html");
-    c.body.data().clear();
-    EXPECT_EQ(c.Get(server.url("blob.bin")), "");
+    EXPECT_EQ(c.Get(server.url("blob.bin?from=test")), "");
     EXPECT_TRUE(c.body.data() == blob) << "received " << c.body.data().size() << " bytes";
     EXPECT_EQ(c.http.ContentLength(), 1 << 20);
     EXPECT_EQ(c.http.BytesReceived(), 1 << 20);
+    EXPECT_EQ(c.http.DocName(), "blob.bin");
     c.body.data() = "untouched";
     EXPECT_EQ(c.Get(server.url("nothing-here.html")), "404 File not found");
     EXPECT_EQ(c.body.data(), "untouched");
     c.body.data().clear();
     EXPECT_EQ(c.Get(server.url("dir")), "");
     EXPECT_EQ(c.http.StatusCode(), 200);
+    EXPECT_THAT(c.http.ContentType(), StartsWith("text/html"));
     EXPECT_THAT(c.body.data(), ::testing::HasSubstr("<a href=\"sub.txt\">sub.txt</a>"));
     EXPECT_EQ(c.http.RequestText(), Request("/dir/", "127.0.0.1"));
     EXPECT_EQ(c.http.RcvdHeader().front().rfind("HTTP/1.0 301 ", 0), 0u);

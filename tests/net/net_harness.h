@@ -10,8 +10,17 @@
 #include <deque>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <random>
 
 namespace siteherald::testing {
+
+inline std::string RandomBytes(size_t size) {
+    std::string bytes(size, '\0');
+    std::mt19937 random(1234);
+    for (char& byte : bytes)
+        byte = static_cast<char>(random());
+    return bytes;
+}
 
 // python3 -m http.server on 127.0.0.1, serving the files written with Put.
 class StaticHttpServer {

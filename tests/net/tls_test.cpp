@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <iterator>
-#include <random>
 #include <sstream>
 
 namespace siteherald {
@@ -83,10 +82,7 @@ TEST(TlsClientTest, VerifiesTheCertificateAndDeliversTheDocumentByteForByte) {
     TempDir dir;
     ASSERT_TRUE(MakeCertificates(dir.path())) << "openssl could not make certificates";
     std::filesystem::create_directory(dir / "www");
-    std::string file(200 * 1024, '\0');
-    std::mt19937 random(99);
-    for (char& c : file)
-        c = static_cast<char>(random());
+    const std::string file = RandomBytes(200 * 1024);
     WriteBytes(dir / "www/f.bin", file);
     // host: the right certificate. sni: the right one only for a client that names
     // "localhost" in its hello. other: the certificate of another host.
