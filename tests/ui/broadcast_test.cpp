@@ -5,52 +5,19 @@
 // newsgroups and "E-mail Support".
 
 #include "broadcast/broadcast_log.h"
-#include "core/line_file.h"
 #include "core/product_defaults.h"
-#include "core/settings_store.h"
-#include "test_support.h"
 #include "ui/broadcast_panel.h"
-#include "ui/file_dialogs.h"
-#include "ui/input_box.h"
-#include "ui/main_window.h"
-#include "ui/message_box.h"
 #include "window_test_support.h"
 
-#include <QApplication>
-#include <QComboBox>
-#include <QDir>
-#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QProcess>
-#include <QPushButton>
 #include <QRegularExpression>
-#include <QStatusBar>
-#include <QTabWidget>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QtTest>
 #include <ctime>
-#include <filesystem>
-#include <functional>
-#include <memory>
-#include <optional>
 
-namespace fs = std::filesystem;
-using namespace siteherald::ui;
-using namespace siteherald::ui::testing;
-using siteherald::IniWriteString;
-using siteherald::LineList;
 using siteherald::SplitLines;
-using siteherald::testing::ReadBytes;
-using siteherald::testing::TempDir;
-using siteherald::testing::WriteBytes;
 
 namespace {
 
@@ -141,14 +108,14 @@ private:
 
 } // namespace
 
-class BroadcastTest : public QObject {
+class BroadcastTest : public WindowTest {
     Q_OBJECT
 
-    std::optional<WindowSandbox> sandbox_;
     std::string sdf_;
-
-    std::string At(const std::string& name) const { return sandbox_->At(name); }
-    void KnownFiles(std::initializer_list<std::string> paths) { sandbox_->KnownFiles(paths); }
+    void prepare() override {
+        sdf_ = sandbox_->CopyIn(kFixtures + "/broadcast.sdf", "broadcast.sdf");
+        KnownFiles({sdf_});
+    }
     static void Identity(const std::string& mailServer, const std::string& newsServer) {
         IniWriteString("Identity", "Name", kName);
         IniWriteString("Identity", "Email", kEmail);
@@ -156,7 +123,6 @@ class BroadcastTest : public QObject {
         if (!newsServer.empty())
             IniWriteString("Identity", "NewsServer", newsServer);
     }
-    static std::unique_ptr<MainWindow> Start() { return StartMainWindow(); }
     static void AddList(MainWindow& w, const QString& name, const QString& addresses) {
         OnModal([=](QDialog* d) {
             Find<QLineEdit>(d, "Edit1")->setText(name);
@@ -171,16 +137,6 @@ class BroadcastTest : public QObject {
     }
 
 private slots:
-    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-
-    void init() {
-        sandbox_.emplace();
-        sdf_ = sandbox_->CopyIn(kFixtures + "/broadcast.sdf", "broadcast.sdf");
-        KnownFiles({sdf_});
-    }
-
-    void cleanup() { sandbox_.reset(); }
-
     void messageChoiceAndSendChecks() {
         const std::string other = At("other.sdf");
         WriteBytes(other, Crlf({"$PROFILE$DEFAULT", "title:Other", "$STARTBroken", "MN", "text",
@@ -661,5 +617,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(BroadcastTest)
+WINDOW_TEST_AREA(BroadcastTest, "broadcast");
+
 #include "broadcast_test.moc"

@@ -2,9 +2,13 @@
 
 // Helpers shared by the window tests: the sandbox each test runs in, finding controls by their
 // names, menu items and buttons, acting on modal dialogs, reading lists, the texts of the
-// message boxes shown, and the bytes of data files.
+// message boxes shown, and the bytes of data files. All areas run in one program; its first
+// argument names the area (see RunArea).
 
 #include "core/line_file.h"
+#include "core/settings_store.h"
+#include "support/child_process.h"
+#include "support/scripted_server.h"
 #include "test_support.h"
 #include "ui/file_dialogs.h"
 #include "ui/input_box.h"
@@ -12,21 +16,31 @@
 #include "ui/message_box.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QStatusBar>
 #include <QStringList>
+#include <QTabWidget>
 #include <QTimer>
 #include <QtTest>
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <type_traits>
@@ -160,6 +174,10 @@ inline void Select(QComboBox* combo, const QString& text) {
     combo->setCurrentIndex(index);
     emit combo->activated(index);
 }
+inline void Select(QComboBox* combo, int index) {
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+}
 inline void Select(QComboBox* combo, const std::string& text) {
     Select(combo, QString::fromStdString(text));
 }
@@ -251,4 +269,87 @@ inline LineList Concat(std::initializer_list<LineList> parts) {
     return all;
 }
 
+inline QString LastBox() {
+    return MessageBoxes::Log().empty() ? QString() : MessageBoxes::Log().back().text;
+}
+
+// The data lines given as one text split at "|", each ended with CR LF.
+inline std::string CrlfOf(const QString& joined) {
+    return Crlf(joined.split('|'));
+}
+
+inline std::string Http(const std::string& status, const std::string& body) {
+    return "HTTP/1.0 " + status +
+           "\r\nContent-Type: text/html\r\nContent-Length: " + std::to_string(body.size()) +
+           "\r\n\r\n" + body;
+}
+
+// A sedata.dat record: name, submission address, and its "form name|identifier" lines.
+inline std::string Engine(const std::string& name, const std::string& address,
+                          const std::string& mapping = "url|url|") {
+    return Crlf({"$" + name + "$", name + "|" + address + "|http://127.0.0.1:1/info|", mapping,
+                 "$" + name + "$"});
+}
+
+inline void Screenshot(QWidget* widget, const QString& name) {
+    QDir().mkpath(SITEHERALD_SCREENSHOT_DIR);
+    QVERIFY(widget->grab().save(QStringLiteral(SITEHERALD_SCREENSHOT_DIR "/") + name));
+}
+
+// The base of each area's test class: a fresh sandbox per test function, `prepare` adding to it.
+class WindowTest : public QObject {
+    Q_OBJECT
+
+protected:
+    std::optional<WindowSandbox> sandbox_;
+    std::string At(const std::string& name) const { return sandbox_->At(name); }
+    void KnownFiles(std::initializer_list<std::string> paths) { sandbox_->KnownFiles(paths); }
+    static std::unique_ptr<MainWindow> Start() { return StartMainWindow(); }
+    virtual void prepare() {}
+
+protected slots:
+    void init() {
+        sandbox_.emplace();
+        prepare();
+    }
+    void cleanup() { sandbox_.reset(); }
+};
+
+using AreaMaker = std::function<std::unique_ptr<QObject>()>;
+inline std::map<std::string, AreaMaker>& Areas() {
+    static std::map<std::string, AreaMaker> areas;
+    return areas;
+}
+#define WINDOW_TEST_AREA(Class, name)                                                              \
+    static const bool registered##Class = (                                                        \
+        ::siteherald::ui::testing::Areas()[name] = [] { return std::make_unique<Class>(); }, true)
+
+// Runs the area named by the first argument (every area without one), passing the rest to QTest.
+inline int RunArea(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    const bool named = argc > 1 && Areas().count(argv[1]);
+    QStringList args{argv[0]};
+    for (int i = named ? 2 : 1; i < argc; ++i)
+        args << argv[i];
+    int failed = 0;
+    for (const auto& [name, make] : Areas())
+        if (!named || name == argv[1])
+            failed += QTest::qExec(make().get(), args);
+    return failed;
+}
+
 } // namespace siteherald::ui::testing
+
+namespace fs = std::filesystem;
+using namespace siteherald::ui;
+using namespace siteherald::ui::testing;
+using namespace std::chrono_literals;
+using siteherald::IniReadString;
+using siteherald::IniWriteString;
+using siteherald::LineList;
+using siteherald::testing::ReadBytes;
+using siteherald::testing::ScriptedServer;
+using siteherald::testing::Send;
+using siteherald::testing::TempDir;
+using siteherald::testing::WriteBytes;
