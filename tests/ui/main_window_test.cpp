@@ -522,14 +522,14 @@ private slots:
         WriteBytes(At("a.sdf"), "$PROFILE$DEFAULT\r\n");
         auto w = Start();
         const std::string profs = ReadBytes(At("profs.dat"));
-        const ModalRun dialog = OnModal<AddFilesDialog>([&](AddFilesDialog* d) {
+        const auto dialog = OnModal<AddFilesDialog>([&](AddFilesDialog* d) {
             d->SelectFolder(QString::fromStdString(fs::path(At("a.sdf")).parent_path()));
             d->onAddClicked();
             escape ? QTest::keyClick(d, Qt::Key_Escape) : void(d->close());
             QVERIFY(!d->isVisible());
         });
         MenuItem(*w, "&File", "A&dd")->trigger();
-        QVERIFY(dialog.ran());
+        QVERIFY(*dialog);
         QCOMPARE(ReadBytes(At("profs.dat")) != profs, escape);
         w->activateWindow();
         QTRY_COMPARE(Items(Find<QComboBox>(w.get(), "ComboBox1")),

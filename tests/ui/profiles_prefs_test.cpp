@@ -20,7 +20,7 @@ const QString kReload = "The current profile has changed. Reload profile?";
 
 // Runs `act` on the profile editor once its loop runs; an editor left open is closed without
 // the question about unsaved changes.
-ModalRun OnEditor(std::function<void(ProfileEditor*)> act) {
+auto OnEditor(std::function<void(ProfileEditor*)> act) {
     return OnModal<ProfileEditor>(std::move(act), [](ProfileEditor* e) { e->ProfileSaved = true; });
 }
 
@@ -120,7 +120,7 @@ class ProfilesPrefsTest : public WindowTest {
 private slots:
     void editorRefusesBadRows() {
         auto w = Start();
-        const ModalRun editor = OnEditor([&](ProfileEditor* e) {
+        const auto editor = OnEditor([&](ProfileEditor* e) {
             QCOMPARE(e->windowTitle(), "Profile Editor");
             e->saveProfileButton_->click();
             QCOMPARE(LastBox(), "You must add at least one row of fields before saving.");
@@ -150,13 +150,13 @@ private slots:
             QVERIFY(e->ProfileRows.empty());
         });
         MenuItem(*w, "&Profiles", "&Add")->trigger();
-        QVERIFY(editor.ran());
+        QVERIFY(*editor);
     }
 
     void editorBuildsAndSavesANewProfile() {
         auto w = Start();
         const std::string shipped = ReadBytes(At("filelay.dat"));
-        const ModalRun editor = OnEditor([&](ProfileEditor* e) {
+        const auto editor = OnEditor([&](ProfileEditor* e) {
             QVERIFY(e->profileNameEdit_->isEnabled());
             QCOMPARE(e->rowNumberLabel_->text(), "1");
             QCOMPARE(Items(e->autoFillOneCombo_), Without(kIdentifiers, {}));
@@ -249,7 +249,7 @@ private slots:
             QCOMPARE(BoxTexts(), QStringList());
         });
         MenuItem(*w, "&Profiles", "&Add")->trigger();
-        QVERIFY(editor.ran());
+        QVERIFY(*editor);
         QCOMPARE(ReadBytes(At("filelay.dat")),
                  shipped + Crlf({"$STARTKayaks", "1", "E|HALF|Site Title|title|My site|",
                                  "M|HALF|Notes|None|n|", "1", "2", "E|HALF|Phone|phone||",
@@ -274,7 +274,7 @@ private slots:
         const QString lf = QString::fromStdString(crlf).replace("\r\n", "\n");
         WriteBytes(At("filelay.dat"), lf.toStdString());
         auto w = Start();
-        const ModalRun editor = OnEditor([&](ProfileEditor* e) {
+        const auto editor = OnEditor([&](ProfileEditor* e) {
             QVERIFY(!e->profileNameEdit_->isEnabled());
             QCOMPARE(e->profileNameEdit_->text(), "DEFAULT");
             QCOMPARE(e->rowList_->count(), 9);
@@ -294,7 +294,7 @@ private slots:
                 QCOMPARE(QString::fromStdString(ReadBytes(At("filelay.dat"))), lf);
         });
         Find<QMenu>(w.get(), "PopupMenu3")->actions().at(2)->trigger(); // "&Edit Profile"
-        QVERIFY(editor.ran());
+        QVERIFY(*editor);
         if (answer == Answer::No) {
             QCOMPARE(ReadBytes(At("filelay.dat")), crlf);
             QTest::qWait(300);
@@ -315,13 +315,13 @@ private slots:
     void editingAVanishedProfile() {
         auto w = Start();
         WriteBytes(At("filelay.dat"), kShortProfile);
-        const ModalRun editor = OnEditor([&](ProfileEditor* e) {
+        const auto editor = OnEditor([&](ProfileEditor* e) {
             QCOMPARE(BoxTexts(), QStringList{"Cannot find selected profile."});
             QCOMPARE(e->rowList_->count() + e->profileNameEdit_->text().size(), 0);
             QCOMPARE(Items(e->profileNameList_), QStringList{"Short"});
         });
         MenuItem(*w, "&Profiles", "&Edit")->trigger();
-        QVERIFY(editor.ran());
+        QVERIFY(*editor);
     }
 
     // Shown as stored (defaults first): Cancel keeps the settings file, Enter stores every box.
@@ -336,7 +336,7 @@ private slots:
         for (const QString& shown :
              {QString(",,,Netscape Navigator,1,,,,,0,1,0"), QString(), stored}) {
             const std::string ini = ReadBytes(sandbox_->IniPath());
-            const ModalRun dialog = OnModal<PreferencesDialog>([&](PreferencesDialog* d) {
+            const auto dialog = OnModal<PreferencesDialog>([&](PreferencesDialog* d) {
                 QCOMPARE(Shown(d), shown.isEmpty() ? ",,,Netscape Navigator,1,,,,,0,1,0" : shown);
                 d->navigatorPathEdit_->setText(QString::fromStdString(navigator));
                 d->otherBrowserPathEdit_->setText("/usr/bin/true");
@@ -354,7 +354,7 @@ private slots:
                 QVERIFY(!d->isVisible());
             });
             preferences->trigger();
-            QVERIFY(dialog.ran());
+            QVERIFY(*dialog);
             if (!shown.isEmpty())
                 QCOMPARE(ReadBytes(sandbox_->IniPath()), ini);
             else
@@ -385,7 +385,7 @@ private slots:
         fs::create_directory(At("browsers"));
         auto w = Start();
         const std::string ini = ReadBytes(sandbox_->IniPath());
-        const ModalRun dialog = OnModal<PreferencesDialog>([&](PreferencesDialog* d) {
+        const auto dialog = OnModal<PreferencesDialog>([&](PreferencesDialog* d) {
             QLineEdit* edits[] = {d->navigatorPathEdit_, d->explorerPathEdit_,
                                   d->otherBrowserPathEdit_};
             d->navigatorPathEdit_->setText(QString::fromStdString(good));
@@ -404,7 +404,7 @@ private slots:
             }
         });
         MenuItem(*w, "&Options", "&Preferences")->trigger();
-        QVERIFY(dialog.ran());
+        QVERIFY(*dialog);
         QCOMPARE(ReadBytes(sandbox_->IniPath()), ini);
     }
 
@@ -412,7 +412,7 @@ private slots:
         sandbox_->Settings("Website=https://kayaks.example/siteherald/\n");
         auto w = Start();
         QString shown;
-        const ModalRun about = OnModal<AboutDialog>([&](AboutDialog* d) {
+        const auto about = OnModal<AboutDialog>([&](AboutDialog* d) {
             QTextDocument text;
             text.setHtml(d->websiteLabel_->text());
             shown = d->versionLabel_->text() + "|" + text.toPlainText() + "|" +
@@ -422,7 +422,7 @@ private slots:
             QVERIFY(!d->isVisible());
         });
         MenuItem(*w, "&Help", "&About")->trigger();
-        QVERIFY(about.ran());
+        QVERIFY(*about);
         QCOMPARE(shown,
                  "Siteherald 1.75.01|Visit our web site: https://kayaks.example/siteherald/|1");
     }

@@ -23,7 +23,6 @@ using siteherald::testing::Pause;
 
 namespace {
 
-const std::string kFixtures = SITEHERALD_FIXTURES_DIR;
 const std::string kFormPage = "<html><body>\r\n<form action=\"add.cgi\"><input type=\"text\" "
                               "name=\"url\"></form>\r\n</body></html>\r\n";
 
@@ -72,7 +71,7 @@ class PromoteTest : public WindowTest {
     std::string kayaks_;
 
     void prepare() override {
-        kayaks_ = sandbox_->CopyIn(kFixtures + "/harbour_kayaks.sdf", "kayaks.sdf");
+        fs::copy_file(kFixtures + "/harbour_kayaks.sdf", kayaks_ = At("kayaks.sdf"));
         sandbox_->AddToPath("browser", "printf '%s:%s\\n' \"$#\" \"$1\" >> " +
                                            sandbox_->Bin("browsed") + "\n");
     }
@@ -578,7 +577,7 @@ private slots:
         auto w = Start();
         auto* engines = Find<QComboBox>(w.get(), "ComboBox2");
         const QString selectedBefore = engines->currentText();
-        const ModalRun editor = OnModal<EngineEditor>([&](EngineEditor* e) {
+        const auto editor = OnModal<EngineEditor>([&](EngineEditor* e) {
             QCOMPARE(e->autoFillList_->count(), 12);
             Type(e->nameEdit_, "Loop Engine");
             Type(e->submitUrlEdit_, QString::fromStdString(address));
@@ -599,7 +598,7 @@ private slots:
             QVERIFY(!e->isVisible());
         });
         EngineCommand(*w, "&Add Search Engine")->trigger();
-        QVERIFY(editor.ran());
+        QVERIFY(*editor);
         QVERIFY(BoxTexts().isEmpty());
         QCOMPARE(server.requests().size(), 1u);
         QVERIFY(server.requests()[0].starts_with("GET /add.html HTTP/1."));
@@ -637,7 +636,7 @@ private slots:
     void identifiersKeptAndUnsavedEngineDropped() {
         MessageBoxes::Script({Answer::No});
         EngineEditor editor(nullptr);
-        const ModalRun run = OnModal<EngineEditor>([&](EngineEditor* e) {
+        const auto run = OnModal<EngineEditor>([&](EngineEditor* e) {
             QVERIFY(!e->addIdentifierButton_->isEnabled());
             Type(e->identifierEdit_, "url");
             QTest::mouseClick(e->addIdentifierButton_, Qt::LeftButton);
@@ -654,7 +653,7 @@ private slots:
             QTest::mouseClick(e->closeButton_, Qt::LeftButton);
         });
         editor.EditEngine(true, {});
-        QVERIFY(run.ran() && !editor.isVisible());
+        QVERIFY(*run && !editor.isVisible());
         QCOMPARE(BoxTexts(),
                  (QStringList{"That name is already being used.",
                               "Identifiers must be alpha-numeric. a_b is not a valid identifier.",
@@ -678,7 +677,7 @@ private slots:
         const std::string old = RecordOf(shipped_, name);
         MessageBoxes::Script({Answer::Cancel, Answer::Yes});
         QString address;
-        const ModalRun editor = OnModal<EngineEditor>([&](EngineEditor* e) {
+        const auto editor = OnModal<EngineEditor>([&](EngineEditor* e) {
             QVERIFY(!e->nameEdit_->isEnabled());
             QCOMPARE(e->nameEdit_->text().toStdString(), name);
             address = e->submitUrlEdit_->text();
@@ -695,7 +694,7 @@ private slots:
             QVERIFY(!e->isVisible());
         });
         EngineCommand(*w, "&Edit Search Engine")->trigger();
-        QVERIFY(editor.ran());
+        QVERIFY(*editor);
         QCOMPARE(BoxTexts(), (QStringList{kEngineQuestion,
                                           "Please give the search engine a name and a submission "
                                           "address before saving.",

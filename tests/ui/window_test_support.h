@@ -47,15 +47,13 @@
 
 namespace siteherald::ui::testing {
 
-namespace detail {
+inline const std::string kFixtures = SITEHERALD_FIXTURES_DIR;
 
 // Parent of the OnModal watches still waiting, so that the sandbox ends them with its test.
 inline QObject& ModalWatches() {
     static QObject* const watches = new QObject(QCoreApplication::instance());
     return *watches;
 }
-
-} // namespace detail
 
 // What one test works in: a data folder holding copies of the shipped filelay.dat, profs.dat
 // and sedata.dat, which is also the working directory; a settings file that skips the first
@@ -64,40 +62,30 @@ inline QObject& ModalWatches() {
 // and input boxes scripted with no answers. All of it is undone when the sandbox goes.
 class WindowSandbox {
 public:
-    WindowSandbox() {
-        namespace fs = std::filesystem;
+    WindowSandbox() : oldCwd_(QDir::currentPath()), oldPath_(qgetenv("PATH")) {
         for (const char* name : {"filelay.dat", "profs.dat", "sedata.dat"})
-            fs::copy_file(std::string(SITEHERALD_SHIPPED_DATA_DIR "/") + name, At(name));
+            std::filesystem::copy_file(std::string(SITEHERALD_SHIPPED_DATA_DIR "/") + name,
+                                       At(name));
         Settings("");
         AddToPath("xdg-open", "printf '%s\\n' \"$1\" >> " + Bin("opened") + "\n");
-        oldPath_ = qgetenv("PATH");
         qputenv("PATH", QByteArray::fromStdString(bin_.path()) + ":" + oldPath_);
-        oldCwd_ = QDir::currentPath();
         QDir::setCurrent(QString::fromStdString(data_.path()));
         MessageBoxes::Script();
         FileDialogs::Script({});
         InputBox::Script({});
     }
     ~WindowSandbox() {
-        qDeleteAll(detail::ModalWatches().findChildren<QTimer*>(Qt::FindDirectChildrenOnly));
+        qDeleteAll(ModalWatches().findChildren<QTimer*>(Qt::FindDirectChildrenOnly));
         MessageBoxes::StopScript();
         FileDialogs::StopScript();
         InputBox::StopScript();
         QDir::setCurrent(oldCwd_);
         qputenv("PATH", oldPath_);
     }
-    WindowSandbox(const WindowSandbox&) = delete;
-    WindowSandbox& operator=(const WindowSandbox&) = delete;
 
     std::string At(const std::string& name) const { return data_ / name; }
     std::string Bin(const std::string& name) const { return bin_ / name; }
     std::string IniPath() const { return settings_.iniPath(); }
-
-    // Copies a file into the data folder as `name`; returns its path there.
-    std::string CopyIn(const std::string& from, const std::string& name) const {
-        std::filesystem::copy_file(from, At(name));
-        return At(name);
-    }
 
     // Rewrites the settings file: the [Main] lines, then `extra`.
     void Settings(const std::string& extra) const {
@@ -106,11 +94,10 @@ public:
             IniPath(), "[Main]\nFirst=0\nVersionUpdate=http://127.0.0.1:1/none\n" + extra);
     }
 
-    // Writes a shell script running `commands` into the folder on PATH; returns its path.
-    std::string AddToPath(const std::string& name, const std::string& commands) const {
+    // Writes a shell script running `commands` into the folder on PATH.
+    void AddToPath(const std::string& name, const std::string& commands) const {
         siteherald::testing::WriteBytes(Bin(name), "#!/bin/sh\n" + commands);
         ::chmod(Bin(name).c_str(), 0755);
-        return Bin(name);
     }
 
     // Makes `paths` the known-file list of profs.dat.
@@ -124,19 +111,11 @@ public:
     }
 
 private:
-    siteherald::testing::TempDir data_;
-    siteherald::testing::TempDir bin_;
+    siteherald::testing::TempDir data_, bin_;
     siteherald::testing::ScopedSettings settings_;
     QString oldCwd_;
     QByteArray oldPath_;
 };
-
-inline std::unique_ptr<MainWindow> StartMainWindow() {
-    auto w = std::make_unique<MainWindow>();
-    w->Start();
-    QTest::qWait(20); // the silent version check fails against the closed port
-    return w;
-}
 
 // A control of the window `parent` itself; controls of its dialogs, which reuse names such as
 // "Button4", are found from the dialog.
@@ -166,17 +145,16 @@ inline QAction* MenuItem(MainWindow& w, const QString& menu, const QString& item
     qFatal("no menu item %s", qPrintable(item));
 }
 
-// Chooses an entry by its text as the user does, so the change handler runs.
+// Chooses an entry by its index or text as the user does, so the change handler runs.
+inline void Select(QComboBox* combo, int index) {
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+}
 inline void Select(QComboBox* combo, const QString& text) {
     const int index = combo->findText(text, Qt::MatchExactly);
     if (index < 0)
         qFatal("no entry %s", qPrintable(text));
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
-}
-inline void Select(QComboBox* combo, int index) {
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
+    Select(combo, index);
 }
 inline void Select(QComboBox* combo, const std::string& text) {
     Select(combo, QString::fromStdString(text));
@@ -185,24 +163,16 @@ inline void Select(QComboBox* combo, const char* text) {
     Select(combo, QString(text));
 }
 
-// Whether the action given to OnModal ran.
-class ModalRun {
-public:
-    explicit ModalRun(std::shared_ptr<const bool> ran) : ran_(std::move(ran)) {}
-    bool ran() const { return *ran_; }
-
-private:
-    std::shared_ptr<const bool> ran_;
-};
-
 // Runs `act` on the next modal dialog of type Dialog once its own event loop runs, giving up
 // after five seconds. A failed check inside `act` returns from `act` only, so a dialog left
-// open is then closed (after `beforeClose`) and the test never waits on it.
+// open is then closed (after `beforeClose`) and the test never waits on it. The flag returned
+// tells whether `act` ran.
 template <class Dialog = QDialog>
-ModalRun OnModal(std::type_identity_t<std::function<void(Dialog*)>> act,
-                 std::type_identity_t<std::function<void(Dialog*)>> beforeClose = {}) {
+std::shared_ptr<const bool>
+OnModal(std::type_identity_t<std::function<void(Dialog*)>> act,
+        std::type_identity_t<std::function<void(Dialog*)>> beforeClose = {}) {
     auto ran = std::make_shared<bool>(false);
-    auto* timer = new QTimer(&detail::ModalWatches());
+    auto* timer = new QTimer(&ModalWatches());
     auto tries = std::make_shared<int>(0);
     QObject::connect(timer, &QTimer::timeout, [timer, act, beforeClose, tries, ran] {
         const QPointer<Dialog> dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
@@ -221,20 +191,16 @@ ModalRun OnModal(std::type_identity_t<std::function<void(Dialog*)>> act,
         }
     });
     timer->start(10);
-    return ModalRun(ran);
+    return ran;
 }
 
-inline QStringList Items(const QComboBox* combo) {
-    QStringList items;
-    for (int i = 0; i < combo->count(); ++i)
-        items << combo->itemText(i);
-    return items;
-}
-
-inline QStringList Items(const QListWidget* list) {
+template <class List> QStringList Items(const List* list) {
     QStringList items;
     for (int i = 0; i < list->count(); ++i)
-        items << list->item(i)->text();
+        if constexpr (std::is_same_v<List, QComboBox>)
+            items << list->itemText(i);
+        else
+            items << list->item(i)->text();
     return items;
 }
 
@@ -304,8 +270,13 @@ protected:
     std::optional<WindowSandbox> sandbox_;
     std::string At(const std::string& name) const { return sandbox_->At(name); }
     void KnownFiles(std::initializer_list<std::string> paths) { sandbox_->KnownFiles(paths); }
-    static std::unique_ptr<MainWindow> Start() { return StartMainWindow(); }
     virtual void prepare() {}
+    static std::unique_ptr<MainWindow> Start() {
+        auto w = std::make_unique<MainWindow>();
+        w->Start();
+        QTest::qWait(20); // the silent version check fails against the closed port
+        return w;
+    }
 
 protected slots:
     void init() {
