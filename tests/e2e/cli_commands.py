@@ -73,15 +73,10 @@ class Commands(unittest.TestCase):
                               '</TD></TR>', main)
                 # The title box's tag spanned three lines; the description's value is two long.
                 self.assertEqual(len(main), len(read_lines(e2e.page_file())) - 2 + 1)
+        # The frames themselves are loaded in Chromium (e2e_browser.py); here the <noframes> copy.
         ad, frame = self.box.lines("~adauto.htm"), self.box.lines("~auto.htm")
-        self.assertIn("<title>Siteherald: Lighthouse Search</title>", ad)
-        self.assertEqual(frame[0], '<frameset rows="80,*">')
-        self.assertIn(' src="~adauto.htm" ', frame[1])
-        self.assertIn(' src="~mainauto.htm" ', frame[2])
         self.assertEqual(frame[3:6 + len(ad)], ["<noframes>", "<html>", "<body>"] + ad)
-        self.assertTrue(frame[6 + len(ad)].startswith("<br><hr "), frame[6 + len(ad)])
-        self.assertEqual(frame[7 + len(ad):],
-                         main + ["</body>", "</html>", "</noframes>", "</frameset>"])
+        self.assertEqual(frame[7 + len(ad):], main + ["</body>", "</html>", "</noframes>", "</frameset>"])
 
     def use_address(self, address):
         """Points Lighthouse Search's submission address at ADDRESS in sedata.dat."""
@@ -91,8 +86,7 @@ class Commands(unittest.TestCase):
         e2e.write(self.box.path("sedata.dat"), "".join(l + "\r\n" for l in lines))
 
     def test_get_and_scan_read_an_address(self):
-        for address, env in [(self.http, {}), (self.https, self.trusted),
-                             (self.https.replace("127.0.0.1", "localhost"), self.trusted)]:
+        for address, env in [(self.http, {}), (self.https, self.trusted)]:
             r = self.box.run("get", address + "blob.bin", env=env, binary=True)
             self.assertEqual((r.returncode, r.stderr, r.stdout), (0, b"", BINARY), address)
         # get streams: the 20 MB limit is for pages.
@@ -116,7 +110,7 @@ class Commands(unittest.TestCase):
         unknown = 'no search engine named "%s" in ' + self.box.path("sedata.dat")
         damaged = "The record of %s in sedata.dat is damaged."
         gone, lost = "http://127.0.0.1:%d/blob.bin" % e2e.free_port(), self.http + "addurl/gone"
-        self.use_address(lost)
+        self.use_address(self.http + "big.html")
         for status, args, messages, *env in [
             (2, [], [USAGE]),
             (2, ["submit"], [USAGE, 'unknown command "submit"']),
@@ -124,15 +118,13 @@ class Commands(unittest.TestCase):
             (2, ["fill", ENGINE, sdf, "--page"], [USAGE, "--page needs a file name"]),
             (2, ["fill", ENGINE, "--page", page], [USAGE, "fill takes an engine name"]),
             (2, ["fill", ENGINE, sdf, "--page", page, "--open"], ['unknown option "--open"']),
-            (2, ["scan"], [scan]), (2, ["scan", "--page"], [scan]), (2, ["scan", "-x"], [scan]),
-            (2, ["scan", "--page", page, "extra"], [scan]), (2, ["scan", page, page], [scan]),
+            *[(2, ["scan", *a], [scan]) for a in ([], ["--page"], ["-x"], [page, page],
+                                                   ["--page", page, "extra"])],
             (2, ["send", e2e.fixture("broadcast.sdf")], [USAGE]),
             (3, ["fill", "Altavista", sdf], [unknown % "Altavista"]),
             # Engine names are matched as written.
             (3, ["fill", "lighthouse search", sdf], [unknown % "lighthouse search"]),
-            (3, ["fill", "No Address", sdf], [damaged % "No Address"]),
-            (3, ["fill", "Empty", sdf], [damaged % "Empty"]),
-            (3, ["fill", "Cut", sdf], [damaged % "Cut"]),
+            *[(3, ["fill", name, sdf], [damaged % name]) for name in ("No Address", "Empty", "Cut")],
             (4, ["get", self.http + "gone"], [": %sgone: File not found\n" % self.http]),
             (4, ["get", gone], ["siteherald-cli: %s: " % gone]),
             (4, ["get", self.https + "blob.bin"], ["certificate"],
@@ -140,7 +132,8 @@ class Commands(unittest.TestCase):
             (4, ["scan", self.http + "big.html"],
              [": %sbig.html: The page is larger than 20 MB.\n" % self.http]),
             (4, ["scan", lost], [': %s: File not found\nUnable to retrieve "%s".\n' % (lost, lost)]),
-            (4, ["fill", ENGINE, sdf], ['Unable to retrieve "%s".\n' % lost]),
+            # fill keeps the 20 MB limit of a page
+            (4, ["fill", ENGINE, sdf], ['Unable to retrieve "%sbig.html".\n' % self.http]),
             (5, ["fill", ENGINE, missing], ["Unable to read " + missing]),
             (5, ["fill", ENGINE, folder], ["Unable to read %s: it is a folder" % folder]),
             (5, ["fill", ENGINE, sdf, "--page", missing], ["Unable to read " + missing]),
@@ -153,10 +146,6 @@ class Commands(unittest.TestCase):
                 self.assertEqual((r.returncode, r.stdout), (status, ""))
                 for message in messages:
                     self.assertIn(message, r.stderr)
-        self.use_address(self.http + "big.html")
-        r = self.box.run("fill", ENGINE, sdf)
-        self.assertEqual((r.returncode, r.stdout), (4, ""))
-        self.assertIn('Unable to retrieve "%sbig.html".\n' % self.http, r.stderr)
         self.assertEqual(self.box.pages(), [])
         self.assertFalse(os.path.exists(self.box.ini))
 
@@ -221,10 +210,10 @@ class Commands(unittest.TestCase):
              "Downloading search engine data...",
              UNABLE + 'Unable to retrieve "update.upd' + REFUSED + 'Unable to retrieve "000007.upd'
              + REFUSED, old, {"Filenumber": "7"}),
-            (["--no"], {"VersionUpdate": self.http + "500/update.upd"}, {}, 4, ask,
-             UNABLE + 'Unable to retrieve "500/update.upd": 500 Internal Server Error\n', kept, {}),
-            (["--no"], {"VersionUpdate": "gone.upd"}, {}, 4, ask,
-             UNABLE + 'Unable to retrieve "gone.upd": 404 File not found\n', kept, {}),
+            *[(["--no"], {"VersionUpdate": version}, {}, 4, ask, UNABLE + 'Unable to retrieve "%s'
+               % version.replace(self.http, "") + failure, kept, {}) for version, failure in [
+                  (self.http + "500/update.upd", '": 500 Internal Server Error\n'),
+                  ("gone.upd", '": 404 File not found\n')]],
         ]:
             with self.subTest(args=args, updates=updates):
                 self.box = Sandbox(self.addCleanup)

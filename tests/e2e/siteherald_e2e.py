@@ -51,15 +51,14 @@ def free_port():
 
 class Sandbox:
     """A temporary data directory seeded from tests/fixtures/data, and a settings folder;
-    ADD_CLEANUP (a test's addCleanup or addClassCleanup) removes them."""
+    ADD_CLEANUP (addCleanup or addClassCleanup) removes them."""
 
     def __init__(self, add_cleanup):
         tmp = tempfile.TemporaryDirectory(prefix="sh-e2e-")
         add_cleanup(tmp.cleanup)
-        self.root = tmp.name
-        self.data, self.config = os.path.join(self.root, "data"), os.path.join(self.root, "config")
+        self.root, self.data = tmp.name, os.path.join(tmp.name, "data")
         shutil.copytree(fixture("data"), self.data)
-        self.ini = os.path.join(self.config, "siteherald", "siteherald.ini")
+        self.ini = os.path.join(self.root, "config", "siteherald", "siteherald.ini")
 
     def path(self, name):
         return os.path.join(self.data, name)
@@ -73,10 +72,10 @@ class Sandbox:
                 if os.path.exists(self.path(n))]
 
     def run(self, *args, env=None, binary=False):
-        """siteherald-cli ARGS, stdin not a terminal, with ENV added to its environment (None
-        removes a variable); output as bytes when BINARY."""
-        full = dict(os.environ, SITEHERALD_DATA_DIR=self.data, XDG_CONFIG_HOME=self.config,
-                    HOME=self.root, **(env or {}))
+        """siteherald-cli ARGS, stdin not a terminal, ENV added to its environment (None removes
+        a variable); output as bytes when BINARY."""
+        full = dict(os.environ, SITEHERALD_DATA_DIR=self.data, HOME=self.root,
+                    XDG_CONFIG_HOME=os.path.join(self.root, "config"), **(env or {}))
         return subprocess.run([CLI, *args], env={k: v for k, v in full.items() if v is not None},
                               capture_output=True, text=not binary, stdin=subprocess.DEVNULL,
                               timeout=60)
@@ -98,9 +97,7 @@ class Sandbox:
 
 class Handler(http.server.SimpleHTTPRequestHandler):
     def do_GET(self):
-        if self.path.startswith("/500/"):
-            return self.send_error(500)
-        super().do_GET()
+        return self.send_error(500) if self.path.startswith("/500/") else super().do_GET()
 
     def log_message(self, *args):
         pass
@@ -126,6 +123,6 @@ def main():
     global CLI, SOURCE
     if len(sys.argv) < 3:
         sys.exit("usage: %s SITEHERALD-CLI SOURCE-DIR [unittest arguments]" % sys.argv[0])
-    CLI, SOURCE = sys.argv[1], sys.argv[2]
+    CLI, SOURCE = sys.argv[1:3]
     del sys.argv[1:3]
     unittest.main(module="__main__", verbosity=2)
