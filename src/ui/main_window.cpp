@@ -1,10 +1,8 @@
 #include "main_window.h"
 
 #include "about_dialog.h"
-#include "add_files_dialog.h"
 #include "core/missing_file.h"
 #include "core/settings_keys.h"
-#include "engine_editor.h"
 #include "event_guard.h"
 #include "file_tab.h"
 #include "log_notes_tab.h"
@@ -12,32 +10,26 @@
 #include "message_box.h"
 #include "net/data_update.h"
 #include "net/version_check.h"
-#include "notes_dialog.h"
 #include "preferences_dialog.h"
 #include "submit/browser_association.h"
+#include "submit_panel.h"
 #include "support_dialog.h"
 #include "text_codec.h"
 #include "view_log_dialog.h"
 #include "window_update_ui.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
-#include <QFileInfo>
-#include <QGridLayout>
-#include <QGroupBox>
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QRandomGenerator>
 #include <QScreen>
 #include <QScrollArea>
@@ -83,58 +75,37 @@ std::optional<QPoint> ParsePos(const std::string& text) {
 } // namespace
 
 MainWindow::MainWindow(const std::string& commandLineFile, QWidget* parent)
-    : QMainWindow(parent), dataDir_(QDir::currentPath()), commandLineFile_(commandLineFile) {
+    : QMainWindow(parent), dataDir_(QDir::currentPath()) {
     setObjectName(QStringLiteral("TForm1"));
     setWindowTitle(QStringLiteral("Siteherald"));
     statusTimer_.setInterval(2500);
     statusTimer_.setSingleShot(true);
     connect(&statusTimer_, &QTimer::timeout, this, &MainWindow::onStatusTimeout);
 
-    BuildLayout();
+    // The Promote tab asks the preferences for a browser's location.
+    preferencesDialog_ = new PreferencesDialog(this);
+    BuildLayout(commandLineFile);
     BuildMenus();
+    ConnectTabs();
     updateUi_ = std::make_unique<WindowUpdateUi>(
         this, statusBar(), &statusTimer_, [this] { RequestQuit(); },
         [this] {
-            const QString engine = engineChoice_->currentText();
-            FillSeCombo();
-            const int kept = IndexOfExact(engineChoice_, engine);
-            const int index = kept < 0 && engineChoice_->count() > 0 ? 0 : kept;
-            if (kept < 0) {
-                SelectQuietly(notesEngineChoice_, index);
-                logNotes_->ComboBox10Change(index);
-            }
-            // Always reloads the engine's record: FillSeCombo left the whole file in
-            // seRecordList_.
-            SelectQuietly(engineChoice_, index);
-            ComboBox2Change(index);
+            if (promoteTab_->ReloadEngines())
+                return;
+            const int index = notesEngineChoice_->count() > 0 ? 0 : -1;
+            SelectQuietly(notesEngineChoice_, index);
+            logNotes_->ComboBox10Change(index);
         });
     versionHttp_.IdleHook = [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 10); };
-    pageHttp_.IdleHook = [this] {
-        ShowProgress();
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    };
-    pageHttp_.OnRequestDone = [this](THttpCli&, int, int error) {
-        requestWasAborted_ = error == kHttpAborted;
-    };
-    addFilesDialog_ = new AddFilesDialog(
-        *document_,
-        [this] {
-            document_->WriteSDFFiles(true);
-            FormActi();
-        },
-        this);
     supportDialog_ = new SupportDialog(sender_, this);
-    preferencesDialog_ = new PreferencesDialog(this);
     aboutDialog_ = new AboutDialog(this);
-    engineEditor_ = new EngineEditor(this);
     viewLog_ = new ViewLogDialog(this);
-    notes_ = new NotesDialog(this);
     Guard(this, [this] { FormCreate(); });
 }
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::BuildLayout() {
+void MainWindow::BuildLayout(const std::string& commandLineFile) {
     pages_ = new QTabWidget(this);
     pages_->setObjectName(QStringLiteral("PageControl1"));
     // Each page scrolls when the window is smaller than its controls, so the window can take
@@ -150,19 +121,20 @@ void MainWindow::BuildLayout() {
     };
     fileTab_ = new FileTab(dataDir_, this);
     document_ = &fileTab_->document();
-    connect(fileTab_, &FileTab::showRequested, this,
-            [this] { pages_->setCurrentWidget(filePage_); });
-    connect(fileTab_, &FileTab::messageImported, this,
-            [this] { editFileButton_->setEnabled(true); });
-    connect(fileTab_, &FileTab::knownFilesChanged, this,
-            [this] { Guard(this, [this] { FormActi(); }); });
     filePage_ = scrollable(fileTab_);
-    promotePage_ = scrollable(BuildPromoteTab());
-    logNotes_ = new LogNotesTab([this] { return ToBytes(fileChoice_->currentText()); });
+    submitPanel_ = new SubmitPanel(this);
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("DownloadProgress"));
+    progress_->setMaximumWidth(160);
+    progress_->hide();
+    promoteTab_ = new PromoteTab({*document_, sender_, *preferencesDialog_, *submitPanel_,
+                                  *progress_, dataDir_, commandLineFile},
+                                 this);
+    promotePage_ = scrollable(promoteTab_);
+    logNotes_ = new LogNotesTab([this] { return promoteTab_->currentFile(); });
     logNotesPage_ = scrollable(logNotes_);
     notesFileChoice_ = logNotes_->fileChoice();
     notesEngineChoice_ = logNotes_->engineChoice();
-    connect(notesFileChoice_, &QComboBox::activated, this, &MainWindow::ComboBox1Change);
     pages_->addTab(filePage_, QStringLiteral("File..."));
     pages_->addTab(promotePage_, QStringLiteral("Promote..."));
     pages_->addTab(logNotesPage_, QStringLiteral("Log/Notes..."));
@@ -180,13 +152,8 @@ void MainWindow::BuildLayout() {
     layout->setContentsMargins(4, 4, 4, 0);
     layout->addWidget(pages_, 1);
     layout->addWidget(bannerBand_);
-    submitPanel_ = BuildSubmitPanel();
     layout->addWidget(submitPanel_);
     submitPanel_->hide();
-    progress_ = new QProgressBar(this);
-    progress_->setObjectName(QStringLiteral("DownloadProgress"));
-    progress_->setMaximumWidth(160);
-    progress_->hide();
     statusBar()->addPermanentWidget(progress_);
     setCentralWidget(central);
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
@@ -244,7 +211,7 @@ void MainWindow::BuildMenus() {
     addTo(file, QStringLiteral("Save &As"), fileTab_, &FileTab::onSaveAsClicked);
     file->addSeparator();
     addTo(file, QStringLiteral("&Import"), fileTab_, &FileTab::onImportClicked);
-    add(file, QStringLiteral("A&dd"), &MainWindow::onAddFilesClicked);
+    addTo(file, QStringLiteral("A&dd"), promoteTab_, &PromoteTab::onAddFilesClicked);
     updateAction_ = add(file, QStringLiteral("&Update"), &MainWindow::onUpdateClicked);
     file->addSeparator();
     add(file, QStringLiteral("E&xit"), &MainWindow::close);
@@ -282,9 +249,10 @@ void MainWindow::BuildMenus() {
         QKeySequence(Qt::CTRL | Qt::Key_V));
     copyToClipboard_ = menuBar()->addMenu(QStringLiteral("&Copy to Clipboard"));
     copyToClipboard_->setObjectName(QStringLiteral("CopytoClipboard1"));
+    promoteTab_->AddFieldMenu(copyToClipboard_);
     QMenu* logs = menuBar()->addMenu(QStringLiteral("&Logs"));
-    engineLogAction_ = add(logs, QStringLiteral("&Search Engines"), &MainWindow::onShowLogClicked,
-                           QKeySequence(Qt::CTRL | Qt::Key_F10));
+    engineLogAction_ = addTo(logs, QStringLiteral("&Search Engines"), promoteTab_,
+                             &PromoteTab::onShowLogClicked, QKeySequence(Qt::CTRL | Qt::Key_F10));
     engineLogAction_->setEnabled(false);
     add(logs, QStringLiteral("&Mailing Lists"), &MainWindow::onMailLogClicked,
         QKeySequence(Qt::CTRL | Qt::Key_F11));
@@ -306,40 +274,63 @@ void MainWindow::BuildMenus() {
     add(help, QStringLiteral("&E-mail Support"), &MainWindow::onEmailSupportClicked);
     add(help, QStringLiteral("&Goto Website"), &MainWindow::onGotoWebsiteClicked);
     add(help, QStringLiteral("&About"), &MainWindow::onAboutClicked);
+}
 
-    // The right-click menu of the engine, address and button panels.
-    promoteMenu_ = new QMenu(this);
-    promoteMenu_->setObjectName(QStringLiteral("PopupMenu5"));
-    loadEngineAction_ = promoteMenu_->addAction(QStringLiteral("&Load Search Engine"), this,
-                                                &MainWindow::onGoClicked);
-    loadInfoAction_ = promoteMenu_->addAction(QStringLiteral("Load &Info URL"), this,
-                                              &MainWindow::onInfoAddressClicked);
-    promoteMenu_->addSeparator();
-    for (QMenu* menu : {engineMenu_, promoteMenu_}) {
-        menu->addAction(QStringLiteral("&Add Search Engine"), this,
-                        &MainWindow::onAddEngineClicked);
-        QAction* remove = menu->addAction(QStringLiteral("&Delete Search Engine"), this,
-                                          &MainWindow::onDeleteEngineClicked);
-        QAction* edit = menu->addAction(QStringLiteral("&Edit Search Engine"), this,
-                                        &MainWindow::onEditEngineClicked);
-        remove->setEnabled(false);
-        edit->setEnabled(false);
-        engineEditActions_ << remove << edit;
-    }
-    promoteMenu_->addSeparator();
-    promoteMenu_->addAction(QStringLiteral("&Show &Notes"), this, &MainWindow::onNotesClicked);
-    showLogAction_ =
-        promoteMenu_->addAction(QStringLiteral("&Show Log"), this, &MainWindow::onShowLogClicked);
-    promoteMenu_->addAction(QStringLiteral("&Submit Mode"), this, &MainWindow::onSubmitModeClicked);
-    loadEngineAction_->setEnabled(false);
-    loadInfoAction_->setEnabled(false);
-    showLogAction_->setEnabled(false);
-    QWidget* promotePage = static_cast<QScrollArea*>(promotePage_)->widget();
-    promotePage->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(promotePage, &QWidget::customContextMenuRequested, this,
-            [this, promotePage](const QPoint& at) {
-                promoteMenu_->popup(promotePage->mapToGlobal(at));
-            });
+void MainWindow::ConnectTabs() {
+    const auto showFileTab = [this] { pages_->setCurrentWidget(filePage_); };
+    connect(fileTab_, &FileTab::showRequested, this, showFileTab);
+    connect(fileTab_, &FileTab::messageImported, promoteTab_, &PromoteTab::EnableEditFile);
+    connect(fileTab_, &FileTab::knownFilesChanged, this,
+            [this] { Guard(this, [this] { promoteTab_->FormActi(); }); });
+
+    connect(promoteTab_, &PromoteTab::newFileRequested, fileTab_, &FileTab::onNewClicked);
+    connect(promoteTab_, &PromoteTab::fileTabRequested, this, showFileTab);
+    connect(promoteTab_, &PromoteTab::submitModeRequested, this, &MainWindow::onSubmitModeClicked);
+    connect(promoteTab_, &PromoteTab::statusText, this,
+            [this](const QString& text) { statusBar()->showMessage(text); });
+    connect(promoteTab_, &PromoteTab::sendProgressText, sendProgress_, &QLabel::setText);
+    connect(promoteTab_, &PromoteTab::engineSelected, submitModeAction_, &QAction::setEnabled);
+    connect(promoteTab_, &PromoteTab::fileLogged, engineLogAction_, &QAction::setEnabled);
+    connect(promoteTab_, &PromoteTab::downloadEnded, this, &MainWindow::CheckVersionQuietly);
+
+    // The Log/Notes tab keeps the Promote tab's engines and files.
+    connect(promoteTab_, &PromoteTab::enginesListed, this, &MainWindow::ListNotesEngines);
+    connect(promoteTab_, &PromoteTab::filesListed, this,
+            [this](const std::vector<std::string>& paths) { SetItems(notesFileChoice_, paths); });
+    connect(promoteTab_, &PromoteTab::fileShown, this,
+            [this](int index) { SelectQuietly(notesFileChoice_, index); });
+    connect(promoteTab_, &PromoteTab::fileDropped, this, [this](int index) {
+        const QSignalBlocker quiet(notesFileChoice_);
+        notesFileChoice_->removeItem(index);
+        notesFileChoice_->setCurrentIndex(-1);
+    });
+    connect(promoteTab_, &PromoteTab::currentFileChanged, this, [this](bool loaded) {
+        Guard(this, [this, loaded] {
+            if (!loaded) {
+                logNotes_->ClearFileLog();
+                return;
+            }
+            logNotes_->LoadLog();
+            logNotes_->LoadSubnotes();
+        });
+    });
+    connect(notesFileChoice_, &QComboBox::activated, promoteTab_, &PromoteTab::ComboBox1Change);
+
+    connect(submitPanel_, &SubmitPanel::regularModeRequested, this,
+            &MainWindow::onRegularModeClicked);
+    connect(submitPanel_, &SubmitPanel::stayOnTopToggled, this, &MainWindow::onStayOnTopToggled);
+    connect(submitPanel_, &SubmitPanel::sizeChanged, this,
+            [this](QSize size) { ResizeClient(size.width(), size.height()); });
+}
+
+void MainWindow::ListNotesEngines(const std::vector<std::string>& names) {
+    const QString notesEngine = notesEngineChoice_->currentText();
+    SetItems(notesEngineChoice_, names);
+    // The filled list shows its first engine; the notes beside it must be that engine's, or a
+    // focus-out would save the notes shown under another engine.
+    if (const int kept = IndexOfExact(notesEngineChoice_, notesEngine); kept >= 0)
+        SelectQuietly(notesEngineChoice_, kept);
+    logNotes_->ComboBox10Change(notesEngineChoice_->currentIndex());
 }
 
 void MainWindow::FormCreate() {
@@ -381,23 +372,22 @@ void MainWindow::FirstShow() {
     for (const char* file : {kEngineFile, kLayoutFile, kProfsFile})
         if (const std::string warning = DamagedDataFileWarning(file); !warning.empty())
             MessageBoxes::Show(this, MessageIcon::Warning, FromBytes(warning), Buttons::Ok);
-    FillSeCombo();
-    if (engineChoice_->count() > 0) {
-        SelectQuietly(engineChoice_, 0);
-        ComboBox2Change(0);
-        SelectQuietly(submitEngineChoice_, 0);
+    promoteTab_->FillSeCombo();
+    if (promoteTab_->ShowFirstEngine()) {
         SelectQuietly(notesEngineChoice_, 0);
         logNotes_->ComboBox10Change(0);
     }
-    FormActi();
+    promoteTab_->FormActi();
     // The silent version check, once the window is up.
-    QTimer::singleShot(0, this, [this] {
-        if (quitRequested_)
-            return;
-        SetBusy(true);
-        Guard(this, [this] { CheckNewVersion(versionHttp_, false, *updateUi_); });
-        SetBusy(false);
-    });
+    QTimer::singleShot(0, this, &MainWindow::CheckVersionQuietly);
+}
+
+void MainWindow::CheckVersionQuietly() {
+    if (quitRequested_)
+        return;
+    SetBusy(true);
+    Guard(this, [this] { CheckNewVersion(versionHttp_, false, *updateUi_); });
+    SetBusy(false);
 }
 
 void MainWindow::RequestQuit() {
@@ -408,12 +398,6 @@ void MainWindow::RequestQuit() {
 void MainWindow::SetBusy(bool updateRunning) {
     updateIdle_ = !updateRunning;
     updateAction_->setEnabled(!updateRunning);
-}
-
-void MainWindow::DoMissingFile(const std::string& fileName) {
-    MarkMissingFile(fileName);
-    MessageBoxes::Show(this, MessageIcon::Error, FromBytes(std::string(kMissingFilesMessage)),
-                       Buttons::Ok);
 }
 
 // ---- updates ----
@@ -431,11 +415,71 @@ void MainWindow::onStatusTimeout() {
     statusBar()->setFont(font);
 }
 
+void MainWindow::onPageChanged(int) {
+    Guard(this, [this] {
+        if (pages_->currentWidget() == promotePage_)
+            promoteTab_->CheckCurrentFile();
+        else if (pages_->currentWidget() == logNotesPage_)
+            logNotes_->RefreshCurrentPage();
+    });
+}
+
+// ---- submit mode: the compact panel alone ----
+
+void MainWindow::onSubmitModeClicked() {
+    showNormal();
+    pages_->hide();
+    bannerBand_->hide();
+    menuBar()->hide();
+    statusBar()->hide();
+    submitPanel_->show();
+    submitMode_ = true;
+    centralWidget()->layout()->setContentsMargins(0, 0, 0, 0);
+    ResizeClient(submitPanel_->width(), submitPanel_->height());
+    if (submitPanel_->staysOnTop())
+        onStayOnTopToggled(true);
+}
+
+void MainWindow::ResizeClient(int width, int height) {
+    // The layouts take in the controls just shown or hidden first, so the new size is not
+    // held up by the old minimum.
+    centralWidget()->layout()->invalidate();
+    centralWidget()->layout()->activate();
+    layout()->invalidate();
+    layout()->activate();
+    setMinimumSize(0, 0);
+    resize(width, height);
+}
+
+void MainWindow::onRegularModeClicked() {
+    showNormal();
+    submitMode_ = false;
+    submitPanel_->hide();
+    pages_->show();
+    menuBar()->show();
+    statusBar()->show();
+    centralWidget()->layout()->setContentsMargins(4, 4, 4, 0);
+    ResizeClient(609, 383 + menuBar()->sizeHint().height());
+    if (windowFlags() & Qt::WindowStaysOnTopHint) {
+        setWindowFlag(Qt::WindowStaysOnTopHint, false);
+        show();
+    }
+}
+
+void MainWindow::onStayOnTopToggled(bool down) {
+    if (!submitMode_)
+        return;
+    const QRect where = geometry();
+    setWindowFlag(Qt::WindowStaysOnTopHint, down);
+    setGeometry(where);
+    show();
+}
+
 // ---- window events ----
 
 void MainWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && document_->filesAdded())
-        Guard(this, [this] { FormActi(); });
+        Guard(this, [this] { promoteTab_->FormActi(); });
     if (event->type() == QEvent::WindowStateChange && submitMode_ && isMaximized())
         onRegularModeClicked();
     QMainWindow::changeEvent(event);
@@ -461,7 +505,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
             close = false;
             return;
         }
-        pageHttp_.Abort();
+        promoteTab_->AbortDownload();
         versionHttp_.Abort();
         sender_.Abort();
         document_->WriteSDFFiles();
