@@ -16,11 +16,9 @@ namespace siteherald::testing {
 // A fresh folder, removed with everything in it when the object goes.
 class TempDir {
 public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "sh-test-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
+    TempDir() : path_((std::filesystem::temp_directory_path() / "sh-test-XXXXXX").string()) {
+        if (!::mkdtemp(path_.data()))
             std::abort();
-        path_ = pattern;
     }
     ~TempDir() {
         std::error_code ec;
@@ -28,7 +26,6 @@ public:
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-
     const std::string& path() const { return path_; }
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 
@@ -64,14 +61,12 @@ private:
     std::optional<std::string> old_;
 };
 
-// The exact bytes of a file ("" when it does not exist).
+// The exact bytes of a file ("" when it does not exist); bytes written as they are.
 inline std::string ReadBytes(const std::string& path) {
     std::string bytes;
     ReadFileBytes(path, bytes);
     return bytes;
 }
-
-// Writes bytes as they are (no line-ending conversion).
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
     WriteFileAtomic(path, bytes);
 }

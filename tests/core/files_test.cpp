@@ -186,8 +186,7 @@ TEST(DataDirTest, VariableIsTakenFromTheStartFolderOrFirstUseSeedsTheHomeFolder)
     EXPECT_EQ(FileUrl("/h\xC3\xA9"), "file:///h%C3%A9");
 }
 
-class EngineRecordsTest : public ::testing::Test {
-protected:
+struct EngineRecordsTest : ::testing::Test {
     TempDir dir;
     std::string se = dir / "sedata.dat";
     std::string changes = dir / "sechanged.sec";

@@ -37,8 +37,7 @@ TEST(ProfileLayoutTest, ListsAndReadsProfilesByWholeName) {
     EXPECT_EQ(FormatFieldDefinition(ParseFieldDefinition("M|WHOLE|x")), "M|WHOLE||||");
 }
 
-class ProfilesTest : public ::testing::Test {
-protected:
+struct ProfilesTest : ::testing::Test {
     testing::TempDir dir;
     std::string path = dir / "profs.dat";
 };
@@ -109,14 +108,9 @@ TEST(KnownFileListTest, AddAndRemoveMatchTheWholePath) {
     EXPECT_THAT(files, ElementsAre("/a/x.sdf|other|"));
 }
 
-RowInput Row(bool half, std::string name1, std::string default1, std::string auto1,
-             std::string name2, std::string default2, std::string auto2) {
-    RowInput row;
-    row.halfSize = half;
-    row.name1 = std::move(name1), row.default1 = std::move(default1);
-    row.autoFill1 = std::move(auto1), row.name2 = std::move(name2);
-    row.default2 = std::move(default2), row.autoFill2 = std::move(auto2);
-    return row;
+RowInput Row(bool half, const char* name1, const char* default1, const char* auto1,
+             const char* name2, const char* default2, const char* auto2) {
+    return {"Edit", name1, default1, auto1, half, "Edit", name2, default2, auto2};
 }
 
 // The window's own table holds the plain refusals; these are the orders and exceptions.

@@ -13,8 +13,7 @@ namespace {
 using testing::ReadBytes;
 using testing::WriteBytes;
 
-class LogsTest : public ::testing::Test {
-protected:
+struct LogsTest : ::testing::Test {
     testing::TempDir dir;
     std::string log = dir / "sub.log";
     std::string notes = dir / "subnotes.dat";
