@@ -4,12 +4,12 @@
 
 #include "attach_message_dialog.h"
 #include "broadcast/attached_messages.h"
+#include "combo_helpers.h"
 #include "core/profiles.h"
 #include "core/settings_keys.h"
 #include "event_guard.h"
 #include "field_form.h"
 #include "file_dialogs.h"
-#include "main_window_combos.h"
 #include "profile_editor.h"
 #include "sorted_list.h"
 #include "text_codec.h"

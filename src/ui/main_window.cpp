@@ -1,12 +1,12 @@
 #include "main_window.h"
 
 #include "about_dialog.h"
+#include "combo_helpers.h"
 #include "core/missing_file.h"
 #include "core/settings_keys.h"
 #include "event_guard.h"
 #include "file_tab.h"
 #include "log_notes_tab.h"
-#include "main_window_combos.h"
 #include "message_box.h"
 #include "net/data_update.h"
 #include "net/version_check.h"

@@ -1,6 +1,7 @@
 // The Promote tab's submission: GO and Stop with the page download and fill, the named
 // browsers, the submission and info addresses, the engine choice of submit mode, and the
 // fields of the current file to copy into a form by hand.
+#include "combo_helpers.h"
 #include "core/engine_records.h"
 #include "core/file_url.h"
 #include "core/pipe_record.h"
@@ -9,7 +10,6 @@
 #include "core/submission_document.h"
 #include "core/submission_file.h"
 #include "event_guard.h"
-#include "main_window_combos.h"
 #include "message_box.h"
 #include "preferences_dialog.h"
 #include "promote_tab.h"

@@ -1,7 +1,7 @@
 // The compact submit-mode panel.
 #include "submit_panel.h"
 
-#include "main_window_combos.h"
+#include "combo_helpers.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-// The data files and combo-box helpers shared by the main window's source files.
+// The data files and combo-box helpers shared by the main window and its tabs.
 #include "text_codec.h"
 
 #include <QComboBox>
