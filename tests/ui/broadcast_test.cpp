@@ -148,7 +148,6 @@ private slots:
         QCOMPARE(preview->toPlainText(), "Winter storage\n\nBoats stored over the winter are "
                                          "ready for collection from 15 March.\nCall +44 1632 "
                                          "960 123.");
-
         // The list follows the current submission file; a block without its end line goes.
         Select(Find<QComboBox>(w.get(), "ComboBox1"), other);
         QCOMPARE(Items(messages), (QStringList{"Broken", "Fine"}));
@@ -158,7 +157,6 @@ private slots:
         QCOMPARE(Items(messages), QStringList{"Fine"});
         QVERIFY(messages->currentIndex() == -1 && preview->toPlainText().isEmpty());
         Select(Find<QComboBox>(w.get(), "ComboBox1"), sdf_);
-
         // Each press shows the last failing check alone.
         QStringList shown;
         const auto press = [&] {
@@ -225,7 +223,6 @@ private slots:
             Click(w.get(), "Button54");
         }
         QCOMPARE(BoxTexts(), QStringList());
-
         const QStringList order{"c@shop.test", "a@shop.test", "d@shop.test"};
         QStringList expectedStatus;
         LineList mailed;
@@ -237,7 +234,6 @@ private slots:
             expectedStatus << "Sending message to " + group + ".";
         QCOMPARE(statuses, expectedStatus + expectedStatus);
         QCOMPARE(Find<QLabel>(w.get(), "SendProgress")->text(), "");
-
         const auto received = sink.received();
         QCOMPARE(received.size(), size_t(6));
         for (size_t i = 0; i < received.size(); ++i) {
@@ -255,7 +251,6 @@ private slots:
         }
         QCOMPARE(Undated(ReadBytes(At("mail.log")), start),
                  Entry(sdf_, kSpring, kSpringText, mailed) + Entry(sdf_, kDots, kDotsText, mailed));
-
         if (nntp.isEmpty())
             QSKIP("SITEHERALD_TEST_NNTP is not set: no news server to post to");
         const LineList posted{"Succeeded: siteherald.test.g01", "Succeeded: siteherald.test.g02"};
@@ -307,7 +302,6 @@ private slots:
         const std::string first =
             Entry(sdf_, kSpring, kSpringText, {"Failed: a@club.test", "Failed: b@club.test"});
         QCOMPARE(Undated(ReadBytes(At("mail.log")), start), first);
-
         // Quitting during a send ends it at once, though the server keeps silent.
         MessageBoxes::Script({Answer::Yes});
         mail.connected = [&](QTcpSocket*) { closed = w->close(); };
@@ -402,7 +396,6 @@ private slots:
         Find<QTabWidget>(w.get(), "PageControl1")->setCurrentIndex(1);
         QCOMPARE(Items(Find<QComboBox>(w.get(), "ComboBox6")),
                  (QStringList{"Autumn offer", "Dots at line starts", "Spring tours 2027"}));
-
         WriteBytes(sdf_, Crlf(Concat({head, prices, names})));
         FileDialogs::Script({QString::fromStdString(sdf_)});
         Click(w.get(), "BitBtn7");
@@ -456,7 +449,6 @@ private slots:
         QCOMPARE(Find<BroadcastPanel>(w.get(), "Panel32")->mailingListLines(),
                  (LineList{"$club members", "a@club.test", "b@club.test", "$club members", "$News",
                            "kim@club.test", "$News"}));
-
         auto* groups = Find<QListWidget>(w.get(), "ListBox2");
         InputBox::Script({"siteherald.test.g02", "Siteherald.test.g01", std::nullopt});
         Click(w.get(), "Button19");

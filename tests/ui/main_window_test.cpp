@@ -277,7 +277,6 @@ private slots:
         tabs->setCurrentIndex(1);
         QCOMPARE(BoxTexts(), QStringList{"Change current submission file to file being edited?"});
         QCOMPARE(combo1->currentText(), QString::fromStdString(a));
-
         const std::string profs = ReadBytes(At("profs.dat"));
         fs::remove(b);
         Select(combo1, 1);
@@ -291,7 +290,6 @@ private slots:
         QCOMPARE(tabs->currentWidget()->objectName(), "TabSheet2");
         QCOMPARE(Text(*w, "title") + "|" + Text(*w, "url"), "|https://");
         QVERIFY(!w->document().fileHasName() && w->document().fileSaved());
-
         // Without profs.dat, opening a file keeps both lists as they were.
         fs::remove(At("profs.dat"));
         WriteBytes(At("0.sdf"), Crlf({"$PROFILE$DEFAULT"}));

@@ -165,7 +165,6 @@ private slots:
             QCOMPARE(Items(e->rowList_), (QStringList{"Row 1: Site Title, Notes", "Row 2: About"}));
             QCOMPARE(Items(e->autoFillTwoCombo_), Without(kIdentifiers, {"title", "desc1"}));
             QCOMPARE(Boxes(e) + e->rowNumberLabel_->text(), "Edit;;;None + Edit;;;None3");
-
             const QRect first = e->rowList_->visualItemRect(e->rowList_->item(0));
             QTest::mouseClick(e->rowList_->viewport(), Qt::LeftButton, {}, first.center());
             QTest::mouseDClick(e->rowList_->viewport(), Qt::LeftButton, {}, first.center());
@@ -177,7 +176,6 @@ private slots:
             e->cancelRowButton_->click();
             QCOMPARE(e->ProfileRows.at(1), "E|HALF|Site Title|title|My site|");
             QCOMPARE(e->rowNumberLabel_->text() + e->addRowButton_->text(), "3&Add");
-
             e->rowList_->setCurrentRow(1);
             e->editRowButton_->click();
             e->nameOneEdit_->setText("Summary");
@@ -200,7 +198,6 @@ private slots:
                                "2", "E|HALF|Phone|phone||", "E|HALF|City|city||", "2"}));
             QCOMPARE(Items(e->rowList_),
                      (QStringList{"Row 1: Site Title, Notes", "Row 2: Phone, City"}));
-
             e->rowList_->setCurrentRow(0);
             e->editRowButton_->click();
             MessageBoxes::Script({Answer::Yes});
@@ -384,7 +381,6 @@ private slots:
         QVERIFY(Find<QPushButton>(w.get(), "Button14")->isEnabled());
         QVERIFY(Find<QPushButton>(w.get(), "Button13")->isEnabled());
         QVERIFY(!w->document().fileSaved());
-
         Find<QLineEdit>(w.get(), "title")->setText("Harbour\r\nKayaks");
         const std::string saved = At("kayaks.sdf");
         FileDialogs::Script({QString::fromStdString(saved)});
@@ -428,7 +424,6 @@ private slots:
         QCOMPARE(fields.first(), "Old site");
         const LineList attachments = w->document().attachmentLines();
         QCOMPARE(attachments.size(), 4u);
-
         FileDialogs::Script({QString::fromStdString(At("old.sub"))});
         MenuItem(*w, "&File", "&Import")->trigger();
         QCOMPARE(BoxTexts().size(), 1);
