@@ -1,5 +1,9 @@
 #include "clipboard_value.h"
 
+#include "core/pipe_record.h"
+#include "core/profiles.h"
+#include "core/submission_file.h"
+
 namespace siteherald {
 
 std::string GetClipboard(const LineList& currentFileLines, std::string_view identifier) {
@@ -36,6 +40,47 @@ std::string GetClipboard(const LineList& currentFileLines, std::string_view iden
         }
     }
     return collected;
+}
+
+namespace {
+
+std::optional<LineList> FileProfile(const LineList& layoutLines, const LineList& file) {
+    return ProfileSection(layoutLines, SubmissionFileProfile(file));
+}
+
+} // namespace
+
+std::optional<std::vector<std::string>> CopyableFieldCaptions(const LineList& layoutLines,
+                                                              const LineList& currentFileLines) {
+    if (currentFileLines.empty())
+        return std::nullopt;
+    const auto section = FileProfile(layoutLines, currentFileLines);
+    if (!section)
+        return std::nullopt;
+    std::vector<std::string> captions;
+    for (const std::string& identifier : SubmissionFileFieldNames(currentFileLines)) {
+        if (identifier == "None")
+            continue;
+        for (const std::string& line : *section) {
+            if (PipeField(line, 4) == identifier) {
+                captions.push_back(PipeField(line, 3));
+                break;
+            }
+        }
+    }
+    return captions;
+}
+
+std::optional<std::string> CopyableFieldValue(const LineList& layoutLines,
+                                              const LineList& currentFileLines,
+                                              std::string_view caption) {
+    const auto section = FileProfile(layoutLines, currentFileLines);
+    if (!section)
+        return std::nullopt;
+    for (const std::string& line : *section)
+        if (PipeField(line, 3) == caption)
+            return GetClipboard(currentFileLines, PipeField(line, 4));
+    return std::nullopt;
 }
 
 } // namespace siteherald

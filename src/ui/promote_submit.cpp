@@ -4,11 +4,8 @@
 #include "combo_helpers.h"
 #include "core/engine_records.h"
 #include "core/file_url.h"
-#include "core/pipe_record.h"
-#include "core/profiles.h"
 #include "core/settings_keys.h"
 #include "core/submission_document.h"
-#include "core/submission_file.h"
 #include "event_guard.h"
 #include "message_box.h"
 #include "preferences_dialog.h"
@@ -274,33 +271,20 @@ void PromoteTab::AddFieldMenu(QMenu* menu) {
     fieldMenus_ << menu;
 }
 
-// The field definitions of the current submission file's profile.
-std::optional<LineList> PromoteTab::CurrentFileProfile() const {
-    LineList layout;
-    LoadLineFile(kLayoutFile, layout);
-    return ProfileSection(layout, SubmissionFileProfile(document_.currentFileLines()));
-}
-
 void PromoteTab::FillListBox() {
     submitPanel_.SetFieldNames({});
     for (QMenu* menu : fieldMenus_)
         menu->clear();
     if (document_.currentFileLines().empty())
         return;
-    const auto section = CurrentFileProfile();
-    if (!section)
+    LineList layout;
+    LoadLineFile(kLayoutFile, layout);
+    const auto captions = CopyableFieldCaptions(layout, document_.currentFileLines());
+    if (!captions)
         return;
     QStringList names;
-    for (const std::string& identifier : SubmissionFileFieldNames(document_.currentFileLines())) {
-        if (identifier == "None")
-            continue;
-        for (const std::string& line : *section) {
-            if (PipeField(line, 4) == identifier) {
-                names << FromBytes(PipeField(line, 3));
-                break;
-            }
-        }
-    }
+    for (const std::string& caption : *captions)
+        names << FromBytes(caption);
     submitPanel_.SetFieldNames(names);
     for (QMenu* menu : fieldMenus_) {
         for (const QString& name : names)
@@ -312,17 +296,11 @@ void PromoteTab::FillListBox() {
 
 void PromoteTab::CopyFieldValue(const QString& fieldName) {
     Guard(this, [this, &fieldName] {
-        const auto section = CurrentFileProfile();
-        if (!section)
-            return;
-        for (const std::string& line : *section) {
-            if (PipeField(line, 3) == ToBytes(fieldName)) {
-                const std::string value =
-                    GetClipboard(document_.currentFileLines(), PipeField(line, 4));
-                QApplication::clipboard()->setText(FromBytes(value));
-                return;
-            }
-        }
+        LineList layout;
+        LoadLineFile(kLayoutFile, layout);
+        if (const auto value =
+                CopyableFieldValue(layout, document_.currentFileLines(), ToBytes(fieldName)))
+            QApplication::clipboard()->setText(FromBytes(*value));
     });
 }
 

@@ -6,7 +6,6 @@
 
 #include <QList>
 #include <QWidget>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -130,7 +129,6 @@ private:
     void UpdateTickBoxes();
     void UpdateLogControls();
     void FillListBox();
-    std::optional<LineList> CurrentFileProfile() const;
     void ShowLogViewer(bool besideWindow);
     // Downloads the chosen engine's page, fills it and opens it in the browser.
     void DownloadAndChangeHTML();
