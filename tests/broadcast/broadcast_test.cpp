@@ -8,6 +8,7 @@
 #include "broadcast/identity.h"
 #include "broadcast/message_format.h"
 #include "broadcast/support_message.h"
+#include "broadcast/tcp_ip.h"
 #include "core/product_defaults.h"
 #include "core/settings_store.h"
 #include "support/scripted_server.h"
@@ -307,6 +308,19 @@ TEST(AttachedMessagesTest, ABlockWithoutItsEndLineNeverTakesTheNextBlock) {
         EXPECT_EQ(erased, nextBlock);
         ASSERT_TRUE(ReplaceMessageBlock(lines, first, {"new"}));
         EXPECT_EQ(LineList(lines.begin(), lines.begin() + 4), nextBlock);
+    }
+}
+
+// A server setting is "host", "host:port", "[v6]" or "[v6]:port"; anything else is refused.
+TEST(IdentityTest, ServerAddressesWithAndWithoutPorts) {
+    for (const std::string& row :
+         SplitLines("mail.test mail.test|25\nmail.test:587 mail.test|587\n[::1]:2525 ::1|2525\n"
+                    "[::1] ::1|25\n::1 ::1|25\n[::1 -\n[::1]587 -\nmail.test: -\n"
+                    "mail.test:0 -\nmail.test:65536 -")) {
+        const size_t blank = row.find(' ');
+        const auto address = ParseServerAddress(row.substr(0, blank), 25);
+        EXPECT_EQ(address ? address->host + "|" + std::to_string(address->port) : "-",
+                  row.substr(blank + 1));
     }
 }
 
