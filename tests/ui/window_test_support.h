@@ -222,10 +222,10 @@ inline std::string Crlf(std::initializer_list<std::string> lines) {
     return Crlf(LineList(lines));
 }
 inline std::string Crlf(const QStringList& lines) {
-    LineList converted;
+    std::string bytes;
     for (const QString& line : lines)
-        converted.push_back(line.toStdString());
-    return Crlf(converted);
+        bytes += line.toStdString() + "\r\n";
+    return bytes;
 }
 
 inline LineList Concat(std::initializer_list<LineList> parts) {
@@ -233,10 +233,6 @@ inline LineList Concat(std::initializer_list<LineList> parts) {
     for (const LineList& part : parts)
         all.insert(all.end(), part.begin(), part.end());
     return all;
-}
-
-inline QString LastBox() {
-    return MessageBoxes::Log().empty() ? QString() : MessageBoxes::Log().back().text;
 }
 
 // The data lines given as one text split at "|", each ended with CR LF.
