@@ -1,18 +1,12 @@
-"""Shared by the end-to-end scripts, each run as  SCRIPT SITEHERALD-CLI SOURCE-DIR [unittest
-arguments]: the fixtures, siteherald-cli run in a sandbox with its own data directory and
-settings folder, and a loopback HTTP(S) server."""
+#!/usr/bin/env python3
+"""siteherald-cli end to end, run as  siteherald_e2e.py SITEHERALD-CLI SOURCE-DIR [unittest
+arguments]: fill, get, scan and update on fixture files and against loopback HTTP(S) servers
+(Commands), send to smtp_sink.py and to the INN server of SITEHERALD_TEST_NNTP, host:port
+(Send), the filled pages in headless Chromium (Browser). Each run has a sandbox: a data
+directory and a settings folder of its own."""
 
-import configparser
-import functools
-import http.server
-import os
-import shutil
-import socket
-import ssl
-import subprocess
-import sys
-import tempfile
-import threading
+import configparser, email.utils, functools, glob, html, http.server, importlib.util, json, os
+import pathlib, re, secrets, shutil, socket, ssl, subprocess, sys, tempfile, threading, time
 import unittest
 
 CLI = SOURCE = None
@@ -119,10 +113,503 @@ def serve(test_class, directory, tls=None):
     return "%s://127.0.0.1:%d/" % ("https" if tls else "http", server.server_port)
 
 
-def main():
-    global CLI, SOURCE
+USAGE = "Usage: siteherald-cli COMMAND [ARGUMENTS]"
+BINARY = bytes(range(256)) * 8 + b"\r\n\x00\r\rend"
+BIG = 21 << 20  # over the 20 MB that a submission page may have
+NEW = "http://127.0.0.1/siteherald/new.html"
+UNABLE = ("Siteherald was unable to download certain files.\n"
+          "Please check your connection or try again later.\n")
+REFUSED = "\": can't connect: Connection refused (Error #111)\n"
+
+
+def records(lines, *names):
+    """The records of NAMES (marker to marker) taken from LINES, in the order given."""
+    out = []
+    for name in names:
+        start = lines.index("$%s$" % name)
+        out += lines[start:lines.index("$%s$" % name, start + 1) + 1]
+    return out
+
+
+class Commands(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        tmp = tempfile.TemporaryDirectory(prefix="sh-www-")
+        cls.addClassCleanup(tmp.cleanup)
+        cls.www, cert, key = tmp.name, os.path.join(tmp.name, "cert"), os.path.join(tmp.name, "key")
+        # A self-signed certificate for localhost and 127.0.0.1, trusted through SSL_CERT_FILE.
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
+                        "ec_paramgen_curve:prime256v1", "-nodes", "-days", "2", "-keyout", key,
+                        "-out", cert, "-subj", "/CN=localhost", "-addext",
+                        "subjectAltName=DNS:localhost,IP:127.0.0.1"], check=True, capture_output=True)
+        write(os.path.join(cls.www, "blob.bin"), BINARY)
+        with open(os.path.join(cls.www, "big.html"), "wb") as f:
+            f.truncate(BIG)
+        os.mkdir(os.path.join(cls.www, "addurl"))
+        shutil.copy(page_file(), os.path.join(cls.www, "addurl", "index.html"))
+        cls.http, cls.https = serve(cls, cls.www), serve(cls, cls.www, (cert, key))
+        cls.trusted = {"SSL_CERT_FILE": cert, "SSL_CERT_DIR": None}
+        cls.sites = 0
+
+    def setUp(self):
+        self.box = Sandbox(self.addCleanup)
+
+    def test_fill_writes_the_three_pages_from_a_page_file_or_a_download(self):
+        sdf, url = fixture("harbour_kayaks.sdf"), "http://www.lighthouse-search.example/"
+        for page, address, env in [(["--page", page_file()], url, {}),
+                                   (["--page=" + page_file()], url, {}),
+                                   ([], self.http, {}), ([], self.https, self.trusted)]:
+            with self.subTest(page=page, address=address):
+                for name in self.box.pages():
+                    os.remove(self.box.path(name))
+                if not page:
+                    self.use_address(address + "addurl/index.html")
+                r = self.box.run("fill", ENGINE, sdf, *page, env=env)
+                self.assertEqual((r.returncode, r.stdout, r.stderr),
+                                 (0, self.box.path("~auto.htm") + "\n", ""))
+                main = self.box.lines("~mainauto.htm")
+                self.assertEqual(main[2], '<HEAD><base href="%saddurl/">' % address)
+                self.assertIn('<TR><TD><B>URL:</B></TD><TD><INPUT TYPE="text" NAME="url" SIZE="50" '
+                              'VALUE="https://harbour-kayaks.example/?ref=lighthouse&amp;lang=en">'
+                              '</TD></TR>', main)
+                # The title box's tag spanned three lines; the description's value is two long.
+                self.assertEqual(len(main), len(read_lines(page_file())) - 2 + 1)
+        # The frames themselves are loaded in Chromium (e2e_browser.py); here the <noframes> copy.
+        ad, frame = self.box.lines("~adauto.htm"), self.box.lines("~auto.htm")
+        self.assertEqual(frame[3:6 + len(ad)], ["<noframes>", "<html>", "<body>"] + ad)
+        self.assertEqual(frame[7 + len(ad):], main + ["</body>", "</html>", "</noframes>", "</frameset>"])
+
+    def use_address(self, address):
+        """Points Lighthouse Search's submission address at ADDRESS in sedata.dat."""
+        lines = self.box.lines("sedata.dat")
+        i = lines.index("$" + ENGINE + "$") + 1
+        lines[i] = "|".join([ENGINE, address] + lines[i].split("|")[2:])
+        write(self.box.path("sedata.dat"), "".join(l + "\r\n" for l in lines))
+
+    def test_get_and_scan_read_an_address(self):
+        for address, env in [(self.http, {}), (self.https, self.trusted)]:
+            r = self.box.run("get", address + "blob.bin", env=env, binary=True)
+            self.assertEqual((r.returncode, r.stderr, r.stdout), (0, b"", BINARY), address)
+        # get streams: the 20 MB limit is for pages.
+        r = self.box.run("get", self.http + "big.html", binary=True)
+        self.assertEqual((r.returncode, len(r.stdout)), (0, BIG))
+        r = self.box.run("scan", self.http + "addurl/index.html")
+        self.assertEqual((r.returncode, r.stderr), (0, ""))
+        self.assertEqual(r.stdout, self.box.run("scan", "--page", page_file()).stdout)
+        self.assertIn("description (Textarea)\n", r.stdout)
+        r = self.box.run("--help")
+        self.assertEqual((r.returncode, r.stderr), (0, ""))
+        self.assertTrue(r.stdout.startswith(USAGE), r.stdout)
+        self.assertIn("  fill ENGINE SDF-FILE [--page PAGE-FILE]\n", r.stdout)
+
+    def test_failures_exit_with_their_status_and_write_no_page(self):
+        sdf, page, scan = fixture("harbour_kayaks.sdf"), page_file(), "scan --page FILE"
+        missing, folder = os.path.join(self.box.root, "gone.sdf"), self.box.root
+        with open(self.box.path("sedata.dat"), "a") as f:
+            f.write("$No Address$\r\nNo Address|\r\n$No Address$\r\n"
+                    "$Empty$\r\nEmpty||http://info/|\r\n$Empty$\r\n$Cut$\r\n")
+        unknown = 'no search engine named "%s" in ' + self.box.path("sedata.dat")
+        damaged = "The record of %s in sedata.dat is damaged."
+        gone, lost = "http://127.0.0.1:%d/blob.bin" % free_port(), self.http + "addurl/gone"
+        self.use_address(self.http + "big.html")
+        for status, args, messages, *env in [
+            (2, [], [USAGE]),
+            (2, ["submit"], [USAGE, 'unknown command "submit"']),
+            (2, ["fill"], [USAGE, "fill takes an engine name and a submission data file"]),
+            (2, ["fill", ENGINE, sdf, "--page"], [USAGE, "--page needs a file name"]),
+            (2, ["fill", ENGINE, "--page", page], [USAGE, "fill takes an engine name"]),
+            (2, ["fill", ENGINE, sdf, "--page", page, "--open"], ['unknown option "--open"']),
+            *[(2, ["scan", *a], [scan]) for a in ([], ["--page"], ["-x"], [page, page],
+                                                   ["--page", page, "extra"])],
+            (2, ["send", fixture("broadcast.sdf")], [USAGE]),
+            (3, ["fill", "Altavista", sdf], [unknown % "Altavista"]),
+            # Engine names are matched as written.
+            (3, ["fill", "lighthouse search", sdf], [unknown % "lighthouse search"]),
+            *[(3, ["fill", name, sdf], [damaged % name]) for name in ("No Address", "Empty", "Cut")],
+            (4, ["get", self.http + "gone"], [": %sgone: File not found\n" % self.http]),
+            (4, ["get", gone], ["siteherald-cli: %s: " % gone]),
+            (4, ["get", self.https + "blob.bin"], ["certificate"],
+             {"SSL_CERT_FILE": None, "SSL_CERT_DIR": None}),
+            (4, ["scan", self.http + "big.html"],
+             [": %sbig.html: The page is larger than 20 MB.\n" % self.http]),
+            (4, ["scan", lost], [': %s: File not found\nUnable to retrieve "%s".\n' % (lost, lost)]),
+            # fill keeps the 20 MB limit of a page
+            (4, ["fill", ENGINE, sdf], ['Unable to retrieve "%sbig.html".\n' % self.http]),
+            (5, ["fill", ENGINE, missing], ["Unable to read " + missing]),
+            (5, ["fill", ENGINE, folder], ["Unable to read %s: it is a folder" % folder]),
+            (5, ["fill", ENGINE, sdf, "--page", missing], ["Unable to read " + missing]),
+            (5, ["scan", "--page", missing],
+             ["siteherald-cli: Unable to read %s: No such file\n" % missing]),
+            (5, ["send", missing, "Subject", "--newsgroup", "a.b"], ["Unable to read " + missing]),
+        ]:
+            with self.subTest(args=args):
+                r = self.box.run(*args, env=env[0] if env else None)
+                self.assertEqual((r.returncode, r.stdout), (status, ""))
+                for message in messages:
+                    self.assertIn(message, r.stderr)
+        self.assertEqual(self.box.pages(), [])
+        self.assertFalse(os.path.exists(self.box.ini))
+
+        os.mkdir(self.box.path("~mainauto.htm"))
+        r = self.box.fill()
+        self.assertEqual((r.returncode, r.stdout), (5, ""))
+        self.assertIn("Unable to write to " + self.box.path("~mainauto.htm"), r.stderr)
+        for prepare in (os.remove, lambda path: open(path, "w").close()):
+            prepare(self.box.path("sedata.dat"))
+            r = self.box.fill()
+            self.assertEqual((r.returncode, r.stdout), (5, ""))
+            self.assertIn("Unable to read " + self.box.path("sedata.dat"), r.stderr)
+            # and the file is marked for the next update
+            self.assertIn("Please select Update from the file menu", r.stderr)
+            self.assertEqual(self.box.setting("Updates", "sedata.dat"), "1")
+
+    def update(self, *args, updates=None, files=None):
+        """siteherald-cli update ARGS against a site of its own holding tests/fixtures/update,
+        update.upd and FILES ({name: content, or None to remove it}), with UPDATES in the
+        [Updates] settings (VersionUpdate goes to [Main])."""
+        Commands.sites += 1
+        site, base = os.path.join(self.www, "u%d" % self.sites), self.http + "u%d/" % self.sites
+        shutil.copytree(fixture("update"), site)
+        for name, data in dict({"update.upd": "175\r\n%s\r\n" % NEW}, **(files or {})).items():
+            if data is None:
+                os.remove(os.path.join(site, name))
+            else:
+                write(os.path.join(site, name), data)
+        updates = dict({"URL": base, "Filenumber": 7, "VersionUpdate": "update.upd"}, **updates)
+        version = updates.pop("VersionUpdate")
+        self.box.write_settings({"Main": {"VersionUpdate": version if "//" in version
+                                          else base + version}, "Updates": updates})
+        r = self.box.run("update", *args)
+        r.stderr = re.sub(r"http://127\.0\.0\.1:\d+/(u\d+/)?", "", r.stderr)
+        return r
+
+    def test_update_prints_each_step_and_exits_4_naming_each_failed_download(self):
+        old, upd = self.box.lines("sedata.dat"), read_lines(fixture("update", "000007.upd"))
+        kept, dead = old + records(upd, "Beacon Finder"), "http://127.0.0.1:%d/" % free_port()
+        ask = "Overwrite search engine data for Lighthouse Search? no"
+        for args, updates, files, status, stdout, stderr, engines, settings in [
+            (["--yes"], {}, {"update.upd": "176\r\n%s\r\n" % NEW}, 0, [
+                "Checking for newer version...",
+                "A newer version is available for download. View information? yes",
+                "Open this address in your browser: " + NEW, "Downloading search engine data...",
+                "Processing updated information.",
+                "Overwrite search engine data for Lighthouse Search? yes"], "",
+             records(old, "Siteherald Demo Engine", "Harbour Directory") + upd[1:-1],
+             {"Filenumber": "8", "VersionNumber": "176"}),
+            (["--no"], {}, {}, 0, ask, "", kept, {"Filenumber": "8"}),
+            ([], {}, {}, 0, ask + " (no terminal to ask on; give --yes or --no)", "", kept,
+             {"Filenumber": "8"}),
+            # A whole file missing or damaged is named and keeps its flag; the engines update.
+            (["--no"], {"sedata.dat": 1, "profs.dat": 1},
+             {"profs.dat": None, "sedata.dat": "<html>Not here</html>\n"}, 4, ask,
+             '"sedata.dat" is corrupted. Please try again later or contact '
+             "support@siteherald.example for help.\n" + UNABLE +
+             'Unable to retrieve "profs.dat": 404 File not found\n', kept,
+             {"sedata.dat": "1", "profs.dat": "1"}),
+            # Only a 404 for the next update file means there is nothing new.
+            (["--no"], {"VersionUpdate": dead + "update.upd", "URL": dead}, {}, 4,
+             "Downloading search engine data...",
+             UNABLE + 'Unable to retrieve "update.upd' + REFUSED + 'Unable to retrieve "000007.upd'
+             + REFUSED, old, {"Filenumber": "7"}),
+            *[(["--no"], {"VersionUpdate": version}, {}, 4, ask, UNABLE + 'Unable to retrieve "%s'
+               % version.replace(self.http, "") + failure, kept, {}) for version, failure in [
+                  (self.http + "500/update.upd", '": 500 Internal Server Error\n'),
+                  ("gone.upd", '": 404 File not found\n')]],
+        ]:
+            with self.subTest(args=args, updates=updates):
+                self.box = Sandbox(self.addCleanup)
+                r = self.update(*args, updates=updates, files=files)
+                self.assertEqual((r.returncode, r.stderr), (status, stderr))
+                lines = r.stdout.splitlines()
+                if isinstance(stdout, list):
+                    self.assertEqual(lines, stdout)
+                else:
+                    self.assertIn(stdout, lines)
+                self.assertNotIn("No new updates available.", lines)
+                self.assertEqual(self.box.lines("sedata.dat"), engines)
+                self.assertFalse(os.path.exists(self.box.path("profs.dat")))
+                for key, value in settings.items():
+                    section = "Main" if key == "VersionNumber" else "Updates"
+                    self.assertEqual(self.box.setting(section, key), value, key)
+        os.mkdir(self.box.path("profs.dat"))
+        r = self.update("--no", updates={"profs.dat": 1})
+        self.assertEqual(r.returncode, 5)
+        self.assertIn("siteherald-cli: Unable to write to " + self.box.path("profs.dat"), r.stderr)
+        self.assertEqual(self.box.setting("Updates", "profs.dat"), "1")
+
+
+NAME, EMAIL = "Robin Fairweather", "robin@harbour-kayaks.example"
+FROM = '"%s" <%s>' % (NAME, EMAIL)
+NNTP = os.environ.get("SITEHERALD_TEST_NNTP")
+GROUPS = ["siteherald.test.g%02d" % n for n in range(1, 13)]
+# The texts of tests/fixtures/broadcast.sdf's messages as they are sent.
+DOTS, WINTER = "Dots at line starts", "Winter storage"
+DOTS_TEXT = ["A line of a single dot follows.", ".", ".hidden", "..two", "...", "The end."]
+WINTER_TEXT = ["Boats stored over the winter are ready for collection from 15 March.",
+               "Call +44 1632 960 123."]
+
+
+def addresses(prefix, count):
+    return ["%s%02d@lists.example" % (prefix, n) for n in range(1, count + 1)]
+
+
+def crlf(lines):
+    return "".join(line + "\r\n" for line in lines)
+
+
+def succeeded(names, result="Succeeded: "):
+    return [result + name for name in names]
+
+
+class Send(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        tmp = tempfile.TemporaryDirectory(prefix="sh-inbox-")
+        cls.addClassCleanup(tmp.cleanup)
+        cls.inbox = tmp.name
+        # The system's python3 has aiosmtpd from python3-aiosmtpd where another comes first.
+        python = sys.executable if importlib.util.find_spec("aiosmtpd") else "/usr/bin/python3"
+        sink = subprocess.Popen([python, os.path.join(os.path.dirname(__file__), "smtp_sink.py"),
+                                 cls.inbox], stdout=subprocess.PIPE, text=True)
+        cls.addClassCleanup(sink.wait, 10)
+        cls.addClassCleanup(sink.terminate)
+        port = sink.stdout.readline().strip()
+        sink.stdout.close()
+        assert port.isdigit(), "smtp_sink.py did not start: is python3-aiosmtpd installed?"
+        cls.identity = {"Name": NAME, "Email": EMAIL, "MailServer": "127.0.0.1:" + port,
+                        "NewsServer": NNTP or "127.0.0.1:9"}
+
+    def setUp(self):
+        for name in glob.glob(os.path.join(self.inbox, "*.json")):
+            os.remove(name)
+        self.box, self.sdf = Sandbox(self.addCleanup), fixture("broadcast.sdf")
+        self.settings()
+
+    def settings(self, **changes):
+        """Writes [Identity]; a change to None leaves the key out."""
+        keys = dict(self.identity, **changes)
+        self.box.write_settings({"Identity": {k: v for k, v in keys.items() if v is not None}})
+
+    def to(self, name, entries):
+        path = os.path.join(self.box.root, name + ".txt")
+        write(path, "".join(a + "\n" for a in entries))
+        return ["--list", path]
+
+    def send(self, subject, *options):
+        return self.box.run("send", self.sdf, subject, *options, env={"TZ": "UTC"})
+
+    def received(self):
+        """The messages of this test, in arrival order."""
+        names = sorted(glob.glob(os.path.join(self.inbox, "*.json")))
+        return [json.loads(pathlib.Path(name).read_text()) for name in names]
+
+    def assertSent(self, r, results):
+        self.assertEqual((r.returncode, r.stderr, r.stdout.splitlines()), (0, "", results))
+
+    def assertLog(self, name, entries):
+        """Log NAME holds ENTRIES: (subject, text, results) each, in order."""
+        lines, expected = self.box.lines(name), []
+        for subject, text, results in entries:
+            date = len(expected) + 1
+            self.assertTrue(lines[date].startswith("Message sent on "), lines[date])
+            expected += ["Submission file: " + self.sdf, lines[date], "", subject, "", *text, "",
+                         *results, "^" * 25]
+        self.assertEqual(lines, expected)
+
+    def test_mail_one_per_address_at_most_25_list_lines_one_log_entry_per_run(self):
+        many, first, second = addresses("many", 30), addresses("first", 5), addresses("second", 5)
+        # Each list counts two lines: 30 addresses in one list reach 24, two lists of 5 all.
+        self.assertSent(self.send(DOTS, *self.to("many", many)), succeeded(many[:24]))
+        r = self.send(WINTER, *self.to("first", first), *self.to("second", second))
+        self.assertSent(r, succeeded(first + second))
+        mails, sent = self.received(), many[:24] + first + second
+        self.assertEqual([(m["mail_from"], m["rcpt_tos"]) for m in mails], [(EMAIL, [a]) for a in sent])
+        for mail, address in zip(mails, sent):
+            head, body = mail["data"].split("\r\n\r\n", 1)
+            headers = dict(line.split(": ", 1) for line in head.split("\r\n"))
+            subject = DOTS if address in many else WINTER
+            self.assertEqual(list(headers), ["From", "Message-ID", "Date", "Subject", "To", "Reply-To"])
+            self.assertEqual([headers[h] for h in ("From", "Subject", "To", "Reply-To")],
+                             [FROM, subject, address, EMAIL])
+            sent_at = email.utils.parsedate_to_datetime(headers["Date"]).timestamp()
+            self.assertLess(abs(sent_at - time.time()), 120)
+            # The leading empty lines of Winter storage are not sent either.
+            self.assertEqual(body, crlf(DOTS_TEXT if subject == DOTS else WINTER_TEXT))
+        self.assertLog("mail.log", [(DOTS, DOTS_TEXT, succeeded(many[:24])),
+                                    (WINTER, WINTER_TEXT, succeeded(first + second))])
+        self.assertFalse(os.path.exists(self.box.path("news.log")))
+
+        self.box = Sandbox(self.addCleanup)
+        self.settings(MailServer="127.0.0.1:%d" % free_port())
+        r = self.send(DOTS, *self.to("gone", first))
+        self.assertEqual((r.returncode, r.stdout.splitlines()), (0, succeeded(first, "Failed: ")))
+        self.assertNotEqual(r.stderr, "")
+        self.assertLog("mail.log", [(DOTS, DOTS_TEXT, succeeded(first, "Failed: "))])
+
+    def test_nothing_is_sent_and_the_last_failing_check_is_shown(self):
+        one, group = self.to("one", ["one@lists.example"]), ["--newsgroup", GROUPS[0]]
+        please = "Please enter %s in message options."
+        for changes, subject, options, message in [
+            ({}, DOTS, [], "You must first add e-mail addresses or newsgroups."),
+            ({}, "No such message", one, "You must first select a message."),
+            ({"Name": None}, DOTS, [], please % "your name"),
+            ({"Email": None}, "No such message", one, please % "your e-mail address"),
+            ({"MailServer": None}, DOTS, one, please % "a valid mail server"),
+            ({"NewsServer": None}, DOTS, one + group, please % "a valid news server"),
+        ]:
+            with self.subTest(message):
+                self.settings(**changes)
+                r = self.send(subject, *options)
+                self.assertEqual((r.returncode, r.stdout), (6, ""))
+                self.assertIn(message, r.stderr)
+                self.assertEqual(r.stderr.count("Please") + r.stderr.count("You must"), 1)
+        self.assertEqual((self.received(), os.listdir(self.box.data)), ([], ["sedata.dat"]))
+
+    @unittest.skipUnless(NNTP, "SITEHERALD_TEST_NNTP (host:port of an INN server, see "
+                         "scripts/news-server) is not set")
+    def test_news_to_the_first_ten_groups_in_sorted_order_each_readable(self):
+        host, port = NNTP.rsplit(":", 1)
+        news = socket.create_connection((host, int(port)), 30)
+        self.addCleanup(news.close)
+        replies = news.makefile("rb")
+        self.addCleanup(replies.close)
+        line = lambda: replies.readline().decode("utf-8", "surrogateescape")[:-2]
+
+        def ask(command, multi_line=False):
+            """The reply line, or the lines of a multi-line reply with dot-stuffing undone."""
+            news.sendall(command.encode() + b"\r\n")
+            lines = [line()]
+            if lines[0].startswith("423"):  # no articles in the range
+                return []
+            self.assertTrue(lines[0].startswith("2"), lines[0])
+            while multi_line and lines[-1] != ".":
+                lines.append(line())
+            return [l[1:] if l[:1] == "." else l for l in lines[1:-1]] if multi_line else lines[0]
+
+        line()
+        ask("MODE READER")
+        # INN keeps articles between runs: a subject of this run's own tells ours apart.
+        subject = "%s %s" % (DOTS, secrets.token_hex(6))
+        with open(self.sdf) as f:
+            self.sdf = os.path.join(self.box.root, "broadcast.sdf")
+            write(self.sdf, f.read().replace(DOTS, subject))
+        newest = [int(ask("GROUP " + g).split()[3]) for g in GROUPS]
+        r = self.send(subject, *[a for g in GROUPS[6:] + GROUPS[:6] for a in ("--newsgroup", g)])
+        self.assertSent(r, succeeded(GROUPS[:10]))
+        for group, last in zip(GROUPS, newest):
+            ask("GROUP " + group)
+            # The overview of the articles since: number, subject, from, date, message-id, ...
+            over = [o.split("\t") for o in ask("OVER %d-%d" % (last + 1, last + 99), True)]
+            ours = [o for o in over if o[1] == subject]
+            self.assertEqual([o[2] for o in ours], [FROM] if group in GROUPS[:10] else [], group)
+            for o in ours:
+                article = ask("ARTICLE " + o[4], True)
+                end = article.index("")
+                headers = dict(l.split(": ", 1) for l in article[:end] if l[:1] not in " \t")
+                self.assertEqual((headers["Newsgroups"], headers["Reply-To"]), (group, EMAIL))
+                self.assertEqual(article[end + 1:], DOTS_TEXT)
+        self.assertLog("news.log", [(subject, DOTS_TEXT, succeeded(GROUPS[:10]))])
+        self.assertFalse(os.path.exists(self.box.path("mail.log")))
+
+
+CHROMIUM = "/usr/bin/chromium"
+ROOT = "http://www.lighthouse-search.example"
+# Every frame of every <iframe> by name, read when all have loaded.
+READER = """<script>onload = () => { document.body.textContent = JSON.stringify(
+  [...document.querySelectorAll("iframe")].map(f => f.contentWindow).map(top =>
+    Object.fromEntries(Array.from({length: top.frames.length}, (_, i) => top.frames[i]).map(w =>
+      [w.name, {url: w.location.href, title: w.document.title, text: w.document.body.innerText,
+        controls: Object.fromEntries([...w.document.querySelectorAll("input, textarea, select")]
+          .filter(e => e.name).map(e => [e.name, e.value])),
+        actions: [...w.document.forms].map(f => f.getAttribute("action")),
+        links: [...w.document.links].map(a => [a.getAttribute("href"), a.href]),
+        images: [...w.document.images].map(i => i.getAttribute("src"))}])))); };</script>"""
+
+# Pages shaped as sites ship them, filled for the demo engine: each is checked byte for byte
+# against its .filled.html, scanned, and opened in Chromium. Every one holds the six mapped
+# fields, a password box and a box "q" of its own ("own" or another value, kept).
+FIELDS = "url title email keywords contact description".split()
+SHAPE_SCANS = {"minified": ["q"] + FIELDS, "single_quotes": FIELDS + ["q"],
+               "unquoted_name_first": FIELDS + ["q"], "existing_values": FIELDS + ["q"],
+               "upper_case": "URL Title EMAIL KEYWORDS Contact DESCRIPTION q".split(),
+               "forms_on_one_line": ["q"] + FIELDS}
+
+
+class Browser(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        if not os.path.exists(CHROMIUM):
+            raise AssertionError(CHROMIUM + " is missing: the browser tests need Chromium")
+        cls.boxes, frames = {}, []
+        for name in [None, *SHAPE_SCANS]:
+            box = cls.boxes[name] = Sandbox(cls.addClassCleanup)
+            if name:
+                r = box.fill("Siteherald Demo Engine", page=fixture("shapes", name + ".html"))
+            else:
+                r = box.fill()
+            assert r.returncode == 0, r.stderr
+            frames.append('<iframe src="%s"></iframe>' % pathlib.Path(r.stdout.strip()).as_uri())
+        tmp = tempfile.TemporaryDirectory(prefix="sh-chromium-")
+        cls.addClassCleanup(tmp.cleanup)
+        write(os.path.join(tmp.name, "pages.html"), "".join(frames) + READER)
+        dump = subprocess.run(
+            [CHROMIUM, "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
+             "--disable-background-networking", "--disable-component-update", "--disable-sync",
+             "--allow-file-access-from-files", "--host-resolver-rules=MAP * ~NOTFOUND",
+             "--user-data-dir=" + os.path.join(tmp.name, "profile"), "--dump-dom",
+             pathlib.Path(tmp.name, "pages.html").as_uri()],
+            capture_output=True, text=True, timeout=120).stdout
+        shown = json.loads(html.unescape(dump.split("<body>", 1)[1].rsplit("</body>", 1)[0]))
+        cls.shown = dict(zip(cls.boxes, shown))
+
+    def test_each_shape_is_filled_byte_for_byte_scanned_and_shown(self):
+        for name, scan in SHAPE_SCANS.items():
+            with self.subTest(name):
+                box = self.boxes[name]
+                with open(box.path("~mainauto.htm"), "rb") as filled, \
+                        open(fixture("shapes", name + ".filled.html"), "rb") as expected:
+                    self.assertEqual(filled.read().decode(), expected.read().decode())
+                r = box.run("scan", "--page", fixture("shapes", name + ".html"))
+                self.assertEqual((r.returncode, r.stderr), (0, ""))
+                self.assertEqual(r.stdout.splitlines(), [
+                    f + (" (Textarea)" if f.lower() == "description" else " (Text Box)")
+                    for f in scan])
+                # The site's values as tests/ui reads them from the Lighthouse page, and its contact.
+                controls = {k.lower(): v for k, v in self.shown[name]["Main"]["controls"].items()}
+                values = dict(self.shown[None]["Main"]["controls"], contact="Robin Fairweather")
+                for field in FIELDS:
+                    self.assertTrue(controls[field].startswith(values[field]), field)
+                self.assertEqual(controls["password"], "secret" if name == "existing_values" else "")
+                self.assertEqual(controls.get("q", "own"), "own")
+
+    def test_filled_page_in_its_frame_page(self):
+        # Its frames, the mapped boxes' values and the forms' targets are read in tests/ui (GO).
+        main = self.shown[None]["Main"]
+        self.assertEqual(main["url"], pathlib.Path(self.boxes[None].path("~mainauto.htm")).as_uri())
+        self.assertEqual(main["title"], "Lighthouse Search: Add Your Site")
+        # The boxes that are not mapped keep their own values.
+        self.assertEqual({k: v for k, v in main["controls"].items() if k not in FIELDS}, dict(
+            q="", lang="en", src="addurl", ts="1041379200", cat="Recreation", pw="", agree="yes",
+            nl_email="", next="/addurl/", user="", **{"pass": ""}))
+        links = dict(main["links"])
+        self.assertEqual(list(links), [
+            ROOT + "/",
+            "/browse/",  # not in the <A HREF="..."> form: the <base href> resolves it
+            ROOT + "/faq.html", ROOT + "/addurl/guidelines.html",
+            "https://secure.lighthouse-search.example/account/",
+            ROOT + "/addurl/guidelines.html#rules", ROOT + "/terms.html", ROOT + "/about.html",
+            "mailto:editors@lighthouse-search.example",
+            # The <base href> would send "#top" to the engine's site; it stays on the filled page.
+            main["url"] + "#top",
+            "http://www.lighthouse-partners.example/",
+        ])
+        self.assertEqual(links["/browse/"], ROOT + "/browse/")
+        self.assertEqual(main["images"], [ROOT + "/images/lighthouse.gif"])
+
+
+if __name__ == "__main__":
     if len(sys.argv) < 3:
         sys.exit("usage: %s SITEHERALD-CLI SOURCE-DIR [unittest arguments]" % sys.argv[0])
     CLI, SOURCE = sys.argv[1:3]
     del sys.argv[1:3]
-    unittest.main(module="__main__", verbosity=2)
+    unittest.main(verbosity=2)
