@@ -288,12 +288,9 @@ class Commands(unittest.TestCase):
         kept, dead = old + records(upd, "Beacon Finder"), "http://127.0.0.1:%d/" % free_port()
         ask = "Overwrite search engine data for Lighthouse Search? no"
         for args, updates, files, status, stdout, stderr, engines, settings in [
-            (["--yes"], {}, {"update.upd": "176\r\n%s\r\n" % NEW}, 0, [
-                "Checking for newer version...",
-                "A newer version is available for download. View information? yes",
-                "Open this address in your browser: " + NEW, "Downloading search engine data...",
-                "Processing updated information.",
-                "Overwrite search engine data for Lighthouse Search? yes"], "",
+            # The steps' texts are the update test's of the net layer; here what the CLI adds.
+            (["--yes"], {}, {"update.upd": "176\r\n%s\r\n" % NEW}, 0,
+             "View information? yes\nOpen this address in your browser: " + NEW, "",
              records(old, "Siteherald Demo Engine", "Harbour Directory") + upd[1:-1],
              {"Filenumber": "8", "VersionNumber": "176"}),
             (["--no"], {}, {}, 0, ask, "", kept, {"Filenumber": "8"}),
@@ -320,12 +317,8 @@ class Commands(unittest.TestCase):
                 self.box = Sandbox(self.addCleanup)
                 r = self.update(*args, updates=updates, files=files)
                 self.assertEqual((r.returncode, r.stderr), (status, stderr))
-                lines = r.stdout.splitlines()
-                if isinstance(stdout, list):
-                    self.assertEqual(lines, stdout)
-                else:
-                    self.assertIn(stdout, lines)
-                self.assertNotIn("No new updates available.", lines)
+                self.assertIn(stdout + "\n", r.stdout)
+                self.assertNotIn("No new updates available.", r.stdout)
                 self.assertEqual(self.box.lines("sedata.dat"), engines)
                 self.assertFalse(os.path.exists(self.box.path("profs.dat")))
                 for key, value in settings.items():
@@ -467,47 +460,40 @@ class Send(unittest.TestCase):
 
     @unittest.skipUnless(NNTP, "SITEHERALD_TEST_NNTP (host:port of an INN server, see "
                          "scripts/news-server) is not set")
-    def test_news_to_the_first_ten_groups_in_sorted_order_each_readable(self):
+    def test_news_to_the_first_ten_groups_in_sorted_order_one_article_each(self):
         host, port = NNTP.rsplit(":", 1)
         news = socket.create_connection((host, int(port)), 30)
         self.addCleanup(news.close)
         replies = news.makefile("rb")
         self.addCleanup(replies.close)
-        line = lambda: replies.readline().decode("utf-8", "surrogateescape")[:-2]
 
-        def ask(command, multi_line=False):
-            """The reply line, or the lines of a multi-line reply with dot-stuffing undone."""
-            news.sendall(command.encode() + b"\r\n")
-            lines = [line()]
-            if lines[0].startswith("423"):  # no articles in the range
-                return []
-            self.assertTrue(lines[0].startswith("2"), lines[0])
-            while multi_line and lines[-1] != ".":
-                lines.append(line())
-            return [l[1:] if l[:1] == "." else l for l in lines[1:-1]] if multi_line else lines[0]
+        def ask(command=""):
+            """The reply's lines: the status line and, for 224 (an overview), those to the dot."""
+            news.sendall((command + "\r\n" if command else "").encode())
+            lines = [replies.readline().decode(errors="replace")[:-2]]
+            while lines[0][:3] == "224" and lines[-1] != ".":
+                lines.append(replies.readline().decode(errors="replace")[:-2])
+            self.assertRegex(lines[0], "^(2|423 )")  # 423: no articles in the range
+            return lines
 
-        line()
-        ask("MODE READER")
+        ask(), ask("MODE READER")
         # INN keeps articles between runs: a subject of this run's own tells ours apart.
         subject = "%s %s" % (DOTS, secrets.token_hex(6))
         with open(self.sdf) as f:
             self.sdf = os.path.join(self.box.root, "broadcast.sdf")
             write(self.sdf, f.read().replace(DOTS, subject))
-        newest = [int(ask("GROUP " + g).split()[3]) for g in GROUPS]
+        newest = [int(ask("GROUP " + g)[0].split()[3]) for g in GROUPS]
         r = self.send(subject, *[a for g in GROUPS[6:] + GROUPS[:6] for a in ("--newsgroup", g)])
         self.assertSent(r, succeeded(GROUPS[:10]))
+        ids = []
         for group, last in zip(GROUPS, newest):
+            # The overview since: number, subject, from, date, message-id, references, bytes, lines
             ask("GROUP " + group)
-            # The overview of the articles since: number, subject, from, date, message-id, ...
-            over = [o.split("\t") for o in ask("OVER %d-%d" % (last + 1, last + 99), True)]
-            ours = [o for o in over if o[1] == subject]
-            self.assertEqual([o[2] for o in ours], [FROM] if group in GROUPS[:10] else [], group)
-            for o in ours:
-                article = ask("ARTICLE " + o[4], True)
-                end = article.index("")
-                headers = dict(l.split(": ", 1) for l in article[:end] if l[:1] not in " \t")
-                self.assertEqual((headers["Newsgroups"], headers["Reply-To"]), (group, EMAIL))
-                self.assertEqual(article[end + 1:], DOTS_TEXT)
+            over = ask("OVER %d-%d" % (last + 1, last + 99))[1:-1]
+            ours = [o.split("\t") for o in over if o.split("\t")[1] == subject]
+            self.assertEqual([(o[2], o[7]) for o in ours], [(FROM, "6")] * (group in GROUPS[:10]))
+            ids += [o[4] for o in ours]
+        self.assertEqual(len(set(ids)), 10)  # not one article cross-posted
         self.assertLog("news.log", [(subject, DOTS_TEXT, succeeded(GROUPS[:10]))])
         self.assertFalse(os.path.exists(self.box.path("mail.log")))
 
