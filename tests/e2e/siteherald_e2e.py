@@ -9,7 +9,10 @@ import configparser, email.utils, functools, glob, html, http.server, importlib.
 import pathlib, re, secrets, shutil, socket, ssl, subprocess, sys, tempfile, threading, time
 import unittest
 
-CLI = SOURCE = None
+if len(sys.argv) < 3:
+    sys.exit("usage: %s SITEHERALD-CLI SOURCE-DIR [unittest arguments]" % sys.argv[0])
+CLI, SOURCE = sys.argv[1:3]
+del sys.argv[1:3]
 ENGINE = "Lighthouse Search"
 
 
@@ -17,8 +20,7 @@ def fixture(*parts):
     return os.path.join(SOURCE, "tests", "fixtures", *parts)
 
 
-def page_file():
-    return fixture("pages", "lighthouse_addurl.html")
+PAGE, SDF = fixture("pages", "lighthouse_addurl.html"), fixture("harbour_kayaks.sdf")
 
 
 def read_lines(path):
@@ -75,7 +77,7 @@ class Sandbox:
                               timeout=60)
 
     def fill(self, engine=ENGINE, page=None):
-        return self.run("fill", engine, fixture("harbour_kayaks.sdf"), "--page", page or page_file())
+        return self.run("fill", engine, SDF, "--page", page or PAGE)
 
     def write_settings(self, sections):
         """Writes the settings file from {section: {key: value}}."""
@@ -146,7 +148,7 @@ class Commands(unittest.TestCase):
         with open(os.path.join(cls.www, "big.html"), "wb") as f:
             f.truncate(BIG)
         os.mkdir(os.path.join(cls.www, "addurl"))
-        shutil.copy(page_file(), os.path.join(cls.www, "addurl", "index.html"))
+        shutil.copy(PAGE, os.path.join(cls.www, "addurl", "index.html"))
         cls.http, cls.https = serve(cls, cls.www), serve(cls, cls.www, (cert, key))
         cls.trusted = {"SSL_CERT_FILE": cert, "SSL_CERT_DIR": None}
         cls.sites = 0
@@ -155,16 +157,15 @@ class Commands(unittest.TestCase):
         self.box = Sandbox(self.addCleanup)
 
     def test_fill_writes_the_three_pages_from_a_page_file_or_a_download(self):
-        sdf, url = fixture("harbour_kayaks.sdf"), "http://www.lighthouse-search.example/"
-        for page, address, env in [(["--page", page_file()], url, {}),
-                                   (["--page=" + page_file()], url, {}),
+        url = "http://www.lighthouse-search.example/"
+        for page, address, env in [(["--page", PAGE], url, {}), (["--page=" + PAGE], url, {}),
                                    ([], self.http, {}), ([], self.https, self.trusted)]:
             with self.subTest(page=page, address=address):
                 for name in self.box.pages():
                     os.remove(self.box.path(name))
                 if not page:
                     self.use_address(address + "addurl/index.html")
-                r = self.box.run("fill", ENGINE, sdf, *page, env=env)
+                r = self.box.run("fill", ENGINE, SDF, *page, env=env)
                 self.assertEqual((r.returncode, r.stdout, r.stderr),
                                  (0, self.box.path("~auto.htm") + "\n", ""))
                 main = self.box.lines("~mainauto.htm")
@@ -173,8 +174,8 @@ class Commands(unittest.TestCase):
                               'VALUE="https://harbour-kayaks.example/?ref=lighthouse&amp;lang=en">'
                               '</TD></TR>', main)
                 # The title box's tag spanned three lines; the description's value is two long.
-                self.assertEqual(len(main), len(read_lines(page_file())) - 2 + 1)
-        # The frames themselves are loaded in Chromium (e2e_browser.py); here the <noframes> copy.
+                self.assertEqual(len(main), len(read_lines(PAGE)) - 2 + 1)
+        # The frames themselves are loaded in Chromium (Browser); here the <noframes> copy.
         ad, frame = self.box.lines("~adauto.htm"), self.box.lines("~auto.htm")
         self.assertEqual(frame[3:6 + len(ad)], ["<noframes>", "<html>", "<body>"] + ad)
         self.assertEqual(frame[7 + len(ad):], main + ["</body>", "</html>", "</noframes>", "</frameset>"])
@@ -195,7 +196,7 @@ class Commands(unittest.TestCase):
         self.assertEqual((r.returncode, len(r.stdout)), (0, BIG))
         r = self.box.run("scan", self.http + "addurl/index.html")
         self.assertEqual((r.returncode, r.stderr), (0, ""))
-        self.assertEqual(r.stdout, self.box.run("scan", "--page", page_file()).stdout)
+        self.assertEqual(r.stdout, self.box.run("scan", "--page", PAGE).stdout)
         self.assertIn("description (Textarea)\n", r.stdout)
         r = self.box.run("--help")
         self.assertEqual((r.returncode, r.stderr), (0, ""))
@@ -203,7 +204,7 @@ class Commands(unittest.TestCase):
         self.assertIn("  fill ENGINE SDF-FILE [--page PAGE-FILE]\n", r.stdout)
 
     def test_failures_exit_with_their_status_and_write_no_page(self):
-        sdf, page, scan = fixture("harbour_kayaks.sdf"), page_file(), "scan --page FILE"
+        sdf, page, scan = SDF, PAGE, "scan --page FILE"
         missing, folder = os.path.join(self.box.root, "gone.sdf"), self.box.root
         with open(self.box.path("sedata.dat"), "a") as f:
             f.write("$No Address$\r\nNo Address|\r\n$No Address$\r\n"
@@ -342,14 +343,6 @@ WINTER_TEXT = ["Boats stored over the winter are ready for collection from 15 Ma
                "Call +44 1632 960 123."]
 
 
-def addresses(prefix, count):
-    return ["%s%02d@lists.example" % (prefix, n) for n in range(1, count + 1)]
-
-
-def crlf(lines):
-    return "".join(line + "\r\n" for line in lines)
-
-
 def succeeded(names, result="Succeeded: "):
     return [result + name for name in names]
 
@@ -410,7 +403,8 @@ class Send(unittest.TestCase):
         self.assertEqual(lines, expected)
 
     def test_mail_one_per_address_at_most_25_list_lines_one_log_entry_per_run(self):
-        many, first, second = addresses("many", 30), addresses("first", 5), addresses("second", 5)
+        many, first, second = [["%s%02d@lists.example" % (prefix, n) for n in range(1, count + 1)]
+                               for prefix, count in [("many", 30), ("first", 5), ("second", 5)]]
         # Each list counts two lines: 30 addresses in one list reach 24, two lists of 5 all.
         self.assertSent(self.send(DOTS, *self.to("many", many)), succeeded(many[:24]))
         r = self.send(WINTER, *self.to("first", first), *self.to("second", second))
@@ -427,7 +421,7 @@ class Send(unittest.TestCase):
             sent_at = email.utils.parsedate_to_datetime(headers["Date"]).timestamp()
             self.assertLess(abs(sent_at - time.time()), 120)
             # The leading empty lines of Winter storage are not sent either.
-            self.assertEqual(body, crlf(DOTS_TEXT if subject == DOTS else WINTER_TEXT))
+            self.assertEqual(body.split("\r\n"), (DOTS_TEXT if subject == DOTS else WINTER_TEXT) + [""])
         self.assertLog("mail.log", [(DOTS, DOTS_TEXT, succeeded(many[:24])),
                                     (WINTER, WINTER_TEXT, succeeded(first + second))])
         self.assertFalse(os.path.exists(self.box.path("news.log")))
@@ -504,10 +498,9 @@ ROOT = "http://www.lighthouse-search.example"
 READER = """<script>onload = () => { document.body.textContent = JSON.stringify(
   [...document.querySelectorAll("iframe")].map(f => f.contentWindow).map(top =>
     Object.fromEntries(Array.from({length: top.frames.length}, (_, i) => top.frames[i]).map(w =>
-      [w.name, {url: w.location.href, title: w.document.title, text: w.document.body.innerText,
+      [w.name, {url: w.location.href, title: w.document.title,
         controls: Object.fromEntries([...w.document.querySelectorAll("input, textarea, select")]
           .filter(e => e.name).map(e => [e.name, e.value])),
-        actions: [...w.document.forms].map(f => f.getAttribute("action")),
         links: [...w.document.links].map(a => [a.getAttribute("href"), a.href]),
         images: [...w.document.images].map(i => i.getAttribute("src"))}])))); };</script>"""
 
@@ -529,10 +522,8 @@ class Browser(unittest.TestCase):
         cls.boxes, frames = {}, []
         for name in [None, *SHAPE_SCANS]:
             box = cls.boxes[name] = Sandbox(cls.addClassCleanup)
-            if name:
-                r = box.fill("Siteherald Demo Engine", page=fixture("shapes", name + ".html"))
-            else:
-                r = box.fill()
+            page = name and fixture("shapes", name + ".html")
+            r = box.fill("Siteherald Demo Engine", page) if name else box.fill()
             assert r.returncode == 0, r.stderr
             frames.append('<iframe src="%s"></iframe>' % pathlib.Path(r.stdout.strip()).as_uri())
         tmp = tempfile.TemporaryDirectory(prefix="sh-chromium-")
@@ -552,9 +543,8 @@ class Browser(unittest.TestCase):
         for name, scan in SHAPE_SCANS.items():
             with self.subTest(name):
                 box = self.boxes[name]
-                with open(box.path("~mainauto.htm"), "rb") as filled, \
-                        open(fixture("shapes", name + ".filled.html"), "rb") as expected:
-                    self.assertEqual(filled.read().decode(), expected.read().decode())
+                self.assertEqual(*[pathlib.Path(p).read_bytes().decode() for p in (
+                    box.path("~mainauto.htm"), fixture("shapes", name + ".filled.html"))])
                 r = box.run("scan", "--page", fixture("shapes", name + ".html"))
                 self.assertEqual((r.returncode, r.stderr), (0, ""))
                 self.assertEqual(r.stdout.splitlines(), [
@@ -578,24 +568,15 @@ class Browser(unittest.TestCase):
             q="", lang="en", src="addurl", ts="1041379200", cat="Recreation", pw="", agree="yes",
             nl_email="", next="/addurl/", user="", **{"pass": ""}))
         links = dict(main["links"])
+        # "/browse/" is not in the <A HREF="..."> form: the <base href> resolves it. That would
+        # send "#top" to the engine's site; it stays on the filled page.
         self.assertEqual(list(links), [
-            ROOT + "/",
-            "/browse/",  # not in the <A HREF="..."> form: the <base href> resolves it
-            ROOT + "/faq.html", ROOT + "/addurl/guidelines.html",
-            "https://secure.lighthouse-search.example/account/",
-            ROOT + "/addurl/guidelines.html#rules", ROOT + "/terms.html", ROOT + "/about.html",
-            "mailto:editors@lighthouse-search.example",
-            # The <base href> would send "#top" to the engine's site; it stays on the filled page.
-            main["url"] + "#top",
-            "http://www.lighthouse-partners.example/",
-        ])
+            ROOT + "/", "/browse/", ROOT + "/faq.html", ROOT + "/addurl/guidelines.html",
+            "https://secure.lighthouse-search.example/account/", ROOT + "/addurl/guidelines.html#rules",
+            ROOT + "/terms.html", ROOT + "/about.html", "mailto:editors@lighthouse-search.example",
+            main["url"] + "#top", "http://www.lighthouse-partners.example/"])
         self.assertEqual(links["/browse/"], ROOT + "/browse/")
         self.assertEqual(main["images"], [ROOT + "/images/lighthouse.gif"])
 
 
-if __name__ == "__main__":
-    if len(sys.argv) < 3:
-        sys.exit("usage: %s SITEHERALD-CLI SOURCE-DIR [unittest arguments]" % sys.argv[0])
-    CLI, SOURCE = sys.argv[1:3]
-    del sys.argv[1:3]
-    unittest.main(verbosity=2)
+unittest.main(verbosity=2)
