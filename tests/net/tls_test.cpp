@@ -22,13 +22,13 @@ const bool kFetchOnly = [] {
     if (url == nullptr)
         return false;
     std::string out;
+    THttpCli client;
+    MemoryStream body;
+    client.ReceiveStream = &body;
+    // Generous: a loaded machine can be slow to start the child's lookup thread.
+    client.Timeouts = {std::chrono::seconds(15), std::chrono::seconds(15)};
+    client.Url = url;
     try {
-        THttpCli client;
-        MemoryStream body;
-        client.ReceiveStream = &body;
-        // Generous: a loaded machine can be slow to start the child's lookup thread.
-        client.Timeouts = {std::chrono::seconds(15), std::chrono::seconds(15)};
-        client.Url = url;
         client.Get();
         out = "0 " + body.data();
     } catch (const EHttpException& e) {
@@ -44,11 +44,9 @@ Strings Words(const std::string& text) {
     return {std::istream_iterator<std::string>(in), {}};
 }
 
-// Fetches `url` in a fresh process, since the client reads the trusted certificates
-// (SSL_CERT_FILE) once per process. "" for caFile: no SSL_CERT_FILE. Gives "0 " + body, or
-// the failure's code and message. The process is this program started anew, never a bare
-// fork: a fork of a process with threads (the scripted server's) may inherit a lock that
-// another thread held, and hang.
+// Fetches `url` in a fresh process (the client reads SSL_CERT_FILE once per process; "" for
+// caFile: none): "0 " + body, or the failure's code and message. The process is this program
+// started anew: a bare fork of a process with threads may inherit a held lock, and hang.
 std::string FetchInFreshProcess(const std::string& url, const std::string& caFile,
                                 const TempDir& dir) {
     const std::string out = dir / "fetched";
@@ -84,8 +82,7 @@ TEST(TlsClientTest, VerifiesTheCertificateAndDeliversTheDocumentByteForByte) {
     std::filesystem::create_directory(dir / "www");
     const std::string file = RandomBytes(200 * 1024);
     WriteBytes(dir / "www/f.bin", file);
-    // host: the right certificate. sni: the right one only for a client that names
-    // "localhost" in its hello. other: the certificate of another host.
+    // host: the right certificate; sni: the right one only for a client that names "localhost"
     const auto serve = [&](int port, const std::string& certificates) {
         Strings args = Words(SystemProgram("openssl") + " s_server -quiet -WWW -accept 127.0.0.1:" +
                              std::to_string(port) + " " + certificates);
@@ -93,7 +90,7 @@ TEST(TlsClientTest, VerifiesTheCertificateAndDeliversTheDocumentByteForByte) {
             arg = arg.ends_with(".pem") || arg.ends_with(".key") ? dir / arg : arg;
         return std::make_unique<ChildProcess>(args, dir / "www");
     };
-    const int host = FreePort(), sni = FreePort(), other = FreePort();
+    const int host = FreePort(), sni = FreePort(), other = FreePort(); // other: another host's
     const auto servers = {
         serve(host, "-cert host.pem -key host.key"),
         serve(sni, "-cert other.pem -key other.key -servername localhost -cert2 host.pem "

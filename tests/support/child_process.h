@@ -44,15 +44,12 @@ public:
         const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
         const int error = ::open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         if ((pid_ = ::fork()) == 0) {
-            for (const int fd : {0, 1})
-                ::dup2(devNull, fd);
-            ::dup2(error, 2);
+            ::dup2(devNull, 0), ::dup2(devNull, 1), ::dup2(error, 2);
             if (::chdir(workDir.c_str()) == 0)
                 ::execvp(args[0], args.data());
             ::_exit(127);
         }
-        ::close(devNull);
-        ::close(error);
+        ::close(devNull), ::close(error);
     }
     ~ChildProcess() {
         if (pid_ > 0 && status_ == kRunning && ::kill(pid_, SIGTERM) == 0)
@@ -64,8 +61,8 @@ public:
     // Waits for the program to end; its exit status (-1 when a signal ended it).
     int Wait() {
         int status = 0;
-        while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-        }
+        while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR)
+            continue;
         return status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 

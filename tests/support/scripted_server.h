@@ -1,8 +1,7 @@
 #pragma once
 
-// A TCP server on 127.0.0.1 for the answers no real server gives on request. Connections are
-// served one after another and every byte each one sent is kept. Two scripts run on it: HTTP
-// (the request up to its empty line, then fixed steps) and a line-by-line mail or news dialogue.
+// A TCP server on 127.0.0.1 for the answers no real server gives on request: connections served
+// one after another, each one's bytes kept, running an HTTP script or a mail or news dialogue.
 
 #include <arpa/inet.h>
 #include <chrono>
@@ -25,7 +24,6 @@ inline sockaddr_in Loopback(int port) {
     return address;
 }
 
-// Listens on 127.0.0.1 (port chosen by the system).
 inline int ListenOnLoopback(int backlog, int& port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address = Loopback(0);
@@ -95,12 +93,11 @@ public:
     std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
     std::string url(const std::string& path = "/") const { return "http://" + address() + path; }
     // All bytes each connection sent (for HTTP, its request).
-    std::vector<std::string> transcripts() const {
+    std::vector<std::string> requests() const {
         const std::lock_guard lock(mutex_);
         return transcripts_;
     }
-    std::vector<std::string> requests() const { return transcripts(); }
-    size_t connections() const { return transcripts().size(); }
+    size_t connections() const { return requests().size(); }
 
     // For handlers; each wait ends early when the server stops. Read appends what arrives,
     // false when the client closed or the server stops.
@@ -123,8 +120,8 @@ public:
     bool Pause(int ms) { return WaitFor(-1, ms); }
     // Reads on until the client closes.
     void Hold(int fd) {
-        for (std::string ignored; Read(fd, ignored); ignored.clear()) {
-        }
+        for (std::string ignored; Read(fd, ignored);)
+            ignored.clear();
     }
 
 private:
@@ -194,7 +191,7 @@ public:
         replies_[word] = std::move(reply);
     }
     std::string address() const { return server_.address(); }
-    std::vector<std::string> transcripts() const { return server_.transcripts(); }
+    std::vector<std::string> transcripts() const { return server_.requests(); }
     size_t connections() const { return server_.connections(); }
     // Every line received outside a message, CR LF removed, over all connections.
     std::vector<std::string> commands() const {
@@ -212,8 +209,7 @@ private:
     bool Say(ScriptedServer& server, int fd, const std::string& line) {
         mutex_.lock();
         auto found = replies_.find(line);
-        if (found == replies_.end())
-            found = replies_.find(line.substr(0, line.find(' ')));
+        found = found != replies_.end() ? found : replies_.find(line.substr(0, line.find(' ')));
         const Reply reply = found != replies_.end() ? found->second : Answer({"500 unknown"});
         mutex_.unlock();
         std::string bytes;
@@ -264,10 +260,7 @@ public:
         if (::connect(fillerFd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
             std::abort();
     }
-    ~FullBacklogListener() {
-        ::close(fillerFd_);
-        ::close(listenFd_);
-    }
+    ~FullBacklogListener() { ::close(fillerFd_), ::close(listenFd_); }
     std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
 
 private:
