@@ -2,8 +2,7 @@
 """siteherald-cli end to end, run as  siteherald_e2e.py SITEHERALD-CLI SOURCE-DIR [unittest
 arguments]: fill, get, scan and update on fixture files and against loopback HTTP(S) servers
 (Commands), send to smtp_sink.py and to the INN server of SITEHERALD_TEST_NNTP, host:port
-(Send), the filled pages in headless Chromium (Browser). Each run has a sandbox: a data
-directory and a settings folder of its own."""
+(Send), the filled pages in headless Chromium (Browser)."""
 
 import configparser, email.utils, functools, glob, html, http.server, importlib.util, json, os
 import pathlib, re, secrets, shutil, socket, ssl, subprocess, sys, tempfile, threading, time
@@ -14,6 +13,7 @@ if len(sys.argv) < 3:
 CLI, SOURCE = sys.argv[1:3]
 del sys.argv[1:3]
 ENGINE = "Lighthouse Search"
+TMP = tempfile.TemporaryDirectory(prefix="sh-e2e-")  # removed at exit with all that is in it
 
 
 def fixture(*parts):
@@ -39,20 +39,17 @@ def write(path, data):
 
 
 def free_port():
-    """A loopback port nothing listens on at the moment."""
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))
         return s.getsockname()[1]
 
 
 class Sandbox:
-    """A temporary data directory seeded from tests/fixtures/data, and a settings folder;
-    ADD_CLEANUP (addCleanup or addClassCleanup) removes them."""
+    """A data directory seeded from tests/fixtures/data, and a settings folder."""
 
-    def __init__(self, add_cleanup):
-        tmp = tempfile.TemporaryDirectory(prefix="sh-e2e-")
-        add_cleanup(tmp.cleanup)
-        self.root, self.data = tmp.name, os.path.join(tmp.name, "data")
+    def __init__(self):
+        self.root = tempfile.mkdtemp(dir=TMP.name)
+        self.data = os.path.join(self.root, "data")
         shutil.copytree(fixture("data"), self.data)
         self.ini = os.path.join(self.root, "config", "siteherald", "siteherald.ini")
 
@@ -61,11 +58,6 @@ class Sandbox:
 
     def lines(self, name):
         return read_lines(self.path(name))
-
-    def pages(self):
-        """The filled pages that exist."""
-        return [n for n in ("~mainauto.htm", "~adauto.htm", "~auto.htm")
-                if os.path.exists(self.path(n))]
 
     def run(self, *args, env=None, binary=False):
         """siteherald-cli ARGS, stdin not a terminal, ENV added to its environment (None removes
@@ -80,7 +72,6 @@ class Sandbox:
         return self.run("fill", engine, SDF, "--page", page or PAGE)
 
     def write_settings(self, sections):
-        """Writes the settings file from {section: {key: value}}."""
         write(self.ini, "".join("[%s]\n" % s + "".join("%s=%s\n" % kv for kv in keys.items())
                                 for s, keys in sections.items()))
 
@@ -136,9 +127,8 @@ def records(lines, *names):
 class Commands(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        tmp = tempfile.TemporaryDirectory(prefix="sh-www-")
-        cls.addClassCleanup(tmp.cleanup)
-        cls.www, cert, key = tmp.name, os.path.join(tmp.name, "cert"), os.path.join(tmp.name, "key")
+        cls.www = tempfile.mkdtemp(dir=TMP.name)
+        cert, key = os.path.join(cls.www, "cert"), os.path.join(cls.www, "key")
         # A self-signed certificate for localhost and 127.0.0.1, trusted through SSL_CERT_FILE.
         subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
                         "ec_paramgen_curve:prime256v1", "-nodes", "-days", "2", "-keyout", key,
@@ -154,15 +144,15 @@ class Commands(unittest.TestCase):
         cls.sites = 0
 
     def setUp(self):
-        self.box = Sandbox(self.addCleanup)
+        self.box = Sandbox()
 
     def test_fill_writes_the_three_pages_from_a_page_file_or_a_download(self):
         url = "http://www.lighthouse-search.example/"
         for page, address, env in [(["--page", PAGE], url, {}), (["--page=" + PAGE], url, {}),
                                    ([], self.http, {}), ([], self.https, self.trusted)]:
             with self.subTest(page=page, address=address):
-                for name in self.box.pages():
-                    os.remove(self.box.path(name))
+                for name in glob.glob(self.box.path("~*")):
+                    os.remove(name)
                 if not page:
                     self.use_address(address + "addurl/index.html")
                 r = self.box.run("fill", ENGINE, SDF, *page, env=env)
@@ -248,21 +238,19 @@ class Commands(unittest.TestCase):
                 self.assertEqual((r.returncode, r.stdout), (status, ""))
                 for message in messages:
                     self.assertIn(message, r.stderr)
-        self.assertEqual(self.box.pages(), [])
+        self.assertEqual(glob.glob(self.box.path("~*")), [])
         self.assertFalse(os.path.exists(self.box.ini))
 
-        os.mkdir(self.box.path("~mainauto.htm"))
-        r = self.box.fill()
-        self.assertEqual((r.returncode, r.stdout), (5, ""))
-        self.assertIn("Unable to write to " + self.box.path("~mainauto.htm"), r.stderr)
-        for prepare in (os.remove, lambda path: open(path, "w").close()):
-            prepare(self.box.path("sedata.dat"))
+        for name, prepare, message in [("~mainauto.htm", os.mkdir, "Unable to write to "),
+                                       ("sedata.dat", os.remove, "Unable to read "),
+                                       ("sedata.dat", lambda p: write(p, ""), "Unable to read ")]:
+            prepare(self.box.path(name))
             r = self.box.fill()
             self.assertEqual((r.returncode, r.stdout), (5, ""))
-            self.assertIn("Unable to read " + self.box.path("sedata.dat"), r.stderr)
-            # and the file is marked for the next update
-            self.assertIn("Please select Update from the file menu", r.stderr)
-            self.assertEqual(self.box.setting("Updates", "sedata.dat"), "1")
+            self.assertIn(message + self.box.path(name), r.stderr)
+            # and sedata.dat is marked for the next update
+            self.assertEqual("Please select Update from the file menu" in r.stderr, name == "sedata.dat")
+        self.assertEqual(self.box.setting("Updates", "sedata.dat"), "1")
 
     def update(self, *args, updates=None, files=None):
         """siteherald-cli update ARGS against a site of its own holding tests/fixtures/update,
@@ -315,7 +303,7 @@ class Commands(unittest.TestCase):
                   ("gone.upd", '": 404 File not found\n')]],
         ]:
             with self.subTest(args=args, updates=updates):
-                self.box = Sandbox(self.addCleanup)
+                self.box = Sandbox()
                 r = self.update(*args, updates=updates, files=files)
                 self.assertEqual((r.returncode, r.stderr), (status, stderr))
                 self.assertIn(stdout + "\n", r.stdout)
@@ -350,9 +338,7 @@ def succeeded(names, result="Succeeded: "):
 class Send(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        tmp = tempfile.TemporaryDirectory(prefix="sh-inbox-")
-        cls.addClassCleanup(tmp.cleanup)
-        cls.inbox = tmp.name
+        cls.inbox = tempfile.mkdtemp(dir=TMP.name)
         # The system's python3 has aiosmtpd from python3-aiosmtpd where another comes first.
         python = sys.executable if importlib.util.find_spec("aiosmtpd") else "/usr/bin/python3"
         sink = subprocess.Popen([python, os.path.join(os.path.dirname(__file__), "smtp_sink.py"),
@@ -368,7 +354,7 @@ class Send(unittest.TestCase):
     def setUp(self):
         for name in glob.glob(os.path.join(self.inbox, "*.json")):
             os.remove(name)
-        self.box, self.sdf = Sandbox(self.addCleanup), fixture("broadcast.sdf")
+        self.box, self.sdf = Sandbox(), fixture("broadcast.sdf")
         self.settings()
 
     def settings(self, **changes):
@@ -385,7 +371,6 @@ class Send(unittest.TestCase):
         return self.box.run("send", self.sdf, subject, *options, env={"TZ": "UTC"})
 
     def received(self):
-        """The messages of this test, in arrival order."""
         names = sorted(glob.glob(os.path.join(self.inbox, "*.json")))
         return [json.loads(pathlib.Path(name).read_text()) for name in names]
 
@@ -414,19 +399,19 @@ class Send(unittest.TestCase):
         for mail, address in zip(mails, sent):
             head, body = mail["data"].split("\r\n\r\n", 1)
             headers = dict(line.split(": ", 1) for line in head.split("\r\n"))
-            subject = DOTS if address in many else WINTER
+            subject, text = (DOTS, DOTS_TEXT) if address in many else (WINTER, WINTER_TEXT)
             self.assertEqual(list(headers), ["From", "Message-ID", "Date", "Subject", "To", "Reply-To"])
             self.assertEqual([headers[h] for h in ("From", "Subject", "To", "Reply-To")],
                              [FROM, subject, address, EMAIL])
             sent_at = email.utils.parsedate_to_datetime(headers["Date"]).timestamp()
             self.assertLess(abs(sent_at - time.time()), 120)
             # The leading empty lines of Winter storage are not sent either.
-            self.assertEqual(body.split("\r\n"), (DOTS_TEXT if subject == DOTS else WINTER_TEXT) + [""])
+            self.assertEqual(body.split("\r\n"), text + [""])
         self.assertLog("mail.log", [(DOTS, DOTS_TEXT, succeeded(many[:24])),
                                     (WINTER, WINTER_TEXT, succeeded(first + second))])
         self.assertFalse(os.path.exists(self.box.path("news.log")))
 
-        self.box = Sandbox(self.addCleanup)
+        self.box = Sandbox()
         self.settings(MailServer="127.0.0.1:%d" % free_port())
         r = self.send(DOTS, *self.to("gone", first))
         self.assertEqual((r.returncode, r.stdout.splitlines()), (0, succeeded(first, "Failed: ")))
@@ -521,20 +506,19 @@ class Browser(unittest.TestCase):
             raise AssertionError(CHROMIUM + " is missing: the browser tests need Chromium")
         cls.boxes, frames = {}, []
         for name in [None, *SHAPE_SCANS]:
-            box = cls.boxes[name] = Sandbox(cls.addClassCleanup)
+            box = cls.boxes[name] = Sandbox()
             page = name and fixture("shapes", name + ".html")
             r = box.fill("Siteherald Demo Engine", page) if name else box.fill()
             assert r.returncode == 0, r.stderr
             frames.append('<iframe src="%s"></iframe>' % pathlib.Path(r.stdout.strip()).as_uri())
-        tmp = tempfile.TemporaryDirectory(prefix="sh-chromium-")
-        cls.addClassCleanup(tmp.cleanup)
-        write(os.path.join(tmp.name, "pages.html"), "".join(frames) + READER)
+        tmp = tempfile.mkdtemp(dir=TMP.name)
+        write(os.path.join(tmp, "pages.html"), "".join(frames) + READER)
         dump = subprocess.run(
             [CHROMIUM, "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
              "--disable-background-networking", "--disable-component-update", "--disable-sync",
              "--allow-file-access-from-files", "--host-resolver-rules=MAP * ~NOTFOUND",
-             "--user-data-dir=" + os.path.join(tmp.name, "profile"), "--dump-dom",
-             pathlib.Path(tmp.name, "pages.html").as_uri()],
+             "--user-data-dir=" + os.path.join(tmp, "profile"), "--dump-dom",
+             pathlib.Path(tmp, "pages.html").as_uri()],
             capture_output=True, text=True, timeout=120).stdout
         shown = json.loads(html.unescape(dump.split("<body>", 1)[1].rsplit("</body>", 1)[0]))
         cls.shown = dict(zip(cls.boxes, shown))
