@@ -181,82 +181,51 @@ TEST(FinishUpdateTest, EachPolicyMergesTheUpdateIntoTheEngineFile) {
 }
 
 // RunDataUpdate against python3 -m http.server, whose folder holds a version file and the
-// files of tests/fixtures/update (sedata.dat, profs.dat with LF line ends, 000007.upd), some
-// of them changed for a row.
+// files of tests/fixtures/update (sedata.dat, profs.dat with LF line ends, 000007.upd). A
+// missing or damaged whole file is the update command's test (tests/e2e).
 TEST(RunDataUpdateTest, VersionCheckThenWholeFilesThenUpdateFile) {
     StaticHttpServer server;
     ASSERT_TRUE(server.running());
     const auto fixture = [](const std::string& name) {
         return ReadBytes(SITEHERALD_FIXTURES_DIR "/update/" + name);
     };
-    const std::string oldEngines = ReadBytes(SITEHERALD_FIXTURES_DIR "/data/sedata.dat");
     const std::string whole = fixture("sedata.dat"), update = fixture("000007.upd");
-    // The fetched sedata.dat with the update merged: Quay Index, then the replaced Lighthouse
-    // Search and the new Beacon Finder from 000007.upd.
-    const std::string merged = whole.substr(whole.find("$Quay Index$")) +
-                               update.substr(10, update.size() - 20); // without $UPDATE$ lines
-    const std::string data = "status: Downloading data files...",
-                      engines = "status: Downloading search engine data...",
-                      none = "bold: No new updates available.";
-    struct Row {
-        std::string version, sedata, profs; // served; "-": not on the server
-        int fileNumber;                     // before; 0: none yet
-        std::deque<bool> answers;
-        Strings events; // after the version check's
-        Strings requests;
-        std::string engines, profsAfter;
-        bool flagsCleared;
-    };
-    const std::string profs = fixture("profs.dat");
-    const Row rows[] = {
-        Row("176\r\nhttp://127.0.0.1/new.html\r\n", whole, profs, 7,
-            {false, true}, // no version information; overwrite Lighthouse Search
-            {kViewQuestion, data, "status: ", "engines changed", data,
-             "status: ", "status: ", engines, "status: ", kProcessing,
-             "confirm? Overwrite search engine data for Lighthouse Search?",
-             "status: ", "engines changed"},
-            {"version.upd", "sedata.dat", "profs.dat", "000007.upd"}, merged,
-            "$AutoFill\r\nemail\r\ntitle\r\nurl\r\n$AutoFill\r\n$sdffiles\r\n$sdffiles\r\n", true),
-        // A missing whole file keeps its flag and skips the others.
-        Row("175\r\nhttp://127.0.0.1/new.html\r\n", "-", profs, 0, {},
-            {data, "status: ", "status: ", engines, "status: ", none,
-             "error! Siteherald was unable to download certain files.\r\nPlease check your "
-             "connection or try again later.\r\nUnable to retrieve \"" +
-                 server.url("sedata.dat") + "\": 404 File not found"},
-            {"version.upd", "sedata.dat", "000001.upd"}, oldEngines, "", false)};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.events.back());
+    for (const char* name : {"sedata.dat", "profs.dat", "000007.upd"})
+        server.Put(name, fixture(name));
+    server.Put("version.upd", "176\r\nhttp://127.0.0.1/new.html\r\n");
+    {
         ScopedSettings settings;
         TempDir dir;
         ScriptedUpdateUi ui;
         THttpCli client;
-        server.Put("sedata.dat", row.sedata);
-        server.Put("profs.dat", row.profs);
-        server.Put("version.upd", row.version);
-        server.Put("000007.upd", update);
-        if (row.sedata == "-")
-            std::filesystem::remove(server.root() + "/sedata.dat");
         IniWriteString("Main", "VersionUpdate", server.url("version.upd"));
         IniWriteString("Updates", "URL", server.url(""));
         IniWriteBool("Updates", "sedata.dat", true);
         IniWriteBool("Updates", "profs.dat", true);
-        if (row.fileNumber)
-            IniWriteInteger("Updates", "Filenumber", row.fileNumber);
-        WriteBytes(dir / "sedata.dat", oldEngines);
-        const size_t asked = server.Requests().size();
-        ui.answers = row.answers;
+        IniWriteInteger("Updates", "Filenumber", 7);
+        WriteBytes(dir / "sedata.dat", ReadBytes(SITEHERALD_FIXTURES_DIR "/data/sedata.dat"));
+        ui.answers = {false, true}; // no version information; overwrite Lighthouse Search
         RunDataUpdate(client, dir.path(), ui);
-        Strings events = {"status: Checking for newer version...", "status: ", "status: "};
-        events.insert(events.end(), row.events.begin(), row.events.end());
-        EXPECT_EQ(ui.events, events);
-        const Strings requests = server.Requests();
-        EXPECT_EQ(Strings(requests.begin() + long(asked), requests.end()), row.requests);
-        EXPECT_EQ(ReadBytes(dir / "sedata.dat"), row.engines);
-        EXPECT_EQ(ReadBytes(dir / "profs.dat"), row.profsAfter);
-        EXPECT_EQ(IniReadBool("Updates", "sedata.dat", true), !row.flagsCleared);
-        EXPECT_EQ(IniReadBool("Updates", "profs.dat", true), !row.flagsCleared);
-        EXPECT_EQ(IniReadInteger("Updates", "Filenumber", 0), row.fileNumber + row.flagsCleared);
-        EXPECT_EQ(VersionNumber(), row.flagsCleared ? 176 : -1);
+        const std::string data = "status: Downloading data files...";
+        EXPECT_EQ(
+            ui.events,
+            Strings({"status: Checking for newer version...", "status: ", "status: ", kViewQuestion,
+                     data, "status: ", "engines changed", data, "status: ", "status: ",
+                     "status: Downloading search engine data...", "status: ", kProcessing,
+                     "confirm? Overwrite search engine data for Lighthouse Search?",
+                     "status: ", "engines changed"}));
+        EXPECT_EQ(server.Requests(),
+                  Strings({"version.upd", "sedata.dat", "profs.dat", "000007.upd"}));
+        // The fetched sedata.dat with the update merged: Quay Index, then the replaced Lighthouse
+        // Search and the new Beacon Finder from 000007.upd (its $UPDATE$ lines cut).
+        EXPECT_EQ(ReadBytes(dir / "sedata.dat"),
+                  whole.substr(whole.find("$Quay Index$")) + update.substr(10, update.size() - 20));
+        EXPECT_EQ(ReadBytes(dir / "profs.dat"),
+                  "$AutoFill\r\nemail\r\ntitle\r\nurl\r\n$AutoFill\r\n$sdffiles\r\n$sdffiles\r\n");
+        EXPECT_FALSE(IniReadBool("Updates", "sedata.dat", true));
+        EXPECT_FALSE(IniReadBool("Updates", "profs.dat", true));
+        EXPECT_EQ(IniReadInteger("Updates", "Filenumber", 0), 8);
+        EXPECT_EQ(VersionNumber(), 176);
     }
 
     // A missing version file, and a server that is gone, are silent.
