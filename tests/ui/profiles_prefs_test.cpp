@@ -1,5 +1,5 @@
-// The profile editor, Preferences, About and File > Import, driven through the real widgets
-// with scripted message boxes and file dialogs, checked against the files on disk.
+// The profile editor, Preferences and File > Import, driven through the real widgets with
+// scripted message boxes and file dialogs, checked against the files on disk.
 
 #include "ui/field_form.h"
 #include "ui/preferences_dialog.h"
@@ -11,8 +11,6 @@
 namespace {
 
 const std::string kShortProfile = "$STARTShort\r\n1\r\nE|WHOLE|Only|None||\r\n1\r\n$ENDShort\r\n";
-const QStringList kIdentifiers{"addre", "busna", "city", "desc1", "desc2", "desc3",
-                               "email", "keywo", "name", "phone", "title", "url"};
 const QString kProfileQuestion = "Save changes to the current profile?";
 const QString kReload = "The current profile has changed. Reload profile?";
 
@@ -43,23 +41,13 @@ void EnterRow(ProfileEditor* e, const QString& one, const QString& two = {}) {
     Choose(e->autoFillTwoCombo_, b[3]);
 }
 
-// The boxes read back in EnterRow's form, " + " field two for a half-size row.
+// The boxes of both fields read back in EnterRow's form.
 QString Boxes(const ProfileEditor* e) {
-    QString boxes = QStringList{e->typeOneCombo_->currentText(), e->nameOneEdit_->text(),
-                                e->defaultOneEdit_->text(), e->autoFillOneCombo_->currentText()}
-                        .join(';');
-    if (e->halfSizeCheck_->isChecked())
-        boxes +=
-            " + " + QStringList{e->typeTwoCombo_->currentText(), e->nameTwoEdit_->text(),
-                                e->defaultTwoEdit_->text(), e->autoFillTwoCombo_->currentText()}
-                        .join(';');
-    return boxes;
-}
-
-QStringList Without(QStringList list, const QStringList& gone) {
-    for (const QString& item : gone)
-        list.removeAll(item);
-    return list << "None";
+    return QStringList{e->typeOneCombo_->currentText(), e->nameOneEdit_->text(),
+                       e->defaultOneEdit_->text(),      e->autoFillOneCombo_->currentText(),
+                       e->typeTwoCombo_->currentText(), e->nameTwoEdit_->text(),
+                       e->defaultTwoEdit_->text(),      e->autoFillTwoCombo_->currentText()}
+        .join(';');
 }
 
 QStringList FieldTexts(const MainWindow& w) {
@@ -96,15 +84,14 @@ QString Shown(const PreferencesDialog* d) {
 class ProfilesPrefsTest : public WindowTest {
     Q_OBJECT
 
-    std::string Program(const std::string& name, unsigned mode) {
-        WriteBytes(At(name), "#!/bin/sh\nexit 0\n");
-        ::chmod(At(name).c_str(), mode);
-        return At(name);
-    }
-
 private slots:
-    void editorRefusesBadRows() {
+    // Bad rows are refused; rows added (pasted line breaks stored as spaces), edited by a double
+    // click and cancelled, edited and removed (the boxes kept); Yes to the close question while
+    // a row is edited says why the save is refused; a taken name is refused; the profile saved
+    // at the end. Then the profile being edited is gone from the file.
+    void editorBuildsAndSavesANewProfile() {
         auto w = Start();
+        const std::string shipped = ReadBytes(At("filelay.dat"));
         const auto editor = OnEditor([&](ProfileEditor* e) {
             e->saveProfileButton_->click();
             const QString pipe = "Names and Default Values cannot contain a \"|\".";
@@ -128,20 +115,6 @@ private slots:
                      (QStringList{"You must add at least one row of fields before saving.", pipe,
                                   pipe, "Each AutoFill value can only be used once.", comma, comma,
                                   noName, noName}));
-            QVERIFY(e->rowList_->count() == 0 && e->ProfileRows.empty());
-        });
-        MenuItem(*w, "&Profiles", "&Add")->trigger();
-        QVERIFY(*editor);
-    }
-
-    // Rows added (pasted line breaks stored as spaces), edited by a double click and cancelled,
-    // edited and removed (the boxes kept); Yes to the close question while a row is edited
-    // says why the save is refused; a taken name is refused; the profile saved at the end.
-    void editorBuildsAndSavesANewProfile() {
-        auto w = Start();
-        const std::string shipped = ReadBytes(At("filelay.dat"));
-        const auto editor = OnEditor([&](ProfileEditor* e) {
-            QCOMPARE(Items(e->autoFillOneCombo_), Without(kIdentifiers, {}));
             EnterRow(e, "Edit;Site\nTitle;My\nsite;title", "Memo;Notes;n;None");
             e->addRowButton_->click();
             EnterRow(e, "Memo;About;;desc1");
@@ -149,16 +122,12 @@ private slots:
             QCOMPARE(e->ProfileRows,
                      (LineList{"1", "E|HALF|Site Title|title|My site|", "M|HALF|Notes|None|n|", "1",
                                "2", "M|WHOLE|About|desc1||", "2"}));
-            QCOMPARE(Items(e->rowList_), (QStringList{"Row 1: Site Title, Notes", "Row 2: About"}));
-            QCOMPARE(Items(e->autoFillTwoCombo_), Without(kIdentifiers, {"title", "desc1"}));
-            QCOMPARE(Boxes(e) + e->rowNumberLabel_->text(), "Edit;;;None + Edit;;;None3");
             const QRect first = e->rowList_->visualItemRect(e->rowList_->item(0));
             QTest::mouseClick(e->rowList_->viewport(), Qt::LeftButton, {}, first.center());
             QTest::mouseDClick(e->rowList_->viewport(), Qt::LeftButton, {}, first.center());
-            QCOMPARE(e->addRowButton_->text() + e->rowNumberLabel_->text(), "OK1");
+            QCOMPARE(Boxes(e) + e->addRowButton_->text() + e->rowNumberLabel_->text(),
+                     "Edit;Site Title;My site;title;Memo;Notes;n;NoneOK1");
             QVERIFY(!e->rowList_->isEnabled() && !e->saveProfileButton_->isEnabled());
-            QCOMPARE(Boxes(e), "Edit;Site Title;My site;title + Memo;Notes;n;None");
-            QCOMPARE(e->preview_->fieldCount(), 2);
             e->nameOneEdit_->setText("Changed");
             e->cancelRowButton_->click();
             QCOMPARE(e->ProfileRows.at(1), "E|HALF|Site Title|title|My site|");
@@ -169,20 +138,19 @@ private slots:
             Choose(e->autoFillOneCombo_, "None");
             e->addRowButton_->click(); // OK
             QCOMPARE(e->ProfileRows.at(5), "M|WHOLE|Summary|None||");
-            QCOMPARE(Items(e->autoFillOneCombo_), Without(kIdentifiers, {"title"}));
+            // The auto fills in use are not offered.
+            QCOMPARE(Items(e->autoFillOneCombo_),
+                     (QStringList{"addre", "busna", "city", "desc1", "desc2", "desc3", "email",
+                                  "keywo", "name", "phone", "url", "None"}));
             EnterRow(e, "Edit;Phone;;phone", "Edit;City;;city");
             e->addRowButton_->click();
             e->rowList_->setCurrentRow(1);
             MessageBoxes::Script({Answer::No, Answer::Yes});
             e->removeRowButton_->click();
-            QCOMPARE(e->rowList_->count(), 3);
             e->nameOneEdit_->setText("Typed");
             e->removeRowButton_->click();
             QCOMPARE(BoxTexts(), QStringList(2, "Remove Row #2"));
             QCOMPARE(e->nameOneEdit_->text(), "Typed"); // removing keeps the field boxes
-            QCOMPARE(e->ProfileRows,
-                     (LineList{"1", "E|HALF|Site Title|title|My site|", "M|HALF|Notes|None|n|", "1",
-                               "2", "E|HALF|Phone|phone||", "E|HALF|City|city||", "2"}));
             QCOMPARE(Items(e->rowList_),
                      (QStringList{"Row 1: Site Title, Notes", "Row 2: Phone, City"}));
             e->rowList_->setCurrentRow(0);
@@ -192,7 +160,6 @@ private slots:
             QCOMPARE(BoxTexts(), (QStringList{kProfileQuestion,
                                               "You give this profile a name before saving."}));
             QVERIFY(e->isVisible());
-            QCOMPARE(e->rowList_->count(), 2);
             if (e->cancelRowButton_->isVisible())
                 e->cancelRowButton_->click();
             MessageBoxes::Script();
@@ -217,6 +184,15 @@ private slots:
         QCOMPARE(Items(profiles), (QStringList{"DEFAULT", "Kayaks"}));
         QCOMPARE(profiles->currentText(), "DEFAULT");
         QTRY_COMPARE(BoxTexts(), QStringList{kReload});
+        WriteBytes(At("filelay.dat"), kShortProfile);
+        MessageBoxes::Script();
+        const auto vanished = OnEditor([&](ProfileEditor* e) {
+            QCOMPARE(BoxTexts(), QStringList{"Cannot find selected profile."});
+            QCOMPARE(e->rowList_->count() + e->profileNameEdit_->text().size(), 0);
+            QCOMPARE(Items(e->profileNameList_), QStringList{"Short"});
+        });
+        MenuItem(*w, "&Profiles", "&Edit")->trigger();
+        QVERIFY(*vanished);
     }
 
     void editorAsksBeforeClosing_data() {
@@ -236,7 +212,6 @@ private slots:
         const auto editor = OnEditor([&](ProfileEditor* e) {
             QVERIFY(!e->profileNameEdit_->isEnabled());
             QCOMPARE(e->profileNameEdit_->text() + e->rowNumberLabel_->text(), "DEFAULT10");
-            QCOMPARE(Items(e->rowList_).at(6), "Row 7: Contact, E-mail");
             EnterRow(e, "Edit;Fax;;None");
             e->addRowButton_->click();
             e->rowList_->setCurrentRow(0);
@@ -267,22 +242,13 @@ private slots:
         }
     }
 
-    void editingAVanishedProfile() {
-        auto w = Start();
-        WriteBytes(At("filelay.dat"), kShortProfile);
-        const auto editor = OnEditor([&](ProfileEditor* e) {
-            QCOMPARE(BoxTexts(), QStringList{"Cannot find selected profile."});
-            QCOMPARE(e->rowList_->count() + e->profileNameEdit_->text().size(), 0);
-            QCOMPARE(Items(e->profileNameList_), QStringList{"Short"});
-        });
-        MenuItem(*w, "&Profiles", "&Edit")->trigger();
-        QVERIFY(*editor);
-    }
-
-    // Shown as stored (defaults first): Cancel keeps the settings file, Enter writes every box
-    // to it.
-    void preferencesShowCancelAndStore() {
-        const std::string navigator = Program("navigator", 0755);
+    // Shown as stored (defaults first); each bad browser program is refused with the focus put
+    // in its box; Cancel keeps the settings file, Enter writes every box to it.
+    void preferences() {
+        sandbox_->AddToPath("navigator", "exit 0\n");
+        const std::string navigator = sandbox_->Bin("navigator");
+        WriteBytes(At("plain"), "#!/bin/sh\n");
+        fs::create_directory(At("browsers"));
         auto w = Start();
         const QString defaults = ",,,Netscape Navigator,1,,,,,0,1,0";
         const QString stored = QString::fromStdString(navigator) +
@@ -292,6 +258,24 @@ private slots:
             const std::string ini = ReadBytes(sandbox_->IniPath());
             const auto dialog = OnModal<PreferencesDialog>([&](PreferencesDialog* d) {
                 QCOMPARE(Shown(d), shown.isEmpty() ? defaults : shown);
+                QLineEdit* edits[] = {d->navigatorPathEdit_, d->explorerPathEdit_,
+                                      d->otherBrowserPathEdit_};
+                for (const auto& [box, bad] : std::initializer_list<std::pair<int, const char*>>{
+                         {0, ""}, {1, "gone"}, {2, "plain"}, {3, "browsers"}}) {
+                    if (shown != defaults)
+                        break;
+                    for (QLineEdit* edit : edits)
+                        edit->setText(edit == edits[0] ? QString::fromStdString(navigator) : "");
+                    Choose(d->defaultBrowserCombo_,
+                           box ? "Netscape Navigator" : "Internet Explorer");
+                    if (box > 0)
+                        edits[box - 1]->setText(QString::fromStdString(At(bad)));
+                    d->tabs_->setCurrentIndex(3);
+                    d->okButton_->click();
+                    QVERIFY(d->isVisible());
+                    if (box > 0)
+                        QCOMPARE(d->focusWidget(), edits[box - 1]);
+                }
                 d->navigatorPathEdit_->setText(QString::fromStdString(navigator));
                 d->otherBrowserPathEdit_->setText("/usr/bin/true");
                 Choose(d->defaultBrowserCombo_, "Other Browser");
@@ -319,71 +303,37 @@ private slots:
                                            "[Updates]\nAutomate=1\nAsk=0\nSkip=0\n"
                                      : ini);
         }
-        QCOMPARE(BoxTexts(), QStringList());
-    }
-
-    // Each bad browser program is refused with the focus put in its box; nothing is stored.
-    void preferencesRefuseBadBrowsers() {
-        const std::string good = Program("navigator", 0755);
-        Program("plain", 0644);
-        fs::create_directory(At("browsers"));
-        auto w = Start();
-        const std::string ini = ReadBytes(sandbox_->IniPath());
-        const auto dialog = OnModal<PreferencesDialog>([&](PreferencesDialog* d) {
-            QLineEdit* edits[] = {d->navigatorPathEdit_, d->explorerPathEdit_,
-                                  d->otherBrowserPathEdit_};
-            for (const auto& [box, bad] : std::initializer_list<std::pair<int, const char*>>{
-                     {0, ""}, {1, "gone"}, {2, "plain"}, {3, "browsers"}}) {
-                for (QLineEdit* edit : edits)
-                    edit->setText(edit == edits[0] ? QString::fromStdString(good) : "");
-                Choose(d->defaultBrowserCombo_, box ? "Netscape Navigator" : "Internet Explorer");
-                if (box > 0)
-                    edits[box - 1]->setText(QString::fromStdString(At(bad)));
-                d->tabs_->setCurrentIndex(3);
-                d->okButton_->click();
-                QVERIFY(d->isVisible());
-                if (box > 0)
-                    QCOMPARE(d->focusWidget(), edits[box - 1]);
-            }
-        });
-        MenuItem(*w, "&Options", "&Preferences")->trigger();
-        QVERIFY(*dialog);
         const QString refusal = "Please choose a valid executable for %1 or leave the field blank.";
         QCOMPARE(BoxTexts(),
                  (QStringList{"Please choose a valid executable for the default browser. (Internet "
                               "Explorer)",
                               refusal.arg("Netscape Navigator"), refusal.arg("Internet Explorer"),
                               refusal.arg("Other Browser")}));
-        QCOMPARE(ReadBytes(sandbox_->IniPath()), ini);
     }
 
     // Each import adds a message, its subject given digits while it is taken; a line break in
-    // a one-line box is saved as a space.
-    void importFillsTheDefaultProfile() {
+    // a one-line box is saved as a space. A damaged file (13 lines, no $MEMO3$ or no $MEMO7$)
+    // is refused and changes nothing.
+    void importSubFiles() {
         const std::string sub = At("kayaks.sub");
         WriteBytes(sub, Crlf(kSubLines));
         auto w = Start();
-        for (int i = 0; i < 3; ++i) {
+        const auto import = [&] {
             FileDialogs::Script({QString::fromStdString(sub)});
             MenuItem(*w, "&File", "&Import")->trigger();
-        }
+        };
+        for (int i = 0; i < 3; ++i)
+            import();
         QCOMPARE(BoxTexts(), QStringList());
-        QCOMPARE(FieldTexts(*w),
-                 (QStringList{"Harbour Kayaks", "https://kayaks.example/",
-                              "Guided sea kayak tours\r\nalong the coast.\r\n", "kayak tours ",
-                              "Rentals by the day.\r\n", "", "Ann Berg", "ann@kayaks.example",
-                              "Harbour Kayaks AS", "+47 555 0100", "1 Quay Street", "Tromso"}));
-        auto* messages = Find<QComboBox>(w.get(), "ComboBox5");
-        QCOMPARE(Items(messages), (QStringList{"kayaks", "kayaks1", "kayaks12"}));
-        QCOMPARE(messages->currentText(), "kayaks"); // chosen, with its Edit and Remove buttons
-        QVERIFY(Find<QPushButton>(w.get(), "Button14")->isEnabled());
-        QVERIFY(Find<QPushButton>(w.get(), "Button13")->isEnabled());
+        // The first is chosen, with its Edit and Remove buttons.
+        QCOMPARE(Find<QComboBox>(w.get(), "ComboBox5")->currentText(), "kayaks");
+        QVERIFY(Find<QPushButton>(w.get(), "Button14")->isEnabled() &&
+                Find<QPushButton>(w.get(), "Button13")->isEnabled());
         QVERIFY(!w->document().fileSaved());
         Find<QLineEdit>(w.get(), "title")->setText("Harbour\r\nKayaks");
         const std::string saved = At("kayaks.sdf");
         FileDialogs::Script({QString::fromStdString(saved)});
         MenuItem(*w, "&File", "&Save")->trigger();
-        QVERIFY(w->document().fileSaved());
         QString expected = "$PROFILE$DEFAULT|title:Harbour  Kayaks|url:https://kayaks.example/"
                            "|desc1:|Guided sea kayak tours|along the coast.|$desc1:"
                            "|keywo:kayak tours |desc2:|Rentals by the day.|$desc2:|desc3:|$desc3:"
@@ -395,42 +345,22 @@ private slots:
         expected += "|$FieldNames$|title|url|desc1|keywo|desc2|desc3|name|email|busna|phone|addre"
                     "|city|$FieldNames$";
         QCOMPARE(ReadBytes(saved), CrlfOf(expected));
-    }
-
-    void importOfADamagedFileChangesNothing_data() {
-        QTest::addColumn<int>("lines");
-        QTest::addColumn<QString>("dropped");
-        QTest::newRow("13 lines") << 13 << "";
-        QTest::newRow("no $MEMO3$") << int(kSubLines.size()) << "$MEMO3$";
-        QTest::newRow("no $MEMO7$") << int(kSubLines.size()) << "$MEMO7$";
-    }
-
-    void importOfADamagedFileChangesNothing() {
-        QFETCH(int, lines);
-        QFETCH(QString, dropped);
-        QStringList damaged = kSubLines.mid(0, lines);
-        damaged.removeAll(dropped);
-        WriteBytes(At("old.sub"), Crlf(damaged));
-        const std::string site = At("site.sdf");
-        WriteBytes(site,
-                   CrlfOf("$PROFILE$DEFAULT|title:Old site|url:http://old.example/|"
-                          "$STARTHello|MN|text|$ENDHello|$FieldNames$|title|url|$FieldNames$"));
-        auto w = Start();
-        FileDialogs::Script({QString::fromStdString(site)});
-        MenuItem(*w, "&File", "&Open")->trigger();
         const QStringList fields = FieldTexts(*w);
-        QCOMPARE(fields.first(), "Old site");
         const LineList attachments = w->document().attachmentLines();
-        QCOMPARE(attachments.size(), 4u);
-        FileDialogs::Script({QString::fromStdString(At("old.sub"))});
-        MenuItem(*w, "&File", "&Import")->trigger();
-        QCOMPARE(BoxTexts().size(), 1);
-        QVERIFY2(BoxTexts()[0].startsWith("Unable to import"), qPrintable(BoxTexts()[0]));
-        QCOMPARE(MessageBoxes::Log()[0].icon, siteherald::MessageIcon::Error);
-        QCOMPARE(FieldTexts(*w), fields);
-        QCOMPARE(w->document().attachmentLines(), attachments);
-        QCOMPARE(Items(Find<QComboBox>(w.get(), "ComboBox5")), QStringList{"Hello"});
-        QVERIFY(w->document().fileSaved());
+        for (const auto& [lines, dropped] : std::initializer_list<std::pair<int, QString>>{
+                 {13, ""}, {28, "$MEMO3$"}, {28, "$MEMO7$"}}) {
+            QStringList damaged = kSubLines.mid(0, lines);
+            damaged.removeAll(dropped);
+            WriteBytes(sub, Crlf(damaged));
+            MessageBoxes::Script();
+            import();
+            QCOMPARE(BoxTexts().size(), 1);
+            QVERIFY2(BoxTexts()[0].startsWith("Unable to import"), qPrintable(BoxTexts()[0]));
+            QCOMPARE(MessageBoxes::Log()[0].icon, siteherald::MessageIcon::Error);
+            QCOMPARE(FieldTexts(*w), fields);
+            QCOMPARE(w->document().attachmentLines(), attachments);
+            QVERIFY(w->document().fileSaved());
+        }
     }
 };
 WINDOW_TEST_AREA(ProfilesPrefsTest, "profiles_prefs");
