@@ -1,9 +1,7 @@
 #pragma once
 
-// Helpers shared by the window tests: the sandbox each test runs in, finding controls by their
-// names, menu items and buttons, acting on modal dialogs, reading lists, the texts of the
-// message boxes shown, and the bytes of data files. All areas run in one program; its first
-// argument names the area (see RunArea).
+// Helpers shared by the window tests. All areas run in one program; its first argument names
+// the area (see RunArea).
 
 #include "core/line_file.h"
 #include "core/settings_store.h"
@@ -55,11 +53,10 @@ inline QObject& ModalWatches() {
     return *watches;
 }
 
-// What one test works in: a data folder holding copies of the shipped filelay.dat, profs.dat
-// and sedata.dat, which is also the working directory; a settings file that skips the first
-// start and points the version check at a closed port; a folder first on PATH whose xdg-open
-// only appends each address it is given to Bin("opened"); and the message boxes, file dialogs
-// and input boxes scripted with no answers. All of it is undone when the sandbox goes.
+// What one test works in: the working directory holding copies of the shipped data files; a
+// settings file that skips the first start and points the version check at a closed port; a
+// folder first on PATH whose xdg-open appends its argument to Bin("opened"); and the message
+// boxes, file dialogs and input boxes scripted with no answers. All undone when it goes.
 class WindowSandbox {
 public:
     WindowSandbox() : oldCwd_(QDir::currentPath()), oldPath_(qgetenv("PATH")) {
@@ -87,20 +84,17 @@ public:
     std::string Bin(const std::string& name) const { return bin_ / name; }
     std::string IniPath() const { return settings_.iniPath(); }
 
-    // Rewrites the settings file: the [Main] lines, then `extra`.
     void Settings(const std::string& extra) const {
         std::filesystem::create_directories(std::filesystem::path(IniPath()).parent_path());
         siteherald::testing::WriteBytes(
             IniPath(), "[Main]\nFirst=0\nVersionUpdate=http://127.0.0.1:1/none\n" + extra);
     }
 
-    // Writes a shell script running `commands` into the folder on PATH.
     void AddToPath(const std::string& name, const std::string& commands) const {
         siteherald::testing::WriteBytes(Bin(name), "#!/bin/sh\n" + commands);
         ::chmod(Bin(name).c_str(), 0755);
     }
 
-    // Makes `paths` the known-file list of profs.dat.
     void KnownFiles(std::initializer_list<std::string> paths) const {
         std::string section = "$sdffiles\r\n";
         for (const std::string& path : paths)
@@ -131,8 +125,8 @@ template <class T = QWidget> T* Find(const QObject* parent, const QString& name)
     return nullptr;
 }
 
-inline void Click(const QObject* window, const char* button) {
-    Find<QPushButton>(window, button)->click();
+inline void Click(const QObject* w, const char* button) {
+    Find<QPushButton>(w, button)->click();
 }
 
 // The item `item` of the menu-bar menu `menu`, both by caption.
@@ -152,21 +146,18 @@ inline void Select(QComboBox* combo, int index) {
 }
 inline void Select(QComboBox* combo, const QString& text) {
     const int index = combo->findText(text, Qt::MatchExactly);
-    if (index < 0)
-        qFatal("no entry %s", qPrintable(text));
-    Select(combo, index);
+    index < 0 ? qFatal("no entry %s", qPrintable(text)) : Select(combo, index);
 }
-inline void Select(QComboBox* combo, const std::string& text) {
-    Select(combo, QString::fromStdString(text));
+inline void Select(QComboBox* c, const std::string& t) {
+    Select(c, QString::fromStdString(t));
 }
-inline void Select(QComboBox* combo, const char* text) {
-    Select(combo, QString(text));
+inline void Select(QComboBox* c, const char* t) {
+    Select(c, QString(t));
 }
 
-// Runs `act` on the next modal dialog of type Dialog once its own event loop runs, giving up
-// after five seconds. A failed check inside `act` returns from `act` only, so a dialog left
-// open is then closed (after `beforeClose`) and the test never waits on it. The flag returned
-// tells whether `act` ran.
+// Runs `act` on the next modal dialog once its event loop runs, giving up after five seconds.
+// A failed check returns from `act` only, so a dialog left open is then closed (after
+// `beforeClose`) and the test never waits on it. The flag returned tells whether `act` ran.
 template <class Dialog = QDialog>
 std::shared_ptr<const bool>
 OnModal(std::type_identity_t<std::function<void(Dialog*)>> act,
@@ -222,10 +213,7 @@ inline std::string Crlf(std::initializer_list<std::string> lines) {
     return Crlf(LineList(lines));
 }
 inline std::string Crlf(const QStringList& lines) {
-    std::string bytes;
-    for (const QString& line : lines)
-        bytes += line.toStdString() + "\r\n";
-    return bytes;
+    return lines.isEmpty() ? "" : (lines.join("\r\n") + "\r\n").toStdString();
 }
 
 inline LineList Concat(std::initializer_list<LineList> parts) {
@@ -251,11 +239,6 @@ inline std::string Engine(const std::string& name, const std::string& address,
                           const std::string& mapping = "url|url|") {
     return Crlf({"$" + name + "$", name + "|" + address + "|http://127.0.0.1:1/info|", mapping,
                  "$" + name + "$"});
-}
-
-inline void Screenshot(QWidget* widget, const QString& name) {
-    QDir().mkpath(SITEHERALD_SCREENSHOT_DIR);
-    QVERIFY(widget->grab().save(QStringLiteral(SITEHERALD_SCREENSHOT_DIR "/") + name));
 }
 
 // The base of each area's test class: a fresh sandbox per test function, `prepare` adding to it.
