@@ -6,8 +6,6 @@
 #include "ui/add_files_dialog.h"
 #include "window_test_support.h"
 
-#include <QScrollBar>
-
 namespace {
 
 // A second profile: a half-size row of an edit and a memo, then a whole row without identifier.
@@ -38,47 +36,42 @@ class MainWindowTest : public WindowTest {
     Q_OBJECT
 
 private slots:
-    void startsWithMissingDataFile_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QByteArray>("damaged"); // written as the file; null: the file is removed
-        QTest::addColumn<QStringList>("boxes");
-        QTest::newRow("sedata.dat") << "sedata.dat" << QByteArray() << QStringList{kMissingFiles};
-        QTest::newRow("profs.dat") << "profs.dat" << QByteArray() << QStringList{kMissingFiles};
-        QTest::newRow("filelay.dat") << "filelay.dat" << QByteArray() << QStringList();
-        // GO on the listed engine whose record has no submission address opens nothing.
-        QTest::newRow("damaged sedata.dat")
-            << "sedata.dat" << QByteArray("$Cut$\r\nCut|\r\n$Cut$\r\nCu")
-            << QStringList{"sedata.dat holds no valid search-engine record; it may be damaged.",
-                           "The record of Cut in sedata.dat is damaged."};
-        QTest::newRow("damaged profs.dat")
-            << "profs.dat" << QByteArray("\0\0\0\0", 4)
-            << QStringList{"profs.dat holds no valid auto-fill or submission-file list; it may "
-                           "be damaged."};
-        QTest::newRow("damaged filelay.dat")
-            << "filelay.dat" << QByteArray("1\r\nE|WHOLE|Title|title||\r\n1\r\n$ENDDEF")
-            << QStringList{"filelay.dat holds no valid profile; it may be damaged."};
-    }
-
-    // A missing file is marked for the next update, a damaged one is left as it is.
-    void startsWithMissingDataFile() {
-        QFETCH(QString, file);
-        QFETCH(QByteArray, damaged);
-        QFETCH(QStringList, boxes);
-        const std::string path = At(file.toStdString());
-        fs::remove(path);
-        if (!damaged.isNull())
-            WriteBytes(path, damaged.toStdString());
-        auto w = Start();
-        if (file == "sedata.dat")
-            Click(w.get(), "BitBtn4");
-        QCOMPARE(BoxTexts(), boxes);
-        QVERIFY(!fs::exists(sandbox_->Bin("opened")));
-        QCOMPARE(Placed(*w).size(), file == "filelay.dat" ? 0 : 12);
-        QVERIFY(w->close());
-        if (!damaged.isNull())
-            QCOMPARE(ReadBytes(path), damaged.toStdString());
-        else if (file != "filelay.dat")
-            QCOMPARE(IniReadString("Updates", file.toStdString(), ""), "1");
+    // A missing file is marked for the next update, a damaged one is left as it is; GO on the
+    // listed engine whose record has no submission address opens nothing.
+    void startsWithMissingOrDamagedDataFile() {
+        const QString damaged = " holds no valid %1; it may be damaged.";
+        for (const auto& [file, bytes, boxes] : // bytes written as the file; none: it is removed
+             std::initializer_list<
+                 std::tuple<std::string, std::optional<std::string>, QStringList>>{
+                 {"sedata.dat", {}, {kMissingFiles}},
+                 {"profs.dat", {}, {kMissingFiles}},
+                 {"filelay.dat", {}, {}},
+                 {"sedata.dat",
+                  "$Cut$\r\nCut|\r\n$Cut$\r\nCu",
+                  {"sedata.dat" + damaged.arg("search-engine record"),
+                   "The record of Cut in sedata.dat is damaged."}},
+                 {"profs.dat",
+                  std::string("\0\0\0\0", 4),
+                  {"profs.dat" + damaged.arg("auto-fill or submission-file list")}},
+                 {"filelay.dat",
+                  "1\r\nE|WHOLE|Title|title||\r\n1\r\n$ENDDEF",
+                  {"filelay.dat" + damaged.arg("profile")}}}) {
+            sandbox_.emplace();
+            fs::remove(At(file));
+            if (bytes)
+                WriteBytes(At(file), *bytes);
+            auto w = Start();
+            if (file == "sedata.dat")
+                Click(w.get(), "BitBtn4");
+            QCOMPARE(BoxTexts(), boxes);
+            QVERIFY(!fs::exists(sandbox_->Bin("opened")));
+            QCOMPARE(Placed(*w).size(), file == "filelay.dat" ? 0 : 12);
+            QVERIFY(w->close());
+            if (bytes)
+                QCOMPARE(ReadBytes(At(file)), *bytes);
+            else if (file != "filelay.dat")
+                QCOMPARE(IniReadString("Updates", file, ""), "1");
+        }
     }
 
     // From the shipped data: Save As writes the file and adds it to the known files; an edit in

@@ -13,26 +13,8 @@
 #include "ui/main_window.h"
 #include "ui/message_box.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDialog>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPlainTextEdit>
-#include <QPointer>
-#include <QPushButton>
-#include <QScrollArea>
-#include <QStatusBar>
-#include <QStringList>
-#include <QTabWidget>
-#include <QTimer>
 #include <QtTest>
+#include <QtWidgets>
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
