@@ -25,6 +25,17 @@
 #include <sys/stat.h>
 #include <type_traits>
 
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using siteherald::IniReadString;
+using siteherald::IniWriteString;
+using siteherald::LineList;
+using siteherald::testing::ReadBytes;
+using siteherald::testing::ScriptedServer;
+using siteherald::testing::Send;
+using siteherald::testing::TempDir;
+using siteherald::testing::WriteBytes;
+
 namespace siteherald::ui::testing {
 
 inline const std::string kFixtures = SITEHERALD_FIXTURES_DIR;
@@ -35,16 +46,14 @@ inline QObject& ModalWatches() {
     return *watches;
 }
 
-// What one test works in: the working directory holding copies of the shipped data files; a
-// settings file that skips the first start and points the version check at a closed port; a
-// folder first on PATH whose xdg-open appends its argument to Bin("opened"); and the message
-// boxes, file dialogs and input boxes scripted with no answers. All undone when it goes.
+// A test's working directory with copies of the shipped data files; settings that skip the first
+// start, the version check at a closed port; on PATH an xdg-open appending its argument to
+// Bin("opened"); message boxes, file and input dialogs scripted with no answers.
 class WindowSandbox {
 public:
     WindowSandbox() : oldCwd_(QDir::currentPath()), oldPath_(qgetenv("PATH")) {
         for (const char* name : {"filelay.dat", "profs.dat", "sedata.dat"})
-            std::filesystem::copy_file(std::string(SITEHERALD_SHIPPED_DATA_DIR "/") + name,
-                                       At(name));
+            fs::copy_file(std::string(SITEHERALD_SHIPPED_DATA_DIR "/") + name, At(name));
         Settings("");
         AddToPath("xdg-open", "printf '%s\\n' \"$1\" >> " + Bin("opened") + "\n");
         qputenv("PATH", QByteArray::fromStdString(bin_.path()) + ":" + oldPath_);
@@ -67,34 +76,32 @@ public:
     std::string IniPath() const { return settings_.iniPath(); }
 
     void Settings(const std::string& extra) const {
-        std::filesystem::create_directories(std::filesystem::path(IniPath()).parent_path());
-        siteherald::testing::WriteBytes(
-            IniPath(), "[Main]\nFirst=0\nVersionUpdate=http://127.0.0.1:1/none\n" + extra);
+        fs::create_directories(fs::path(IniPath()).parent_path());
+        WriteBytes(IniPath(), "[Main]\nFirst=0\nVersionUpdate=http://127.0.0.1:1/none\n" + extra);
     }
 
     void AddToPath(const std::string& name, const std::string& commands) const {
-        siteherald::testing::WriteBytes(Bin(name), "#!/bin/sh\n" + commands);
+        WriteBytes(Bin(name), "#!/bin/sh\n" + commands);
         ::chmod(Bin(name).c_str(), 0755);
     }
 
     void KnownFiles(std::initializer_list<std::string> paths) const {
         std::string section = "$sdffiles\r\n";
         for (const std::string& path : paths)
-            section += path + "|" + std::filesystem::path(path).filename().string() + "|\r\n";
-        std::string profs = siteherald::testing::ReadBytes(At("profs.dat"));
+            section += path + "|" + fs::path(path).filename().string() + "|\r\n";
+        std::string profs = ReadBytes(At("profs.dat"));
         profs.replace(profs.find("$sdffiles\r\n"), 11, section);
-        siteherald::testing::WriteBytes(At("profs.dat"), profs);
+        WriteBytes(At("profs.dat"), profs);
     }
 
 private:
-    siteherald::testing::TempDir data_, bin_;
+    TempDir data_, bin_;
     siteherald::testing::ScopedSettings settings_;
     QString oldCwd_;
     QByteArray oldPath_;
 };
 
-// A control of the window `parent` itself; controls of its dialogs, which reuse names such as
-// "Button4", are found from the dialog.
+// A control of the window `parent` itself; a dialog's controls (names reused) from the dialog.
 template <class T = QWidget> T* Find(const QObject* parent, const QString& name) {
     const auto* window = qobject_cast<const QWidget*>(parent);
     for (T* found : parent->findChildren<T*>(name)) {
@@ -104,14 +111,12 @@ template <class T = QWidget> T* Find(const QObject* parent, const QString& name)
             return found;
     }
     qFatal("no control %s", qPrintable(name));
-    return nullptr;
 }
 
 inline void Click(const QObject* w, const char* button) {
     Find<QPushButton>(w, button)->click();
 }
 
-// The item `item` of the menu-bar menu `menu`, both by caption.
 inline QAction* MenuItem(MainWindow& w, const QString& menu, const QString& item) {
     for (QAction* top : w.menuBar()->actions())
         if (top->text() == menu && top->menu())
@@ -137,9 +142,8 @@ inline void Select(QComboBox* c, const char* t) {
     Select(c, QString(t));
 }
 
-// Runs `act` on the next modal dialog once its event loop runs, giving up after five seconds.
-// A failed check returns from `act` only, so a dialog left open is then closed (after
-// `beforeClose`) and the test never waits on it. The flag returned tells whether `act` ran.
+// Runs `act` on the next modal dialog (giving up after 5 s); a dialog a failed check left open is
+// closed (after `beforeClose`), so the test never waits on it. The flag tells whether `act` ran.
 template <class Dialog = QDialog>
 std::shared_ptr<const bool>
 OnModal(std::type_identity_t<std::function<void(Dialog*)>> act,
@@ -169,11 +173,8 @@ OnModal(std::type_identity_t<std::function<void(Dialog*)>> act,
 
 template <class List> QStringList Items(const List* list) {
     QStringList items;
-    for (int i = 0; i < list->count(); ++i)
-        if constexpr (std::is_same_v<List, QComboBox>)
-            items << list->itemText(i);
-        else
-            items << list->item(i)->text();
+    for (int i = 0; i < list->model()->rowCount(); ++i)
+        items << list->model()->index(i, 0).data().toString();
     return items;
 }
 
@@ -184,7 +185,7 @@ inline QStringList BoxTexts() {
     return texts;
 }
 
-// The lines, each ended with CR LF, as the data files hold them.
+// Lines each ended with CR LF, as the data files hold them.
 inline std::string Crlf(const LineList& lines) {
     std::string bytes;
     for (const std::string& line : lines)
@@ -273,15 +274,5 @@ inline int RunArea(int argc, char** argv) {
 
 } // namespace siteherald::ui::testing
 
-namespace fs = std::filesystem;
 using namespace siteherald::ui;
 using namespace siteherald::ui::testing;
-using namespace std::chrono_literals;
-using siteherald::IniReadString;
-using siteherald::IniWriteString;
-using siteherald::LineList;
-using siteherald::testing::ReadBytes;
-using siteherald::testing::ScriptedServer;
-using siteherald::testing::Send;
-using siteherald::testing::TempDir;
-using siteherald::testing::WriteBytes;
