@@ -41,31 +41,27 @@ using Clock = std::chrono::steady_clock;
 using Strings = std::vector<std::string>;
 
 TEST(SplitUrlTest, SchemeUserPasswordHostPortPath) {
-    const std::vector<Strings> rows = {
-        // address, then scheme, user, password, host, port, path
-        {"", "", "", "", "", "", ""},
-        {"http://www.example.com:8080/a/b.html?x=1", "http", "", "", "www.example.com", "8080",
-         "/a/b.html?x=1"},
-        {"HTTPS://Host:443", "HTTPS", "", "", "Host", "443", ""},
-        {"www.example.com/dir/page.html", "", "", "", "www.example.com", "", "/dir/page.html"},
-        {"host:81", "", "", "", "host", "81", ""},
-        // The authority ends at the first "/", whatever follows.
-        {"http://a/b@c:d", "http", "", "", "a", "", "/b@c:d"},
-        {"me@host:82", "", "me", "", "host", "82", ""},
-        // Last "@" ends the user part, its first ":" splits it; a ":" before the "@" is no port.
-        {"ftp://us:er@pa:ss@host:81/", "ftp", "us", "er@pa:ss", "host", "81", "/"},
-        {"mailto:someone@example.com", "mailto", "someone", "", "example.com", "", ""},
-        {"/dir/page.html", "http", "", "", "", "", "/dir/page.html"},
-        // Parsing resumes at the second "/", so all that follows is path.
-        {"//host:82/x", "http", "", "", "", "", "/host:82/x"},
-        {"http:/page.html", "http", "", "", "", "", "/page.html"},
-        {"Http:page.html", "http", "", "", "", "", "page.html"},
-        {"http://[::1]:8080/x", "http", "", "", "[::1]", "8080", "/x"},
-        {"http://[::1]/x", "http", "", "", "[::1]", "", "/x"},
-    };
-    for (const Strings& row : rows) {
-        const UrlParts p = SplitUrl(row[0]);
-        EXPECT_EQ(Strings({row[0], p.scheme, p.user, p.password, p.host, p.port, p.path}), row);
+    // address, then scheme, user, password, host, port, path
+    for (const std::string& row : SplitLines(
+             "||||||\nhttp://www.example.com:8080/a/b.html?x=1|http|||www.example.com|8080|"
+             "/a/b.html?x=1\nHTTPS://Host:443|HTTPS|||Host|443|\n"
+             "www.example.com/dir/page.html||||www.example.com||/dir/page.html\n"
+             "host:81||||host|81|\n"
+             // The authority ends at the first "/", whatever follows.
+             "http://a/b@c:d|http|||a||/b@c:d\nme@host:82||me||host|82|\n"
+             // Last "@" ends the user part, its first ":" splits it; a ":" before it is no port.
+             "ftp://us:er@pa:ss@host:81/|ftp|us|er@pa:ss|host|81|/\n"
+             "mailto:someone@example.com|mailto|someone||example.com||\n"
+             "/dir/page.html|http|||||/dir/page.html\n"
+             // Parsing resumes at the second "/", so all that follows is path.
+             "//host:82/x|http|||||/host:82/x\nhttp:/page.html|http|||||/page.html\n"
+             "Http:page.html|http|||||page.html\nhttp://[::1]:8080/x|http|||[::1]|8080|/x\n"
+             "http://[::1]/x|http|||[::1]||/x")) {
+        const std::string address = row.substr(0, row.find('|'));
+        const UrlParts p = SplitUrl(address);
+        EXPECT_EQ(address + "|" + p.scheme + "|" + p.user + "|" + p.password + "|" + p.host + "|" +
+                      p.port + "|" + p.path,
+                  row);
     }
     EXPECT_EQ(DocumentName("/"), "document.htm");
     EXPECT_EQ(DocumentName("/a/b/"), "b");
