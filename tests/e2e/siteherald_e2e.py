@@ -14,8 +14,7 @@ ENGINE = "Lighthouse Search"
 TMP = tempfile.TemporaryDirectory(prefix="sh-e2e-")  # removed at exit with all that is in it
 
 
-def fixture(*parts):
-    return os.path.join(SOURCE, "tests", "fixtures", *parts)
+def fixture(*parts): return os.path.join(SOURCE, "tests", "fixtures", *parts)
 
 
 PAGE, SDF = fixture("pages", "lighthouse_addurl.html"), fixture("harbour_kayaks.sdf")
@@ -23,14 +22,16 @@ PAGE, SDF = fixture("pages", "lighthouse_addurl.html"), fixture("harbour_kayaks.
 
 def read_lines(path):
     """The file's lines; fails on a line ending other than CR LF."""
-    with open(path, "rb") as f:
-        data = f.read()
+    data = pathlib.Path(path).read_bytes()
     body = data[:-2].split(b"\r\n")
     assert data.endswith(b"\r\n") and not any(b"\r" in l or b"\n" in l for l in body), path
     return [l.decode() for l in body]
 
 
 def write(path, data):
+    """Writes DATA to PATH, creating folders; None removes the file."""
+    if data is None:
+        return os.remove(path)
     os.makedirs(os.path.dirname(path), exist_ok=True)
     with open(path, "wb" if isinstance(data, bytes) else "w") as f:
         f.write(data)
@@ -51,11 +52,9 @@ class Sandbox:
         shutil.copytree(fixture("data"), self.data)
         self.ini = os.path.join(self.root, "config", "siteherald", "siteherald.ini")
 
-    def path(self, name):
-        return os.path.join(self.data, name)
+    def path(self, name): return os.path.join(self.data, name)
 
-    def lines(self, name):
-        return read_lines(self.path(name))
+    def lines(self, name): return read_lines(self.path(name))
 
     def run(self, *args, env=None, binary=False):
         """siteherald-cli ARGS, stdin not a terminal, ENV added to its environment (None removes
@@ -66,8 +65,7 @@ class Sandbox:
                               capture_output=True, text=not binary, stdin=subprocess.DEVNULL,
                               timeout=60)
 
-    def fill(self, engine=ENGINE, page=None):
-        return self.run("fill", engine, SDF, "--page", page or PAGE)
+    def fill(self, engine=ENGINE, page=None): return self.run("fill", engine, SDF, "--page", page or PAGE)
 
     def write_settings(self, sections):
         write(self.ini, "".join("[%s]\n" % s + "".join("%s=%s\n" % kv for kv in keys.items())
@@ -80,11 +78,9 @@ class Sandbox:
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
-    def do_GET(self):
-        return self.send_error(500) if self.path.startswith("/500/") else super().do_GET()
+    def do_GET(self): return self.send_error(500) if self.path.startswith("/500/") else super().do_GET()
 
-    def log_message(self, *args):
-        pass
+    def log_message(self, *args): pass
 
 
 def serve(test_class, directory, tls=None):
@@ -98,8 +94,7 @@ def serve(test_class, directory, tls=None):
         context.load_cert_chain(*tls)
         server.socket = context.wrap_socket(server.socket, server_side=True)
     threading.Thread(target=server.serve_forever, daemon=True).start()
-    test_class.addClassCleanup(server.server_close)
-    test_class.addClassCleanup(server.shutdown)
+    test_class.addClassCleanup(server.server_close), test_class.addClassCleanup(server.shutdown)
     return "%s://127.0.0.1:%d/" % ("https" if tls else "http", server.server_port)
 
 
@@ -128,11 +123,9 @@ class Commands(unittest.TestCase):
                         "ec_paramgen_curve:prime256v1", "-nodes", "-days", "2", "-keyout", key,
                         "-out", cert, "-subj", "/CN=localhost", "-addext",
                         "subjectAltName=DNS:localhost,IP:127.0.0.1"], check=True, capture_output=True)
-        write(os.path.join(cls.www, "blob.bin"), BINARY)
-        with open(os.path.join(cls.www, "big.html"), "wb") as f:
-            f.truncate(BIG)
-        os.mkdir(os.path.join(cls.www, "addurl"))
-        shutil.copy(PAGE, os.path.join(cls.www, "addurl", "index.html"))
+        for name, data in [("blob.bin", BINARY), ("big.html", bytes(BIG)),
+                           ("addurl/index.html", pathlib.Path(PAGE).read_bytes())]:
+            write(os.path.join(cls.www, name), data)
         cls.http, cls.https = serve(cls, cls.www), serve(cls, cls.www, (cert, key))
         cls.trusted = {"SSL_CERT_FILE": cert, "SSL_CERT_DIR": None}
         cls.sites = 0
@@ -145,8 +138,7 @@ class Commands(unittest.TestCase):
         for page, address, env in [(["--page", PAGE], url, {}), (["--page=" + PAGE], url, {}),
                                    ([], self.http, {}), ([], self.https, self.trusted)]:
             with self.subTest(page=page, address=address):
-                for name in glob.glob(self.box.path("~*")):
-                    os.remove(name)
+                [os.remove(name) for name in glob.glob(self.box.path("~*"))]
                 if not page:
                     self.use_address(address + "addurl/index.html")
                 r = self.box.run("fill", ENGINE, SDF, *page, env=env)
@@ -198,8 +190,7 @@ class Commands(unittest.TestCase):
         gone, lost = "http://127.0.0.1:%d/blob.bin" % free_port(), self.http + "addurl/gone"
         self.use_address(self.http + "big.html")
         for status, args, messages, *env in [
-            (2, [], [USAGE]),
-            (2, ["submit"], [USAGE, 'unknown command "submit"']),
+            (2, [], [USAGE]), (2, ["submit"], [USAGE, 'unknown command "submit"']),
             (2, ["fill"], [USAGE, "fill takes an engine name and a submission data file"]),
             (2, ["fill", ENGINE, sdf, "--page"], [USAGE, "--page needs a file name"]),
             (2, ["fill", ENGINE, "--page", page], [USAGE, "fill takes an engine name"]),
@@ -254,10 +245,7 @@ class Commands(unittest.TestCase):
         site, base = os.path.join(self.www, "u%d" % self.sites), self.http + "u%d/" % self.sites
         shutil.copytree(fixture("update"), site)
         for name, data in dict({"update.upd": "175\r\n%s\r\n" % NEW}, **(files or {})).items():
-            if data is None:
-                os.remove(os.path.join(site, name))
-            else:
-                write(os.path.join(site, name), data)
+            write(os.path.join(site, name), data)
         updates = dict({"URL": base, "Filenumber": 7, "VersionUpdate": "update.upd"}, **updates)
         version = updates.pop("VersionUpdate")
         self.box.write_settings({"Main": {"VersionUpdate": version if "//" in version

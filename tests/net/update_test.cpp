@@ -59,33 +59,26 @@ TEST(VersionCheckTest, MandatoryUpgradeIsRememberedAndEndsEachStartTakenOrNot) {
 TEST(VersionCheckTest, NoNewsIsSilentAndANewerVersionIsOfferedOnce) {
     ScopedSettings settings;
     const std::string url = "http://127.0.0.1/new.html";
-    struct Row {
-        LineList file;
-        int version; // recorded after
-        std::deque<bool> answers = {};
-        Strings events = {"status: "};
-    };
-    const Row rows[] = {
-        Row({}, -1),
-        Row({"17x6", url}, -1),
-        Row({"", url}, -1),
-        Row({"version 176"}, -1),
-        Row({"175", url}, -1),
-        Row({"174"}, -1),
-        Row({"176", url, "$must change$"}, 176), // recorded, no upgrade
-        Row({"177", url}, 177, {false}, {"status: ", kViewQuestion}),
-        Row({"177", url}, 177),
-        Row({"178", url}, 178, {true}, {"status: ", kViewQuestion, "open: " + url})};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.file.empty() ? "(empty)" : row.file[0]);
+    // The events for `file` (its lines split at "\n"), which leaves `version` recorded.
+    const auto process = [&](const std::string& file, int version, std::deque<bool> answers = {}) {
         ScriptedUpdateUi ui;
-        ui.answers = row.answers;
-        ProcessUpdate(row.file, ui);
-        EXPECT_EQ(ui.events, row.events);
-        EXPECT_EQ(VersionNumber(), row.version);
-        EXPECT_EQ(FileExists(settings.iniPath()), row.version > 0);
-        EXPECT_FALSE(MandatoryUpgradePending(ui));
-    }
+        ui.answers = answers;
+        ProcessUpdate(SplitLines(file), ui);
+        EXPECT_EQ(VersionNumber(), version) << file;
+        EXPECT_EQ(FileExists(settings.iniPath()), version > 0) << file;
+        const Strings events = ui.events;
+        EXPECT_FALSE(MandatoryUpgradePending(ui)) << file;
+        return events;
+    };
+    const Strings quiet = {"status: "};
+    for (const std::string& file :
+         Strings{"", "17x6\n" + url, "\n" + url, "version 176", "175\n" + url, "174"})
+        EXPECT_EQ(process(file, -1), quiet) << file;
+    EXPECT_EQ(process("176\n" + url + "\n$must change$", 176), quiet); // recorded, no upgrade
+    EXPECT_EQ(process("177\n" + url, 177, {false}), Strings({"status: ", kViewQuestion}));
+    EXPECT_EQ(process("177\n" + url, 177), quiet);
+    EXPECT_EQ(process("178\n" + url, 178, {true}),
+              Strings({"status: ", kViewQuestion, "open: " + url}));
 }
 
 const std::string kAlpha = "$Alpha$\r\nAlpha|http://alpha.example/add|\r\nurl|u|\r\n$Alpha$\r\n";
@@ -103,22 +96,17 @@ TEST(FinishUpdateTest, MalformedFilesChangeNothing) {
     ScopedSettings settings;
     TempDir data;
     WriteBytes(data / "sedata.dat", kAlpha);
-    const std::pair<LineList, std::string> rows[] = {
-        {{}, kCorrupted},
-        {{"$UPDATE$"}, kCorrupted},
-        {{"<html>"}, kCorrupted},
-        {{"<html>", "$UPDATE$"}, "bold: No new updates available."},
-        {{"$UPDATE$", "$Delta$", "Delta|x|", "$Delta$"}, kCorrupted},
-        {{"$Delta$", "Delta|x|", "$Delta$", "$UPDATE$"}, kCorrupted},
-        {{"$update$", "$UPDATE$"}, kCorrupted},
-        {{"$UPDATE$", "$UPDATE$ "}, kCorrupted},
-        {{"$UPDATE$", "$UPDATE$"}, kProcessing}};
-    for (const auto& [lines, event] : rows) {
-        SCOPED_TRACE(lines.empty() ? "(empty)" : lines[0]);
+    const auto finish = [&](const std::string& file) { // its lines split at "\n"
         ScriptedUpdateUi ui;
-        FinishUpdate(lines, data.path(), UpdatePolicy::Ask, ui);
-        EXPECT_THAT(ui.events, ElementsAre(event));
-    }
+        FinishUpdate(SplitLines(file), data.path(), UpdatePolicy::Ask, ui);
+        return ui.events;
+    };
+    for (const char* file :
+         {"", "$UPDATE$", "<html>", "$UPDATE$\n$Delta$\nDelta|x|\n$Delta$",
+          "$Delta$\nDelta|x|\n$Delta$\n$UPDATE$", "$update$\n$UPDATE$", "$UPDATE$\n$UPDATE$ "})
+        EXPECT_THAT(finish(file), ElementsAre(kCorrupted)) << file;
+    EXPECT_THAT(finish("<html>\n$UPDATE$"), ElementsAre("bold: No new updates available."));
+    EXPECT_THAT(finish("$UPDATE$\n$UPDATE$"), ElementsAre(kProcessing));
     EXPECT_EQ(ReadBytes(data / "sedata.dat"), kAlpha);
     EXPECT_FALSE(FileExists(settings.iniPath())); // Filenumber untouched
 }
@@ -144,40 +132,33 @@ TEST(FinishUpdateTest, EachPolicyMergesTheUpdateIntoTheEngineFile) {
         return events;
     };
     using P = UpdatePolicy;
-    struct Row {
-        std::string engines, update; // engines "": no sedata.dat
-        UpdatePolicy policy;
-        std::deque<bool> answers; // overwrite?
-        Strings events;
-        std::string after;
-    };
-    const Row rows[] = {
-        Row(abg, update, P::Ask, {true, false}, asked({"Beta", "Alpha"}),
-            kAlpha + kGamma + kBeta2 + kDelta),
-        // Automate: replaced engines move to the end. Skip: only new engines.
-        Row(abg, update, P::Automate, {}, asked({}), kGamma + kBeta2 + kDelta + kAlpha2),
-        Row(abg, update, P::SkipKnown, {}, asked({}), abg + kDelta),
-        // The same engine twice copies the first record twice: the second opening no longer
-        // finds Beta, so there is no second question.
-        Row(abg, kBeta2 + kBeta3, P::Ask, {true}, asked({"Beta"}),
-            kAlpha + kGamma + kBeta2 + kBeta2),
-        // No engine file: every record is new.
-        Row("", update, P::Ask, {}, asked({}), kBeta2 + kDelta + kAlpha2)};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.after);
+    // The events and the engine file after `records` merged into `engines` ("": no sedata.dat),
+    // answering the questions "overwrite?" with `answers`.
+    const auto merge = [](const std::string& engines, const std::string& records, P policy,
+                          std::deque<bool> answers) {
         ScopedSettings settings;
         TempDir data;
-        if (!row.engines.empty())
-            WriteBytes(data / "sedata.dat", row.engines);
+        if (!engines.empty())
+            WriteBytes(data / "sedata.dat", engines);
         ScriptedUpdateUi ui;
-        ui.answers = row.answers;
-        FinishUpdate(SplitLines("$UPDATE$\n" + row.update + "$UPDATE$\n"), data.path(), row.policy,
-                     ui);
-        EXPECT_EQ(ui.events, row.events);
+        ui.answers = answers;
+        FinishUpdate(SplitLines("$UPDATE$\n" + records + "$UPDATE$\n"), data.path(), policy, ui);
         EXPECT_TRUE(ui.answers.empty());
-        EXPECT_EQ(ReadBytes(data / "sedata.dat"), row.after);
         EXPECT_EQ(IniReadInteger("Updates", "Filenumber", -1), 2);
-    }
+        return std::pair(ui.events, ReadBytes(data / "sedata.dat"));
+    };
+    EXPECT_EQ(merge(abg, update, P::Ask, {true, false}),
+              std::pair(asked({"Beta", "Alpha"}), kAlpha + kGamma + kBeta2 + kDelta));
+    // Automate: replaced engines move to the end. Skip: only new engines.
+    EXPECT_EQ(merge(abg, update, P::Automate, {}),
+              std::pair(asked({}), kGamma + kBeta2 + kDelta + kAlpha2));
+    EXPECT_EQ(merge(abg, update, P::SkipKnown, {}), std::pair(asked({}), abg + kDelta));
+    // The same engine twice copies the first record twice: the second opening no longer
+    // finds Beta, so there is no second question.
+    EXPECT_EQ(merge(abg, kBeta2 + kBeta3, P::Ask, {true}),
+              std::pair(asked({"Beta"}), kAlpha + kGamma + kBeta2 + kBeta2));
+    // No engine file: every record is new.
+    EXPECT_EQ(merge("", update, P::Ask, {}), std::pair(asked({}), kBeta2 + kDelta + kAlpha2));
 }
 
 // RunDataUpdate against python3 -m http.server, whose folder holds a version file and the
