@@ -3,8 +3,8 @@
 (Commands), send to smtp_sink.py and to the INN server at SITEHERALD_TEST_NNTP, host:port
 (Send), the filled pages in headless Chromium (Browser). Arguments below."""
 
-import configparser, email.utils, functools, glob, html, http.server, importlib.util, json, os
-import pathlib, re, shutil, socket, ssl, subprocess, sys, tempfile, threading, time, unittest
+import configparser, email.utils, functools, glob, html, http.server, importlib.util, json, os, pathlib
+import re, shutil, socket, ssl, subprocess, sys, tempfile, threading, time, unittest, urllib.parse
 
 if len(sys.argv) < 3:
     sys.exit("usage: %s SITEHERALD-CLI SOURCE-DIR [unittest arguments]" % sys.argv[0])
@@ -72,8 +72,7 @@ class Sandbox:
                                 for s, keys in sections.items()))
 
     def setting(self, section, key):
-        settings = configparser.ConfigParser(interpolation=None)
-        settings.read(self.ini)
+        (settings := configparser.ConfigParser(interpolation=None)).read(self.ini)
         return settings.get(section, key, fallback=None)
 
 
@@ -180,15 +179,15 @@ class Commands(unittest.TestCase):
         self.assertIn("  fill ENGINE SDF-FILE [--page PAGE-FILE]\n", r.stdout)
 
     def test_failures_exit_with_their_status_and_write_no_page(self):
-        sdf, page, scan = SDF, PAGE, "scan --page FILE"
-        missing, folder = os.path.join(self.box.root, "gone.sdf"), self.box.root
+        sdf, page, scan, h = SDF, PAGE, "scan --page FILE", self.http
+        missing, folder, read = os.path.join(self.box.root, "gone.sdf"), self.box.root, "Unable to read "
         with open(self.box.path("sedata.dat"), "a") as f:
             f.write("$No Address$\r\nNo Address|\r\n$No Address$\r\n"
                     "$Empty$\r\nEmpty||http://info/|\r\n$Empty$\r\n$Cut$\r\n")
         unknown = 'no search engine named "%s" in ' + self.box.path("sedata.dat")
         damaged = "The record of %s in sedata.dat is damaged."
-        gone, lost = "http://127.0.0.1:%d/blob.bin" % free_port(), self.http + "addurl/gone"
-        self.use_address(self.http + "big.html")
+        gone, lost = "http://127.0.0.1:%d/blob.bin" % free_port(), h + "addurl/gone"
+        self.use_address(h + "big.html")
         for status, args, messages, *env in [
             (2, [], [USAGE]), (2, ["submit"], [USAGE, 'unknown command "submit"']),
             (2, ["fill"], [USAGE, "fill takes an engine name and a submission data file"]),
@@ -198,26 +197,21 @@ class Commands(unittest.TestCase):
             *[(2, ["scan", *a], [scan]) for a in ([], ["--page"], ["-x"], [page, page],
                                                    ["--page", page, "extra"])],
             (2, ["send", fixture("broadcast.sdf")], [USAGE]),
-            (3, ["fill", "Altavista", sdf], [unknown % "Altavista"]),
             # Engine names are matched as written.
-            (3, ["fill", "lighthouse search", sdf], [unknown % "lighthouse search"]),
+            *[(3, ["fill", name, sdf], [unknown % name]) for name in ("Altavista", "lighthouse search")],
             *[(3, ["fill", name, sdf], [damaged % name]) for name in ("No Address", "Empty", "Cut")],
-            (4, ["get", self.http + "gone"], [": %sgone: File not found\n" % self.http]),
+            (4, ["get", h + "gone"], [": %sgone: File not found\n" % h]),
             (4, ["get", gone], ["siteherald-cli: %s: " % gone]),
             (4, ["get", self.https + "blob.bin"], ["certificate"],
              {"SSL_CERT_FILE": None, "SSL_CERT_DIR": None}),
-            (4, ["scan", self.http + "big.html"],
-             [": %sbig.html: The page is larger than 20 MB.\n" % self.http]),
+            (4, ["scan", h + "big.html"], [": %sbig.html: The page is larger than 20 MB.\n" % h]),
             (4, ["scan", lost], [': %s: File not found\nUnable to retrieve "%s".\n' % (lost, lost)]),
             # fill keeps the 20 MB limit of a page
-            (4, ["fill", ENGINE, sdf], ['Unable to retrieve "%sbig.html".\n' % self.http]),
-            (5, ["fill", ENGINE, missing], ["Unable to read " + missing]),
-            (5, ["fill", ENGINE, folder], ["Unable to read %s: it is a folder" % folder]),
-            (5, ["fill", ENGINE, sdf, "--page", missing], ["Unable to read " + missing]),
-            (5, ["scan", "--page", missing],
-             ["siteherald-cli: Unable to read %s: No such file\n" % missing]),
-            (5, ["send", missing, "Subject", "--newsgroup", "a.b"], ["Unable to read " + missing]),
-        ]:
+            (4, ["fill", ENGINE, sdf], ['Unable to retrieve "%sbig.html".\n' % h]),
+            *[(5, a, [read + missing]) for a in (["fill", ENGINE, missing],
+              ["fill", ENGINE, sdf, "--page", missing], ["send", missing, "Subject", "--newsgroup", "a.b"])],
+            (5, ["fill", ENGINE, folder], [read + "%s: it is a folder" % folder]),
+            (5, ["scan", "--page", missing], ["siteherald-cli: %s%s: No such file\n" % (read, missing)])]:
             with self.subTest(args=args):
                 r = self.box.run(*args, env=env[0] if env else None)
                 self.assertEqual((r.returncode, r.stdout), (status, ""))
@@ -227,8 +221,8 @@ class Commands(unittest.TestCase):
         self.assertFalse(os.path.exists(self.box.ini))
 
         for name, prepare, message in [("~mainauto.htm", os.mkdir, "Unable to write to "),
-                                       ("sedata.dat", os.remove, "Unable to read "),
-                                       ("sedata.dat", lambda p: write(p, ""), "Unable to read ")]:
+                                       ("sedata.dat", os.remove, read),
+                                       ("sedata.dat", lambda p: write(p, ""), read)]:
             prepare(self.box.path(name))
             r = self.box.fill()
             self.assertEqual((r.returncode, r.stdout), (5, ""))
@@ -247,9 +241,8 @@ class Commands(unittest.TestCase):
         for name, data in dict({"update.upd": "175\r\n%s\r\n" % NEW}, **(files or {})).items():
             write(os.path.join(site, name), data)
         updates = dict({"URL": base, "Filenumber": 7, "VersionUpdate": "update.upd"}, **updates)
-        version = updates.pop("VersionUpdate")
-        self.box.write_settings({"Main": {"VersionUpdate": version if "//" in version
-                                          else base + version}, "Updates": updates})
+        self.box.write_settings({"Main": {"VersionUpdate": urllib.parse.urljoin(
+            base, updates.pop("VersionUpdate"))}, "Updates": updates})
         r = self.box.run("update", *args)
         r.stderr = re.sub(r"http://127\.0\.0\.1:\d+/(u\d+/)?", "", r.stderr)
         return r
@@ -292,9 +285,8 @@ class Commands(unittest.TestCase):
                 self.assertNotIn("No new updates available.", r.stdout)
                 self.assertEqual(self.box.lines("sedata.dat"), engines)
                 self.assertFalse(os.path.exists(self.box.path("profs.dat")))
-                for key, value in settings.items():
-                    section = "Main" if key == "VersionNumber" else "Updates"
-                    self.assertEqual(self.box.setting(section, key), value, key)
+                self.assertEqual({k: self.box.setting("Main" if k == "VersionNumber" else "Updates", k)
+                                  for k in settings}, settings)
         os.mkdir(self.box.path("profs.dat"))
         r = self.update("--no", updates={"profs.dat": 1})
         self.assertEqual(r.returncode, 5)
@@ -313,8 +305,7 @@ WINTER_TEXT = ["Boats stored over the winter are ready for collection from 15 Ma
                "Call +44 1632 960 123."]
 
 
-def succeeded(names, result="Succeeded: "):
-    return [result + name for name in names]
+def succeeded(names, result="Succeeded: "): return [result + name for name in names]
 
 
 class Send(unittest.TestCase):
@@ -325,8 +316,7 @@ class Send(unittest.TestCase):
         python = sys.executable if importlib.util.find_spec("aiosmtpd") else "/usr/bin/python3"
         sink = subprocess.Popen([python, os.path.join(os.path.dirname(__file__), "smtp_sink.py"),
                                  cls.inbox], stdout=subprocess.PIPE, text=True)
-        cls.addClassCleanup(sink.wait, 10)
-        cls.addClassCleanup(sink.terminate)
+        cls.addClassCleanup(sink.wait, 10), cls.addClassCleanup(sink.terminate)
         port = sink.stdout.readline().strip()
         sink.stdout.close()
         assert port.isdigit(), "smtp_sink.py did not start: is python3-aiosmtpd installed?"
@@ -334,8 +324,7 @@ class Send(unittest.TestCase):
                         "NewsServer": NNTP or "127.0.0.1:9"}
 
     def setUp(self):
-        for name in glob.glob(os.path.join(self.inbox, "*.json")):
-            os.remove(name)
+        [os.remove(name) for name in glob.glob(os.path.join(self.inbox, "*.json"))]
         self.box, self.sdf = Sandbox(), fixture("broadcast.sdf")
         self.settings()
 
@@ -353,8 +342,7 @@ class Send(unittest.TestCase):
         return self.box.run("send", self.sdf, subject, *options, env={"TZ": "UTC"})
 
     def received(self):
-        names = sorted(glob.glob(os.path.join(self.inbox, "*.json")))
-        return [json.loads(pathlib.Path(name).read_text()) for name in names]
+        return [json.loads(p.read_text()) for p in sorted(pathlib.Path(self.inbox).glob("*.json"))]
 
     def assertSent(self, r, results):
         self.assertEqual((r.returncode, r.stderr, r.stdout.splitlines()), (0, "", results))
@@ -424,9 +412,8 @@ class Send(unittest.TestCase):
     def test_news_to_the_first_ten_groups_in_sorted_order_one_article_each(self):
         host, port = NNTP.rsplit(":", 1)
         news = socket.create_connection((host, int(port)), 30)
-        self.addCleanup(news.close)
         replies = news.makefile("rb")
-        self.addCleanup(replies.close)
+        self.addCleanup(news.close), self.addCleanup(replies.close)
 
         def ask(command=""):
             """The reply's lines: the status line and, for 224 (an overview), those to the dot."""

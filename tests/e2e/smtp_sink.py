@@ -7,13 +7,9 @@ listens on a free loopback port, prints the port on its first output line and wr
 message as OUTPUT-DIR/0001.json, 0002.json, ... in arrival order:
 {"mail_from": ..., "rcpt_tos": [...], "data": ...}. "data" is the message as the client
 meant it: CR LF line ends kept, the transparency dots of the SMTP transfer removed; bytes
-that are not UTF-8 are kept as surrogate escapes. Runs until killed.
-"""
+that are not UTF-8 are kept as surrogate escapes. Runs until killed."""
 
-import asyncio
-import json
-import os
-import sys
+import asyncio, contextlib, json, os, sys
 
 
 async def serve(directory):
@@ -45,7 +41,5 @@ async def serve(directory):
 if __name__ == "__main__":
     if len(sys.argv) != 2:
         sys.exit("usage: smtp_sink.py OUTPUT-DIR")
-    try:
+    with contextlib.suppress(KeyboardInterrupt):
         asyncio.run(serve(sys.argv[1]))
-    except KeyboardInterrupt:
-        pass
