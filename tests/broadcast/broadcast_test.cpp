@@ -301,6 +301,14 @@ TEST(AttachedMessagesTest, ABlockWithoutItsEndLineNeverTakesTheNextBlock) {
         ASSERT_TRUE(ReplaceMessageBlock(lines, first, {"new"}));
         EXPECT_EQ(LineList(lines.begin(), lines.begin() + 4), nextBlock);
     }
+    // A long subject found by its first 36 characters, in the file's last block, which has no
+    // end line: the block runs to the end of the file.
+    LineList last;
+    AppendMessageBlock(last, subject40 + "X", "MN", {"f"});
+    last.pop_back();
+    const auto found = FindMessageForEdit(last, subject40 + "Y");
+    ASSERT_TRUE(found);
+    EXPECT_FALSE(found->hasEnd);
 }
 
 // A server setting is "host", "host:port", "[v6]" or "[v6]:port"; anything else is refused.
