@@ -6,6 +6,7 @@
 #include "broadcast/broadcast_log.h"
 #include "broadcast/broadcast_run.h"
 #include "broadcast/identity.h"
+#include "broadcast/mailing_lists.h"
 #include "broadcast/message_format.h"
 #include "broadcast/support_message.h"
 #include "broadcast/tcp_ip.h"
@@ -135,6 +136,7 @@ TEST(SmtpClientTest, RefusedUnresolvedSilentAndAbortedSends) {
     const Strings rows[] = {
         {closed, "Unable to connect to " + closed + ": Connection refused"},
         {"no-such-host.invalid", "Couldn't resolve hostname no-such-host.invalid"},
+        {"[::1", "Couldn't resolve hostname [::1"},
         {silent.address(), "No answer from " + silent.address() + " within 300 ms"}};
     auto waited = Clock::duration();
     for (const Strings& row : rows) {
@@ -309,6 +311,16 @@ TEST(AttachedMessagesTest, ABlockWithoutItsEndLineNeverTakesTheNextBlock) {
     const auto found = FindMessageForEdit(last, subject40 + "Y");
     ASSERT_TRUE(found);
     EXPECT_FALSE(found->hasEnd);
+}
+
+// A list runs from its "$" + name line to the next; the last one may lack its closing line.
+TEST(MailingListsTest, AddressesBetweenTheMarkersAndRemoval) {
+    LineList store = {"$Shops", "a@shop.test", "b@shop.test", "$Shops", "$Press", "p@news.test"};
+    EXPECT_EQ(MailingListAddresses(store, "Shops"), LineList({"a@shop.test", "b@shop.test"}));
+    EXPECT_EQ(MailingListAddresses(store, "Press"), LineList({"p@news.test"}));
+    EXPECT_EQ(MailingListAddresses(store, "Clubs"), std::nullopt);
+    EXPECT_TRUE(RemoveMailingList(store, "Shops"));
+    EXPECT_EQ(store, LineList({"$Press", "p@news.test"}));
 }
 
 // A server setting is "host", "host:port", "[v6]" or "[v6]:port"; anything else is refused.
