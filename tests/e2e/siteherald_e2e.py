@@ -13,12 +13,9 @@ del sys.argv[1:3]
 ENGINE = "Lighthouse Search"
 TMP = tempfile.TemporaryDirectory(prefix="sh-e2e-")  # removed at exit with all that is in it
 
-
 def fixture(*parts): return os.path.join(SOURCE, "tests", "fixtures", *parts)
 
-
 PAGE, SDF = fixture("pages", "lighthouse_addurl.html"), fixture("harbour_kayaks.sdf")
-
 
 def read_lines(path):
     """The file's lines; fails on a line ending other than CR LF."""
@@ -26,7 +23,6 @@ def read_lines(path):
     body = data[:-2].split(b"\r\n")
     assert data.endswith(b"\r\n") and not any(b"\r" in l or b"\n" in l for l in body), path
     return [l.decode() for l in body]
-
 
 def write(path, data):
     """Writes DATA to PATH, creating folders; None removes the file."""
@@ -36,12 +32,10 @@ def write(path, data):
     with open(path, "wb" if isinstance(data, bytes) else "w") as f:
         f.write(data)
 
-
 def free_port():
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))
         return s.getsockname()[1]
-
 
 class Sandbox:
     """A data directory seeded from tests/fixtures/data, and a settings folder."""
@@ -59,11 +53,10 @@ class Sandbox:
     def run(self, *args, env=None, binary=False):
         """siteherald-cli ARGS, stdin not a terminal, ENV added to its environment (None removes
         a variable); output as bytes when BINARY."""
-        full = dict(os.environ, SITEHERALD_DATA_DIR=self.data, HOME=self.root,
-                    XDG_CONFIG_HOME=os.path.join(self.root, "config"), **(env or {}))
-        return subprocess.run([CLI, *args], env={k: v for k, v in full.items() if v is not None},
-                              capture_output=True, text=not binary, stdin=subprocess.DEVNULL,
-                              timeout=60)
+        env = dict(os.environ, SITEHERALD_DATA_DIR=self.data, HOME=self.root,
+                   XDG_CONFIG_HOME=os.path.join(self.root, "config"), **(env or {}))
+        return subprocess.run([CLI, *args], env={k: v for k, v in env.items() if v is not None},
+                              capture_output=True, text=not binary, stdin=subprocess.DEVNULL, timeout=60)
 
     def fill(self, engine=ENGINE, page=None): return self.run("fill", engine, SDF, "--page", page or PAGE)
 
@@ -75,12 +68,10 @@ class Sandbox:
         (settings := configparser.ConfigParser(interpolation=None)).read(self.ini)
         return settings.get(section, key, fallback=None)
 
-
 class Handler(http.server.SimpleHTTPRequestHandler):
     def do_GET(self): return self.send_error(500) if self.path.startswith("/500/") else super().do_GET()
 
     def log_message(self, *args): pass
-
 
 def serve(test_class, directory, tls=None):
     """Serves DIRECTORY on loopback until the tests of TEST_CLASS end, over HTTPS with TLS =
@@ -89,13 +80,11 @@ def serve(test_class, directory, tls=None):
                                              functools.partial(Handler, directory=directory))
     server.handle_error = lambda *args: None  # a client that stops reading a big page
     if tls:
-        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-        context.load_cert_chain(*tls)
+        (context := ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)).load_cert_chain(*tls)
         server.socket = context.wrap_socket(server.socket, server_side=True)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     test_class.addClassCleanup(server.server_close), test_class.addClassCleanup(server.shutdown)
     return "%s://127.0.0.1:%d/" % ("https" if tls else "http", server.server_port)
-
 
 USAGE = "Usage: siteherald-cli COMMAND [ARGUMENTS]"
 BINARY = bytes(range(256)) * 8 + b"\r\n\x00\r\rend"
@@ -105,12 +94,10 @@ UNABLE = ("Siteherald was unable to download certain files.\n"
           "Please check your connection or try again later.\n")
 REFUSED = "\": can't connect: Connection refused (Error #111)\n"
 
-
 def records(lines, *names):
     """The records of NAMES (marker to marker) taken from LINES, in the order given."""
     marks = [("$%s$" % name, lines.index("$%s$" % name)) for name in names]
     return [line for mark, i in marks for line in lines[i:lines.index(mark, i + 1) + 1]]
-
 
 class Commands(unittest.TestCase):
     @classmethod
@@ -118,19 +105,16 @@ class Commands(unittest.TestCase):
         cls.www = tempfile.mkdtemp(dir=TMP.name)
         cert, key = os.path.join(cls.www, "cert"), os.path.join(cls.www, "key")
         # A self-signed certificate for localhost and 127.0.0.1, trusted through SSL_CERT_FILE.
-        subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
-                        "ec_paramgen_curve:prime256v1", "-nodes", "-days", "2", "-keyout", key,
-                        "-out", cert, "-subj", "/CN=localhost", "-addext",
-                        "subjectAltName=DNS:localhost,IP:127.0.0.1"], check=True, capture_output=True)
+        subprocess.run(("openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes"
+                        " -days 2 -subj /CN=localhost -addext subjectAltName=DNS:localhost,IP:127.0.0.1"
+                        " -keyout %s -out %s" % (key, cert)).split(), check=True, capture_output=True)
         for name, data in [("blob.bin", BINARY), ("big.html", bytes(BIG)),
                            ("addurl/index.html", pathlib.Path(PAGE).read_bytes())]:
             write(os.path.join(cls.www, name), data)
         cls.http, cls.https = serve(cls, cls.www), serve(cls, cls.www, (cert, key))
-        cls.trusted = {"SSL_CERT_FILE": cert, "SSL_CERT_DIR": None}
-        cls.sites = 0
+        cls.trusted, cls.sites = {"SSL_CERT_FILE": cert, "SSL_CERT_DIR": None}, 0
 
-    def setUp(self):
-        self.box = Sandbox()
+    def setUp(self): self.box = Sandbox()
 
     def test_fill_writes_the_three_pages_from_a_page_file_or_a_download(self):
         url = "http://www.lighthouse-search.example/"
@@ -155,8 +139,7 @@ class Commands(unittest.TestCase):
         self.assertEqual(frame[3:6 + len(ad)], ["<noframes>", "<html>", "<body>"] + ad)
         self.assertEqual(frame[7 + len(ad):], main + ["</body>", "</html>", "</noframes>", "</frameset>"])
 
-    def use_address(self, address):
-        """Points Lighthouse Search's submission address at ADDRESS in sedata.dat."""
+    def use_address(self, address):  # Lighthouse Search's submission address in sedata.dat
         lines = self.box.lines("sedata.dat")
         i = lines.index("$" + ENGINE + "$") + 1
         lines[i] = "|".join([ENGINE, address] + lines[i].split("|")[2:])
@@ -198,7 +181,7 @@ class Commands(unittest.TestCase):
                                                    ["--page", page, "extra"])],
             (2, ["send", fixture("broadcast.sdf")], [USAGE]),
             # Engine names are matched as written.
-            *[(3, ["fill", name, sdf], [unknown % name]) for name in ("Altavista", "lighthouse search")],
+            *[(3, ["fill", n, sdf], [unknown % n]) for n in ("Altavista", "lighthouse search")],
             *[(3, ["fill", name, sdf], [damaged % name]) for name in ("No Address", "Empty", "Cut")],
             (4, ["get", h + "gone"], [": %sgone: File not found\n" % h]),
             (4, ["get", gone], ["siteherald-cli: %s: " % gone]),
@@ -208,8 +191,9 @@ class Commands(unittest.TestCase):
             (4, ["scan", lost], [': %s: File not found\nUnable to retrieve "%s".\n' % (lost, lost)]),
             # fill keeps the 20 MB limit of a page
             (4, ["fill", ENGINE, sdf], ['Unable to retrieve "%sbig.html".\n' % h]),
-            *[(5, a, [read + missing]) for a in (["fill", ENGINE, missing],
-              ["fill", ENGINE, sdf, "--page", missing], ["send", missing, "Subject", "--newsgroup", "a.b"])],
+            *[(5, a, [read + missing]) for a in (
+                ["fill", ENGINE, missing], ["fill", ENGINE, sdf, "--page", missing],
+                ["send", missing, "Subject", "--newsgroup", "a.b"])],
             (5, ["fill", ENGINE, folder], [read + "%s: it is a folder" % folder]),
             (5, ["scan", "--page", missing], ["siteherald-cli: %s%s: No such file\n" % (read, missing)])]:
             with self.subTest(args=args):
@@ -293,7 +277,6 @@ class Commands(unittest.TestCase):
         self.assertIn("siteherald-cli: Unable to write to " + self.box.path("profs.dat"), r.stderr)
         self.assertEqual(self.box.setting("Updates", "profs.dat"), "1")
 
-
 NAME, EMAIL = "Robin Fairweather", "robin@harbour-kayaks.example"
 FROM = '"%s" <%s>' % (NAME, EMAIL)
 NNTP = os.environ.get("SITEHERALD_TEST_NNTP")
@@ -304,9 +287,7 @@ DOTS_TEXT = ["A line of a single dot follows.", ".", ".hidden", "..two", "...", 
 WINTER_TEXT = ["Boats stored over the winter are ready for collection from 15 March.",
                "Call +44 1632 960 123."]
 
-
 def succeeded(names, result="Succeeded: "): return [result + name for name in names]
-
 
 class Send(unittest.TestCase):
     @classmethod
@@ -427,9 +408,8 @@ class Send(unittest.TestCase):
         ask(), ask("MODE READER")
         # INN keeps articles between runs: a subject of this run's own tells ours apart.
         subject = "%s %s" % (DOTS, os.urandom(6).hex())
-        with open(self.sdf) as f:
-            self.sdf = os.path.join(self.box.root, "broadcast.sdf")
-            write(self.sdf, f.read().replace(DOTS, subject))
+        self.sdf, text = os.path.join(self.box.root, "broadcast.sdf"), pathlib.Path(self.sdf).read_text()
+        write(self.sdf, text.replace(DOTS, subject))
         newest = [int(ask("GROUP " + g)[0].split()[3]) for g in GROUPS]
         r = self.send(subject, *[a for g in GROUPS[6:] + GROUPS[:6] for a in ("--newsgroup", g)])
         self.assertSent(r, succeeded(GROUPS[:10]))
@@ -444,7 +424,6 @@ class Send(unittest.TestCase):
         self.assertEqual(len(set(ids)), 10)  # not one article cross-posted
         self.assertLog("news.log", [(subject, DOTS_TEXT, succeeded(GROUPS[:10]))])
         self.assertFalse(os.path.exists(self.box.path("mail.log")))
-
 
 CHROMIUM = "/usr/bin/chromium"
 ROOT = "http://www.lighthouse-search.example"
@@ -466,7 +445,6 @@ SHAPE_SCANS = {"minified": ["q"] + FIELDS, "single_quotes": FIELDS + ["q"],
                "unquoted_name_first": FIELDS + ["q"], "existing_values": FIELDS + ["q"],
                "upper_case": "URL Title EMAIL KEYWORDS Contact DESCRIPTION q".split(),
                "forms_on_one_line": ["q"] + FIELDS}
-
 
 class Browser(unittest.TestCase):
     @classmethod
@@ -529,6 +507,5 @@ class Browser(unittest.TestCase):
             "http://www.lighthouse-partners.example/"])
         self.assertEqual(links["/browse/"], ROOT + "/browse/")
         self.assertEqual(main["images"], [ROOT + "/images/lighthouse.gif"])
-
 
 unittest.main(verbosity=2)

@@ -11,7 +11,6 @@ that are not UTF-8 are kept as surrogate escapes. Runs until killed."""
 
 import asyncio, contextlib, json, os, sys
 
-
 async def serve(directory):
     from aiosmtpd.smtp import SMTP
 
@@ -36,7 +35,6 @@ async def serve(directory):
         lambda: SMTP(keeper, hostname="sink.siteherald.test"), "127.0.0.1", 0)
     print(server.sockets[0].getsockname()[1], flush=True)
     await server.serve_forever()
-
 
 if __name__ == "__main__":
     if len(sys.argv) != 2:

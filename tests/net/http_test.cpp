@@ -79,14 +79,12 @@ struct Client {
         };
     }
     // Runs Get; "" when it returned, else the failure's code and message.
-    std::string Get(const std::string& url) {
+    std::string Get(const std::string& url) try {
         http.Url = url;
-        try {
-            http.Get();
-            return "";
-        } catch (const EHttpException& e) {
-            return std::to_string(e.code()) + " " + e.what();
-        }
+        http.Get();
+        return "";
+    } catch (const EHttpException& e) {
+        return std::to_string(e.code()) + " " + e.what();
     }
 
     THttpCli http;
@@ -94,8 +92,7 @@ struct Client {
     Strings events;
 };
 
-std::string Request(const std::string& target, const std::string& host,
-                    const std::string& more = "") {
+std::string Request(const std::string& target, const std::string& host, std::string more = "") {
     return "GET " + target + " HTTP/1.0\r\nUser-Agent: Siteherald/1.75\r\nHost: " + host + "\r\n" +
            more + "\r\n";
 }

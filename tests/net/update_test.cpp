@@ -22,9 +22,7 @@ const std::string kMandatoryQuestion =
     "function properly due to the mandatory upgrade. Would you like to download the upgrade "
     "now?";
 
-int VersionNumber() {
-    return IniReadInteger("Main", "VersionNumber", -1);
-}
+const auto VersionNumber = [] { return IniReadInteger("Main", "VersionNumber", -1); };
 
 TEST(VersionCheckTest, MandatoryUpgradeIsRememberedAndEndsEachStartTakenOrNot) {
     const std::string offered = "http://127.0.0.1/shupgrade.bin";
@@ -34,23 +32,20 @@ TEST(VersionCheckTest, MandatoryUpgradeIsRememberedAndEndsEachStartTakenOrNot) {
         ScriptedUpdateUi ui;
         ui.answers = {take};
         ProcessUpdate({"176", offered, "$Must Change$"}, ui);
-        Strings events = {"status: ", kMandatoryQuestion, "quit"};
-        if (take)
-            events.insert(events.begin() + 2, "open: " + offered);
-        EXPECT_EQ(ui.events, events);
+        EXPECT_EQ(ui.events,
+                  (take ? Strings{"status: ", kMandatoryQuestion, "open: " + offered, "quit"}
+                        : Strings{"status: ", kMandatoryQuestion, "quit"}));
         EXPECT_EQ(IniReadString("Updates", "MDNV", ""), "5H2W8N1P6G3T9R");
         EXPECT_EQ(IniReadString("Updates", "NVD", "unset"), take ? offered : "unset");
         EXPECT_EQ(VersionNumber(), 176);
         ui.events.clear();
         EXPECT_TRUE(MandatoryUpgradePending(ui));
-        EXPECT_THAT(ui.events,
-                    ElementsAre("info! You must download an upgrade to the version of Siteherald "
-                                "that you are using. Siteherald will not function properly until "
-                                "this has been done.",
-                                "open: " + (take ? offered
-                                                 : "ftp://siteherald.example/pub/progs/"
-                                                   "shupgrade.exe"),
-                                "quit"));
+        const std::string open =
+            take ? offered : "ftp://siteherald.example/pub/progs/shupgrade.exe";
+        EXPECT_THAT(ui.events, ElementsAre("info! You must download an upgrade to the version of "
+                                           "Siteherald that you are using. Siteherald will not "
+                                           "function properly until this has been done.",
+                                           "open: " + open, "quit"));
     }
 }
 
