@@ -47,7 +47,6 @@ class Sandbox:
         self.ini = os.path.join(self.root, "config", "siteherald", "siteherald.ini")
 
     def path(self, name): return os.path.join(self.data, name)
-
     def lines(self, name): return read_lines(self.path(name))
 
     def run(self, *args, env=None, binary=False):
@@ -70,7 +69,6 @@ class Sandbox:
 
 class Handler(http.server.SimpleHTTPRequestHandler):
     def do_GET(self): return self.send_error(500) if self.path.startswith("/500/") else super().do_GET()
-
     def log_message(self, *args): pass
 
 def serve(test_class, directory, tls=None):
@@ -199,8 +197,7 @@ class Commands(unittest.TestCase):
             with self.subTest(args=args):
                 r = self.box.run(*args, env=env[0] if env else None)
                 self.assertEqual((r.returncode, r.stdout), (status, ""))
-                for message in messages:
-                    self.assertIn(message, r.stderr)
+                [self.assertIn(message, r.stderr) for message in messages]
         self.assertEqual(glob.glob(self.box.path("~*")), [])
         self.assertFalse(os.path.exists(self.box.ini))
 
@@ -315,8 +312,7 @@ class Send(unittest.TestCase):
         self.box.write_settings({"Identity": {k: v for k, v in keys.items() if v is not None}})
 
     def to(self, name, entries):
-        path = os.path.join(self.box.root, name + ".txt")
-        write(path, "".join(a + "\n" for a in entries))
+        write(path := os.path.join(self.box.root, name + ".txt"), "".join(a + "\n" for a in entries))
         return ["--list", path]
 
     def send(self, subject, *options):
@@ -391,8 +387,7 @@ class Send(unittest.TestCase):
     @unittest.skipUnless(NNTP, "SITEHERALD_TEST_NNTP (host:port of an INN server, see "
                          "scripts/news-server) is not set")
     def test_news_to_the_first_ten_groups_in_sorted_order_one_article_each(self):
-        host, port = NNTP.rsplit(":", 1)
-        news = socket.create_connection((host, int(port)), 30)
+        news = socket.create_connection(NNTP.rsplit(":", 1), 30)
         replies = news.makefile("rb")
         self.addCleanup(news.close), self.addCleanup(replies.close)
 
@@ -482,8 +477,7 @@ class Browser(unittest.TestCase):
                 # The site's values as tests/ui reads them from the Lighthouse page, and its contact.
                 controls = {k.lower(): v for k, v in self.shown[name]["Main"]["controls"].items()}
                 values = dict(self.shown[None]["Main"]["controls"], contact="Robin Fairweather")
-                for field in FIELDS:
-                    self.assertTrue(controls[field].startswith(values[field]), field)
+                [self.assertTrue(controls[f].startswith(values[f]), f) for f in FIELDS]
                 self.assertEqual(controls["password"], "secret" if name == "existing_values" else "")
                 self.assertEqual(controls.get("q", "own"), "own")
 

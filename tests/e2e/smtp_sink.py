@@ -20,19 +20,18 @@ async def serve(directory):
         async def handle_DATA(self, server, session, envelope):
             # Without decode_data, original_content is the received bytes after the server's
             # dot-unstuffing and before any decoding.
-            self.count += 1
-            path = os.path.join(directory, "%04d.json" % self.count)
+            Keeper.count += 1  # across connections, each of which has a Keeper of its own
+            path = os.path.join(directory, "%04d.json" % Keeper.count)
             with open(path + ".part", "w") as f:
                 json.dump({"mail_from": envelope.mail_from, "rcpt_tos": envelope.rcpt_tos,
                            "data": envelope.original_content.decode("utf-8", "surrogateescape")}, f)
             os.replace(path + ".part", path)
             return "250 OK"
 
-    keeper = Keeper()
     # aiosmtpd's Controller checks its start-up by connecting to the port it was given, so
     # it cannot listen on port 0; the protocol class on a plain asyncio server can.
     server = await asyncio.get_running_loop().create_server(
-        lambda: SMTP(keeper, hostname="sink.siteherald.test"), "127.0.0.1", 0)
+        lambda: SMTP(Keeper(), hostname="sink.siteherald.test"), "127.0.0.1", 0)
     print(server.sockets[0].getsockname()[1], flush=True)
     await server.serve_forever()
 

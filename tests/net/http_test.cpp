@@ -1,8 +1,6 @@
 // The HTTP client: address splitting, response reading, and the client against a scripted
 // server and a real static HTTP server (python3 -m http.server) on 127.0.0.1.
 
-#include "net/http_client.h"
-#include "net/http_exception.h"
 #include "net/url_parts.h"
 #include "net_harness.h"
 
@@ -66,31 +64,6 @@ TEST(SplitUrlTest, SchemeUserPasswordHostPortPath) {
     EXPECT_EQ(DocumentName("/cgi-bin/run.exe?go"), "run.exe");
     EXPECT_EQ(DocumentName("/" + std::string(300, 'x')), std::string(255, 'x'));
 }
-
-// A client that logs its events. Its time-outs are long enough for a loaded machine; the
-// time-out tests shorten them.
-struct Client {
-    Client() {
-        http.ReceiveStream = &body;
-        http.Timeouts.connect = http.Timeouts.idle = 10s;
-        http.OnDocEnd = [this](THttpCli&) { events.push_back("DocEnd"); };
-        http.OnRequestDone = [this](THttpCli&, int kind, int error) {
-            events.push_back("RequestDone " + std::to_string(kind) + " " + std::to_string(error));
-        };
-    }
-    // Runs Get; "" when it returned, else the failure's code and message.
-    std::string Get(const std::string& url) try {
-        http.Url = url;
-        http.Get();
-        return "";
-    } catch (const EHttpException& e) {
-        return std::to_string(e.code()) + " " + e.what();
-    }
-
-    THttpCli http;
-    MemoryStream body;
-    Strings events;
-};
 
 std::string Request(const std::string& target, const std::string& host, std::string more = "") {
     return "GET " + target + " HTTP/1.0\r\nUser-Agent: Siteherald/1.75\r\nHost: " + host + "\r\n" +

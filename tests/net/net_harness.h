@@ -1,8 +1,10 @@
 #pragma once
 
-// A real static HTTP server for the net tests, and an UpdateUi that records what it is asked
-// and told.
+// For the net tests: an HTTP client that logs its events, a real static HTTP server, and an
+// UpdateUi that records what it is asked and told.
 
+#include "net/http_client.h"
+#include "net/http_exception.h"
 #include "net/update_ui.h"
 #include "support/child_process.h"
 #include "test_support.h"
@@ -21,6 +23,31 @@ inline std::string RandomBytes(size_t size) {
         byte = static_cast<char>(random());
     return bytes;
 }
+
+// A client that logs its events. Its time-outs are long enough for a loaded machine; the
+// time-out tests shorten them.
+struct Client {
+    Client() {
+        http.ReceiveStream = &body;
+        http.Timeouts.connect = http.Timeouts.idle = std::chrono::seconds(10);
+        http.OnDocEnd = [this](THttpCli&) { events.push_back("DocEnd"); };
+        http.OnRequestDone = [this](THttpCli&, int kind, int error) {
+            events.push_back("RequestDone " + std::to_string(kind) + " " + std::to_string(error));
+        };
+    }
+    // Runs Get; "" when it returned, else the failure's code and message.
+    std::string Get(const std::string& url) try {
+        http.Url = url;
+        http.Get();
+        return "";
+    } catch (const EHttpException& e) {
+        return std::to_string(e.code()) + " " + e.what();
+    }
+
+    THttpCli http;
+    MemoryStream body;
+    std::vector<std::string> events;
+};
 
 // python3 -m http.server on 127.0.0.1, serving the files written with Put.
 class StaticHttpServer {
