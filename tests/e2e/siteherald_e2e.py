@@ -49,13 +49,14 @@ class Sandbox:
     def path(self, name): return os.path.join(self.data, name)
     def lines(self, name): return read_lines(self.path(name))
 
-    def run(self, *args, env=None, binary=False):
+    def run(self, *args, env=None, binary=False, stdout=subprocess.PIPE):
         """siteherald-cli ARGS, stdin not a terminal, ENV added to its environment (None removes
-        a variable); output as bytes when BINARY."""
+        a variable); output as bytes when BINARY, standard output to STDOUT."""
         env = dict(os.environ, SITEHERALD_DATA_DIR=self.data, HOME=self.root,
                    XDG_CONFIG_HOME=os.path.join(self.root, "config"), **(env or {}))
         return subprocess.run([CLI, *args], env={k: v for k, v in env.items() if v is not None},
-                              capture_output=True, text=not binary, stdin=subprocess.DEVNULL, timeout=60)
+                              stdout=stdout, stderr=subprocess.PIPE, text=not binary,
+                              stdin=subprocess.DEVNULL, timeout=60)
 
     def fill(self, engine=ENGINE, page=None): return self.run("fill", engine, SDF, "--page", page or PAGE)
 
@@ -147,6 +148,10 @@ class Commands(unittest.TestCase):
         for address, env in [(self.http, {}), (self.https, self.trusted)]:
             r = self.box.run("get", address + "blob.bin", env=env, binary=True)
             self.assertEqual((r.returncode, r.stderr, r.stdout), (0, b"", BINARY), address)
+        with open("/dev/full", "wb") as full:  # a disk that is full ends get with the reason
+            r = self.box.run("get", self.http + "blob.bin", stdout=full)
+        self.assertEqual((r.returncode, r.stderr), (4, "siteherald-cli: %sblob.bin: cannot store "
+                                                       "the document: No space left on device\n" % self.http))
         # get streams: the 20 MB limit is for pages.
         r = self.box.run("get", self.http + "big.html", binary=True)
         self.assertEqual((r.returncode, len(r.stdout)), (0, BIG))
