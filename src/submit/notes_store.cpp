@@ -13,6 +13,20 @@ size_t Find(const LineList& lines, const std::string& text, size_t from, size_t 
     return lines.size();
 }
 
+// The end of the notes.dat section opened at `open`: its closing marker, else (a section cut
+// short) the next note's opening line, else the end of the file; `closed` says which.
+size_t NoteSectionEnd(const LineList& lines, size_t open, bool& closed) {
+    const size_t close = Find(lines, lines[open], open + 1, lines.size());
+    closed = close != lines.size();
+    if (closed)
+        return close;
+    for (size_t i = open + 1; i < lines.size(); ++i)
+        for (const char* other : {"$Mail", "$News", "$General"})
+            if (lines[i] == other)
+                return i;
+    return lines.size();
+}
+
 } // namespace
 
 std::string GetSubNotes(const std::string& notesFile, const std::string& engine,
@@ -72,9 +86,10 @@ LineList LoadNotes(const std::string& notesFile, const std::string& name) {
     const size_t open = Find(lines, marker, 0, lines.size());
     if (open == lines.size())
         return {};
-    const size_t close = Find(lines, marker, open + 1, lines.size());
+    bool closed = false;
+    const size_t end = NoteSectionEnd(lines, open, closed);
     return LineList(lines.begin() + static_cast<long>(open) + 1,
-                    lines.begin() + static_cast<long>(close));
+                    lines.begin() + static_cast<long>(end));
 }
 
 void SaveNotes(const std::string& notesFile, const std::string& name, const LineList& note) {
@@ -83,10 +98,11 @@ void SaveNotes(const std::string& notesFile, const std::string& name, const Line
     const std::string marker = "$" + name;
     const size_t open = Find(lines, marker, 0, lines.size());
     if (open != lines.size()) {
-        const size_t close = Find(lines, marker, open + 1, lines.size());
+        // A section cut short never takes the notes after it with it.
+        bool closed = false;
+        const size_t end = NoteSectionEnd(lines, open, closed);
         lines.erase(lines.begin() + static_cast<long>(open),
-                    close == lines.size() ? lines.end()
-                                          : lines.begin() + static_cast<long>(close) + 1);
+                    lines.begin() + static_cast<long>(closed ? end + 1 : end));
     }
     lines.push_back(marker);
     lines.insert(lines.end(), note.begin(), note.end());

@@ -77,6 +77,10 @@ TEST_F(LogsTest, ANoteCutShortNeverTakesTheNextEngineWithIt) {
     const std::string file = dir / "notes.dat";
     WriteBytes(file, "$General\r\ng1\r\ng2");
     EXPECT_EQ(LoadNotes(file, "General"), (LineList{"g1", "g2"}));
+    WriteBytes(file, "$Mail\r\nm\r\n$News\r\nn\r\n$News\r\n"); // Mail cut short
+    EXPECT_EQ(LoadNotes(file, "Mail"), LineList{"m"});
+    SaveNotes(file, "Mail", {"x"});
+    EXPECT_EQ(ReadBytes(file), "$News\r\nn\r\n$News\r\n$Mail\r\nx\r\n$Mail\r\n");
     EXPECT_EQ(NoteLines("a\n\nb\n"), (LineList{"a", "", "b", ""}));
 }
 
