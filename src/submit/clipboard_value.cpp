@@ -1,6 +1,5 @@
 #include "clipboard_value.h"
 
-#include "core/pipe_record.h"
 #include "core/profiles.h"
 #include "core/submission_file.h"
 
@@ -44,8 +43,16 @@ std::string GetClipboard(const LineList& currentFileLines, std::string_view iden
 
 namespace {
 
-std::optional<LineList> FileProfile(const LineList& layoutLines, const LineList& file) {
-    return ProfileSection(layoutLines, SubmissionFileProfile(file));
+// The field definitions of the file's profile, as the field form shows them.
+std::optional<std::vector<FieldDefinition>> FileFields(const LineList& layoutLines,
+                                                       const LineList& file) {
+    const auto rows = ReadProfileRows(layoutLines, SubmissionFileProfile(file));
+    if (!rows)
+        return std::nullopt;
+    std::vector<FieldDefinition> fields;
+    for (const auto& row : *rows)
+        fields.insert(fields.end(), row.begin(), row.end());
+    return fields;
 }
 
 } // namespace
@@ -54,16 +61,16 @@ std::optional<std::vector<std::string>> CopyableFieldCaptions(const LineList& la
                                                               const LineList& currentFileLines) {
     if (currentFileLines.empty())
         return std::nullopt;
-    const auto section = FileProfile(layoutLines, currentFileLines);
-    if (!section)
+    const auto fields = FileFields(layoutLines, currentFileLines);
+    if (!fields)
         return std::nullopt;
     std::vector<std::string> captions;
     for (const std::string& identifier : SubmissionFileFieldNames(currentFileLines)) {
         if (identifier == "None")
             continue;
-        for (const std::string& line : *section) {
-            if (PipeField(line, 4) == identifier) {
-                captions.push_back(PipeField(line, 3));
+        for (const FieldDefinition& field : *fields) {
+            if (field.autoFill == identifier) {
+                captions.push_back(field.name);
                 break;
             }
         }
@@ -74,12 +81,12 @@ std::optional<std::vector<std::string>> CopyableFieldCaptions(const LineList& la
 std::optional<std::string> CopyableFieldValue(const LineList& layoutLines,
                                               const LineList& currentFileLines,
                                               std::string_view caption) {
-    const auto section = FileProfile(layoutLines, currentFileLines);
-    if (!section)
+    const auto fields = FileFields(layoutLines, currentFileLines);
+    if (!fields)
         return std::nullopt;
-    for (const std::string& line : *section)
-        if (PipeField(line, 3) == caption)
-            return GetClipboard(currentFileLines, PipeField(line, 4));
+    for (const FieldDefinition& field : *fields)
+        if (field.name == caption)
+            return GetClipboard(currentFileLines, field.autoFill);
     return std::nullopt;
 }
 
