@@ -9,6 +9,17 @@
 
 namespace siteherald {
 
+namespace {
+
+LineList LoadExistingFile(const std::string& path) {
+    LineList lines;
+    if (!LoadLineFile(path, lines))
+        throw FileError("Unable to read " + path + ": No such file", path);
+    return lines;
+}
+
+} // namespace
+
 SubmissionDocument::SubmissionDocument(SubmissionEditor& editor, Prompter& prompter)
     : editor_(editor), prompter_(prompter) {}
 
@@ -64,9 +75,7 @@ bool SubmissionDocument::ChangeProfile(const std::string& profileName) {
 void SubmissionDocument::OpenFile(const std::string& path) {
     if (!CheckSaved())
         return;
-    LineList file;
-    if (!LoadLineFile(path, file))
-        throw FileError("Unable to read " + path + ": No such file", path);
+    const LineList file = LoadExistingFile(path);
     std::string profile = SubmissionFileProfile(file);
     if (!ChangeProfile(profile)) {
         prompter_.Tell(MessageIcon::Error,
@@ -120,9 +129,7 @@ void SubmissionDocument::SaveAs() {
 }
 
 std::optional<LineList> SubmissionDocument::Import(const std::string& path) {
-    LineList lines;
-    if (!LoadLineFile(path, lines))
-        throw FileError("Unable to read " + path + ": No such file", path);
+    const LineList lines = LoadExistingFile(path);
     std::string problem;
     const auto contents = ReadSubFile(lines, problem);
     if (!contents) {
