@@ -27,6 +27,15 @@ public:
     using ETcpIpError::ETcpIpError;
 };
 
+// TLS could not be set up or its certificate did not verify, the password would have gone
+// over an unencrypted connection, or the server refused the login. Sending to the same server
+// again would fail the same way (and failed logins can lock an account), so a run ends its
+// sends to that server.
+class ESecurityError : public ETcpIpError {
+public:
+    using ETcpIpError::ETcpIpError;
+};
+
 // The server answered with an error reply; what() is the reply's text.
 class EProtocolError : public ETcpIpError {
 public:

@@ -28,6 +28,20 @@ BroadcastSender::BroadcastSender() {
     News1.NNTP = &NNTP1;
 }
 
+void BroadcastSender::ConfigureMail(const Identity& identity, const ServerLogin& login) {
+    SMTP1.Hostname = identity.MailServer;
+    SMTP1.Security =
+        ParseTransportSecurity(identity.MailSecurity).value_or(TransportSecurity::Auto);
+    SMTP1.Credentials = login;
+}
+
+void BroadcastSender::ConfigureNews(const Identity& identity, const ServerLogin& login) {
+    NNTP1.Hostname = identity.NewsServer;
+    NNTP1.Security =
+        ParseTransportSecurity(identity.NewsSecurity).value_or(TransportSecurity::Auto);
+    NNTP1.Credentials = login;
+}
+
 void BroadcastSender::Abort() {
     CancelSend = true;
     SMTP1.Abort();
@@ -77,29 +91,30 @@ BroadcastSender::Report BroadcastSender::Run(const Request& request, const Hooks
         if (hooks.result)
             hooks.result(results.back(), outcome.error);
     };
-    // Once a server has let a send run into its time-out, the run's remaining sends to it fail
-    // at once for the same reason instead of each waiting as long again.
-    const auto sendUnlessTimedOut = [](SendOutcome& timedOut, const auto& send) {
-        if (timedOut.timedOut)
-            return timedOut;
+    // Once a server has let a send run into its time-out, or TLS or the login failed, the
+    // run's remaining sends to it fail at once for the same reason instead of each waiting as
+    // long again or trying the password again.
+    const auto sendUntilServerEnds = [](SendOutcome& ended, const auto& send) {
+        if (ended.endsServer)
+            return ended;
         const SendOutcome outcome = send();
-        if (outcome.timedOut)
-            timedOut = outcome;
+        if (outcome.endsServer)
+            ended = outcome;
         return outcome;
     };
 
     if (!request.mailingListLines.empty()) {
         prepare(Mail1);
-        SMTP1.Hostname = request.identity.MailServer;
+        ConfigureMail(request.identity, request.mailLogin);
         const std::vector<std::string> sendList = SendList(request.mailingListLines);
-        SendOutcome timedOut;
+        SendOutcome ended;
         for (size_t i = 0; i < sendList.size() && !CancelSend; ++i) {
             Mail1.Recipients = {sendList[i]};
             ShowStatus(hooks, "Sending e-mail to " + sendList[i] + ".");
             if (hooks.progress)
                 hooks.progress(i, sendList.size());
             record(report.mailResults, sendList[i],
-                   sendUnlessTimedOut(timedOut, [&] { return SendMail(hooks.idle); }));
+                   sendUntilServerEnds(ended, [&] { return SendMail(hooks.idle); }));
         }
         ShowStatus(hooks, "");
         log(kMailLog, report.mailResults);
@@ -111,9 +126,9 @@ BroadcastSender::Report BroadcastSender::Run(const Request& request, const Hooks
 
     if (!request.newsgroups.empty()) {
         prepare(News1);
-        NNTP1.Hostname = request.identity.NewsServer;
+        ConfigureNews(request.identity, request.newsLogin);
         const size_t count = std::min(request.newsgroups.size(), kNewsgroupLimit);
-        SendOutcome timedOut;
+        SendOutcome ended;
         for (size_t i = 0; i < count && !CancelSend; ++i) {
             const std::string& group = request.newsgroups[i];
             News1.Newsgroups = {group};
@@ -121,7 +136,7 @@ BroadcastSender::Report BroadcastSender::Run(const Request& request, const Hooks
             if (hooks.progress)
                 hooks.progress(i, count);
             record(report.newsResults, group,
-                   sendUnlessTimedOut(timedOut, [&] { return SendNews(hooks.idle); }));
+                   sendUntilServerEnds(ended, [&] { return SendNews(hooks.idle); }));
         }
         ShowStatus(hooks, "");
         log(kNewsLog, report.newsResults);

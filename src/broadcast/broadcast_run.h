@@ -31,6 +31,9 @@ public:
         LineList preview;        // what the log records of the message
         std::string submissionFile;
         Identity identity;
+        // The servers' logins with their passwords (LookUpLogins); no user: no login.
+        ServerLogin mailLogin;
+        ServerLogin newsLogin;
         std::string logDir; // where mail.log and news.log are; empty: the working directory
     };
     struct Hooks {
@@ -52,6 +55,10 @@ public:
     // part when there are newsgroups; each part appends its entry to its log in the working
     // directory. Validation is the caller's (BroadcastValidationMessage).
     Report Run(const Request& request, const Hooks& hooks);
+
+    // Points SMTP1 or NNTP1 at the identity's server, with its security and login.
+    void ConfigureMail(const Identity& identity, const ServerLogin& login);
+    void ConfigureNews(const Identity& identity, const ServerLogin& login);
 
     // Stops a run before its next send (the send in progress completes).
     void Cancel() { CancelSend = true; }

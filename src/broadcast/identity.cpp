@@ -16,7 +16,9 @@ std::string ValueOf(const settings::Text& setting) {
 
 Identity ReadIdentity() {
     return {ValueOf(settings::SenderName), ValueOf(settings::SenderEmail),
-            ValueOf(settings::MailServer), ValueOf(settings::NewsServer)};
+            ValueOf(settings::MailServer), ValueOf(settings::NewsServer),
+            Read(settings::MailUser),      Read(settings::NewsUser),
+            Read(settings::MailSecurity),  Read(settings::NewsSecurity)};
 }
 
 std::string BroadcastValidationMessage(const BroadcastChecks& checks, const Identity& identity) {

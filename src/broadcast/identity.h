@@ -4,13 +4,18 @@
 
 namespace siteherald {
 
-// The sender and the servers, from the settings' "Identity" section; a missing or empty key
-// reads as "ERROR".
+// The sender and the servers, from the settings' "Identity" section; a missing or empty name,
+// address or server reads as "ERROR".
 struct Identity {
     std::string Name;
     std::string Email;
     std::string MailServer; // host or host:port
     std::string NewsServer;
+    // Logins and connection security; these read as empty when unset (no login, "auto").
+    std::string MailUser;
+    std::string NewsUser;
+    std::string MailSecurity;
+    std::string NewsSecurity;
 };
 
 inline constexpr const char* kIdentityUnset = "ERROR";

@@ -7,10 +7,10 @@
 
 namespace siteherald {
 
-// Posts one article to an NNTP server (port 119 unless Hostname names one).
+// Posts one article to an NNTP server.
 class T_NNTP : public T_TcpIp {
 public:
-    T_NNTP() : T_TcpIp(119) {}
+    T_NNTP() : T_TcpIp(kNntpPorts) {}
 
     std::vector<std::string> MessageLines; // header and body, as composed
 

@@ -22,6 +22,7 @@ SendOutcome SendThread::Run(const std::function<void()>& idle) {
         } catch (const std::exception& error) {
             result.error = DescribeSendError(error);
             result.timedOut = IsTimeOut(error);
+            result.endsServer = result.timedOut || dynamic_cast<const ESecurityError*>(&error);
         } catch (...) {
             result.error = "Unknown error";
         }

@@ -11,6 +11,8 @@ struct SendOutcome {
     bool sent = false;
     std::string error;     // why the send failed
     bool timedOut = false; // because the server did not answer in time
+    // Because of TLS or the login: the next send to this server would fail the same way.
+    bool endsServer = false;
 };
 
 // One send on a worker thread of its own. Run starts it and waits for its end, calling `idle`

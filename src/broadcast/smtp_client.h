@@ -7,10 +7,10 @@
 
 namespace siteherald {
 
-// Sends one message through an SMTP server (port 25 unless Hostname names one).
+// Sends one message through an SMTP server.
 class T_SMTP : public T_TcpIp {
 public:
-    T_SMTP() : T_TcpIp(25) {}
+    T_SMTP() : T_TcpIp(kSmtpPorts) {}
 
     std::string EnvelopeSender;            // its first address goes into MAIL FROM
     std::vector<std::string> Recipients;   // each line may hold several addresses

@@ -4,10 +4,7 @@
 #include "net/resolver.h"
 #include "net/tcp_connect.h"
 
-#include <cerrno>
 #include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace siteherald {
 
@@ -60,7 +57,7 @@ std::optional<ServerAddress> ParseServerAddress(const std::string& text, uint16_
     return result;
 }
 
-T_TcpIp::T_TcpIp(uint16_t defaultPort) : defaultPort_(defaultPort) {}
+T_TcpIp::T_TcpIp(const ServicePorts& ports) : ports_(ports) {}
 
 T_TcpIp::~T_TcpIp() {
     Close();
@@ -74,19 +71,32 @@ void T_TcpIp::ClearAbort() {
     wait_.Clear();
 }
 
-bool T_TcpIp::WaitFor(short events, Clock::time_point deadline) {
-    return WaitFor(socket_, events, deadline) == SocketWait::Ready;
-}
-
 SocketWait T_TcpIp::WaitFor(int fd, short events, Clock::time_point deadline) {
     return wait_.Wait(fd, events, deadline);
 }
 
+void T_TcpIp::WaitFor(Connection::Want want, Clock::time_point deadline, const char* waitingFor,
+                      std::chrono::milliseconds timeout) {
+    switch (
+        WaitFor(connection_->fd(), want == Connection::Want::Write ? POLLOUT : POLLIN, deadline)) {
+    case SocketWait::Aborted:
+        throw ETcpIpError("Cancelled");
+    case SocketWait::TimedOut:
+        throw ETimeoutError(std::string("No ") + waitingFor + " from " + serverName_ + " within " +
+                            Seconds(timeout));
+    case SocketWait::Ready:
+        break;
+    }
+}
+
 void T_TcpIp::Login() {
     Close();
-    const auto server = ParseServerAddress(Hostname, defaultPort_);
+    const auto server = ParseServerAddress(Hostname, DefaultPort(Security, ports_));
     if (!server || server->host.empty())
         throw ETcpIpError("Couldn't resolve hostname " + Hostname);
+    const bool v6 = server->host.find(':') != std::string::npos;
+    serverName_ =
+        (v6 ? "[" + server->host + "]" : server->host) + ":" + std::to_string(server->port);
     const auto deadline = Clock::now() + Timeouts.connect;
     const auto lookup = Resolution::Start(server->host, std::to_string(server->port));
     const SocketWait resolved = WaitFor(lookup->readyFd(), POLLIN, deadline);
@@ -100,15 +110,42 @@ void T_TcpIp::Login() {
         addresses, [&](int fd, short events) { return WaitFor(fd, events, deadline); });
     if (connected.aborted)
         throw ETcpIpError("Cancelled");
-    if (connected.fd < 0) {
-        const bool v6 = server->host.find(':') != std::string::npos;
-        throw ESocketError(static_cast<uint16_t>(connected.error),
-                           (v6 ? "[" + server->host + "]" : server->host) + ":" +
-                               std::to_string(server->port));
-    }
-    socket_ = connected.fd;
+    if (connected.fd < 0)
+        throw ESocketError(static_cast<uint16_t>(connected.error), serverName_);
+    connection_ = MakePlainConnection(connected.fd);
+    tlsHost_ = server->host;
     endOfData_ = false;
     buffer_.clear();
+    if (UsesImplicitTls(Security, server->port, ports_))
+        StartTls();
+}
+
+void T_TcpIp::StartTls() {
+    if (!connection_ || encrypted_)
+        throw ESecurityError("TLS with " + serverName_ + " failed: not connected");
+    // Bytes that came before the handshake are not protected by it: acting on them would let
+    // someone on the path add replies to the encrypted session.
+    if (!buffer_.empty()) {
+        Close();
+        throw ESecurityError("TLS with " + serverName_ +
+                             " failed: the server sent more than its answer to STARTTLS");
+    }
+    std::string error;
+    connection_ = UpgradeToTls(std::move(connection_), tlsHost_, error);
+    if (!connection_)
+        throw ESecurityError("TLS with " + serverName_ + " failed: " + error);
+    const auto deadline = Clock::now() + Timeouts.connect;
+    for (;;) {
+        const Connection::Result r = connection_->Handshake();
+        if (!r.error.empty()) {
+            Close();
+            throw ESecurityError("TLS with " + serverName_ + " failed: " + r.error);
+        }
+        if (r.want == Connection::Want::Nothing)
+            break;
+        WaitFor(r.want, deadline, "TLS handshake", Timeouts.connect);
+    }
+    encrypted_ = true;
 }
 
 void T_TcpIp::Logout() {
@@ -116,9 +153,8 @@ void T_TcpIp::Logout() {
 }
 
 void T_TcpIp::Close() {
-    if (socket_ >= 0)
-        ::close(socket_);
-    socket_ = -1;
+    connection_.reset();
+    encrypted_ = false;
     buffer_.clear();
 }
 
@@ -129,14 +165,13 @@ void T_TcpIp::SendCommand(const std::string& text) {
 void T_TcpIp::SendText(const std::string& bytes) {
     size_t sent = 0;
     const auto deadline = Clock::now() + Timeouts.reply;
-    while (socket_ >= 0 && !endOfData_ && sent < bytes.size()) {
-        const ssize_t n = ::send(socket_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (n > 0) {
-            sent += static_cast<size_t>(n);
-        } else if (n < 0 && errno == EINTR) {
-            continue;
-        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            if (!WaitFor(POLLOUT, deadline))
+    while (connection_ && !endOfData_ && sent < bytes.size()) {
+        const Connection::Result r = connection_->Write(bytes.data() + sent, bytes.size() - sent);
+        if (r.bytes > 0) {
+            sent += static_cast<size_t>(r.bytes);
+        } else if (r.want != Connection::Want::Nothing) {
+            if (WaitFor(connection_->fd(), r.want == Connection::Want::Write ? POLLOUT : POLLIN,
+                        deadline) != SocketWait::Ready)
                 endOfData_ = true;
         } else {
             endOfData_ = true;
@@ -161,25 +196,17 @@ std::optional<std::string> T_TcpIp::ReadLine(std::chrono::milliseconds timeout) 
         scanned = buffer_.size();
         if (buffer_.size() > kMaxReplyLine)
             throw ETcpIpError("The server sent a reply line longer than 64 KiB");
-        if (socket_ < 0 || endOfData_)
+        if (!connection_ || endOfData_)
             return std::nullopt;
         char chunk[4096];
-        const ssize_t n = ::recv(socket_, chunk, sizeof chunk, 0);
-        if (n > 0) {
-            buffer_.append(chunk, static_cast<size_t>(n));
+        const Connection::Result r = connection_->Read(chunk, sizeof chunk);
+        if (r.bytes > 0) {
+            buffer_.append(chunk, static_cast<size_t>(r.bytes));
             continue;
         }
-        if (n < 0 && errno == EINTR)
+        if (r.want != Connection::Want::Nothing) {
+            WaitFor(r.want, deadline, "answer", timeout);
             continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            switch (WaitFor(socket_, POLLIN, deadline)) {
-            case SocketWait::Aborted:
-                throw ETcpIpError("Cancelled");
-            case SocketWait::TimedOut:
-                throw ETimeoutError("No answer from " + Hostname + " within " + Seconds(timeout));
-            case SocketWait::Ready:
-                continue;
-            }
         }
         endOfData_ = true;
         return std::nullopt;

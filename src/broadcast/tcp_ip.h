@@ -1,10 +1,14 @@
 #pragma once
 
+#include "credentials.h"
+#include "net/connection.h"
 #include "net/tcp_connect.h"
+#include "transport_security.h"
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -16,26 +20,38 @@ struct TcpTimeouts {
     std::chrono::milliseconds dataEnd{600'000}; // the reply to the end of a message
 };
 
-// The blocking TCP base of the mail and news clients: one connection at a time, lines of text
-// out, reply lines in. Every wait has a time-out, and Abort ends any wait from another thread.
+// The blocking TCP base of the mail and news clients: one connection at a time, plain or TLS,
+// lines of text out, reply lines in. Every wait has a time-out, and Abort ends any wait from
+// another thread.
 class T_TcpIp {
 public:
-    explicit T_TcpIp(uint16_t defaultPort);
+    explicit T_TcpIp(const ServicePorts& ports);
     virtual ~T_TcpIp();
     T_TcpIp(const T_TcpIp&) = delete;
     T_TcpIp& operator=(const T_TcpIp&) = delete;
 
-    // "host", "host:port", "[v6-address]" or "[v6-address]:port"; without a port the client's
-    // own (25 for mail, 119 for news).
+    // "host", "host:port", "[v6-address]" or "[v6-address]:port"; without a port the one the
+    // security uses (DefaultPort).
     std::string Hostname;
     TcpTimeouts Timeouts;
+    TransportSecurity Security = TransportSecurity::None;
+    ServerLogin Credentials; // sent only over an encrypted connection
 
-    // Resolves Hostname and connects, closing any open connection first. Throws ETcpIpError
-    // when the name cannot be resolved, ESocketError when no connection can be made.
+    // Resolves Hostname and connects, closing any open connection first, and starts TLS when
+    // the security asks for it from the first byte. Throws ETcpIpError when the name cannot
+    // be resolved, ESocketError when no connection can be made, ESecurityError when TLS fails.
     void Login();
     // Closes the connection.
     void Logout();
-    bool LoggedIn() const { return socket_ >= 0; }
+    bool LoggedIn() const { return connection_ != nullptr; }
+    bool Encrypted() const { return encrypted_; }
+
+    // Starts TLS on the open plain connection (after the server agreed to STARTTLS) and
+    // verifies the server's certificate and host name. Throws ESecurityError when the server
+    // sent anything beyond its agreement, or the handshake or the verification fails.
+    void StartTls();
+    // "host:port" of the server connected to, for messages.
+    const std::string& ServerName() const { return serverName_; }
 
     // Sends text followed by CR LF.
     void SendCommand(const std::string& text);
@@ -56,11 +72,15 @@ public:
 
 private:
     void Close();
-    bool WaitFor(short events, std::chrono::steady_clock::time_point deadline);
+    void WaitFor(Connection::Want want, std::chrono::steady_clock::time_point deadline,
+                 const char* waitingFor, std::chrono::milliseconds timeout);
     SocketWait WaitFor(int fd, short events, std::chrono::steady_clock::time_point deadline);
 
-    uint16_t defaultPort_;
-    int socket_ = -1;
+    ServicePorts ports_;
+    std::unique_ptr<Connection> connection_;
+    bool encrypted_ = false;
+    std::string tlsHost_;
+    std::string serverName_;
     AbortableWait wait_;
     bool endOfData_ = false;
     std::string buffer_;

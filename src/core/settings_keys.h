@@ -54,6 +54,11 @@ inline const Text SenderName{"Identity", "Name", ""};
 inline const Text SenderEmail{"Identity", "Email", ""};
 inline const Text MailServer{"Identity", "MailServer", ""};
 inline const Text NewsServer{"Identity", "NewsServer", ""};
+// "auto", "starttls", "tls" or "none"; the passwords are kept in the keyring, never here.
+inline const Text MailSecurity{"Identity", "MailSecurity", "auto"};
+inline const Text NewsSecurity{"Identity", "NewsSecurity", "auto"};
+inline const Text MailUser{"Identity", "MailUser", ""};
+inline const Text NewsUser{"Identity", "NewsUser", ""};
 
 inline const Flag UpdateAutomatically{"Updates", "Automate", false};
 inline const Flag UpdateAsk{"Updates", "Ask", true};

@@ -8,6 +8,7 @@
 #include <openssl/x509v3.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace siteherald {
 
@@ -20,7 +21,12 @@ std::string ErrnoText(int err) {
 class PlainConnection : public Connection {
 public:
     explicit PlainConnection(int fd) : fd_(fd) {}
-    ~PlainConnection() override { ::close(fd_); }
+    ~PlainConnection() override {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    // Hands the socket over, open, to a connection that takes the stream on.
+    int Release() { return std::exchange(fd_, -1); }
     int fd() const override { return fd_; }
     Result Handshake() override { return {}; }
 
@@ -191,6 +197,16 @@ std::unique_ptr<Connection> MakeTlsConnection(int fd, const std::string& host, s
         SSL_set1_host(ssl, host.c_str());
     }
     return std::make_unique<TlsConnection>(fd, ssl);
+}
+
+std::unique_ptr<Connection> UpgradeToTls(std::unique_ptr<Connection> plain, const std::string& host,
+                                         std::string& error) {
+    auto* socket = dynamic_cast<PlainConnection*>(plain.get());
+    if (!socket) {
+        error = "the connection is already encrypted";
+        return nullptr;
+    }
+    return MakeTlsConnection(socket->Release(), host, error);
 }
 
 } // namespace siteherald

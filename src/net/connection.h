@@ -34,4 +34,9 @@ std::unique_ptr<Connection> MakePlainConnection(int fd);
 // are honoured).
 std::unique_ptr<Connection> MakeTlsConnection(int fd, const std::string& host, std::string& error);
 
+// Starts TLS on a plain connection, as MakeTlsConnection does (STARTTLS). Nothing, with
+// `error` set, when `plain` is not a plain connection or TLS is not available.
+std::unique_ptr<Connection> UpgradeToTls(std::unique_ptr<Connection> plain, const std::string& host,
+                                         std::string& error);
+
 } // namespace siteherald

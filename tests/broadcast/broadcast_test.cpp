@@ -335,7 +335,7 @@ TEST(IdentityTest, ServerAddressesWithAndWithoutPorts) {
                   row.substr(blank + 1));
     }
     // Each send needs only its own server.
-    const Identity full{"Robin", "robin@x.test", "mail.test", "news.test"};
+    const Identity full{"Robin", "robin@x.test", "mail.test", "news.test", "", "", "", ""};
     Identity noMail = full, noNews = full;
     noMail.MailServer = noNews.NewsServer = kIdentityUnset;
     EXPECT_EQ(BroadcastValidationMessage({true, true, true}, full), "");
@@ -393,7 +393,8 @@ protected:
         request.messageText = "Hello\r\nBye";
         request.preview = MessagePreview(request.subject, request.messageText);
         request.submissionFile = "kayaks.sdf";
-        request.identity = {"Robin", "robin@x.test", mail.address(), news.address()};
+        request.identity = {"Robin", "robin@x.test", mail.address(), news.address(), "",
+                            "",      "none",         "none"};
         request.logDir = dir.path();
         return request;
     }
