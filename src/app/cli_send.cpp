@@ -6,6 +6,7 @@
 #include "broadcast/identity.h"
 #include "broadcast/mailing_lists.h"
 #include "cli_common.h"
+#include "cli_passwords.h"
 #include "core/ascii.h"
 #include "core/data_dir.h"
 #include "core/line_file.h"
@@ -91,6 +92,15 @@ int RunSend(const Arguments& args) {
             std::fprintf(stderr, "%s\n", refusal.c_str());
             return kExitNotSent;
         }
+        CliPasswordSource passwords;
+        const RunLogins logins =
+            LookUpLogins(request.identity, !store.empty(), !options.newsgroups.empty(), passwords);
+        if (!logins.problem.empty()) {
+            std::fprintf(stderr, "siteherald-cli: %s\n", logins.problem.c_str());
+            return kExitNotSent;
+        }
+        request.mailLogin = logins.mail;
+        request.newsLogin = logins.news;
         request.mailingListLines = std::move(store);
         request.newsgroups = options.newsgroups;
         request.subject = options.subject;
