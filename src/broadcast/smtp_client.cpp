@@ -1,12 +1,20 @@
 #include "smtp_client.h"
 
 #include "broadcast_errors.h"
+#include "core/base64.h"
 #include "message_format.h"
 #include "reply_code.h"
 
 #include <optional>
 
 namespace siteherald {
+
+namespace {
+
+// Replies longer than this are read to their end, the lines past it dropped.
+constexpr size_t kMaxReplyLines = 1000;
+
+} // namespace
 
 void T_SMTP::ReadReply(std::chrono::milliseconds timeout) {
     std::optional<std::string> line = ReadLine(timeout);
@@ -17,8 +25,12 @@ void T_SMTP::ReadReply(std::chrono::milliseconds timeout) {
             "SMTP", 999, line ? "Unreadable reply: " + first : "The server closed the connection");
     LastReplyCode = code;
     LastReplyText = first.size() > 4 ? first.substr(4) : "";
-    while (line && line->size() > 3 && (*line)[3] == '-')
+    replyLines_.assign(1, first);
+    while (line && line->size() > 3 && (*line)[3] == '-') {
         line = ReadLine(timeout);
+        if (line && replyLines_.size() < kMaxReplyLines)
+            replyLines_.push_back(*line);
+    }
 }
 
 void T_SMTP::Expect(int below, std::chrono::milliseconds timeout) {
@@ -38,14 +50,95 @@ void T_SMTP::Action() {
     }
 }
 
+SmtpCapabilities T_SMTP::Hello() {
+    SendCommand("EHLO " + LocalHost);
+    ReadReply(Timeouts.reply);
+    if (LastReplyCode < 300)
+        return ParseEhloReply(replyLines_);
+    if (LastReplyCode != 500 && LastReplyCode != 502)
+        throw EProtocolError("SMTP", static_cast<uint16_t>(LastReplyCode), LastReplyText);
+    // A server that does not know EHLO offers no extension: HELO does when nothing more is
+    // needed, else the checks that follow name what is missing.
+    if (!Credentials.Wanted() && (Security != TransportSecurity::StartTls || Encrypted())) {
+        SendCommand("HELO " + LocalHost);
+        Expect(300, Timeouts.reply);
+    }
+    return {};
+}
+
+void T_SMTP::Greet() {
+    if (Security == TransportSecurity::None) {
+        SendCommand("HELO " + LocalHost);
+        Expect(300, Timeouts.reply);
+        return;
+    }
+    SmtpCapabilities offered = Hello();
+    if (!Encrypted() && (Security == TransportSecurity::StartTls ||
+                         (Security == TransportSecurity::Auto && offered.startTls))) {
+        if (!offered.startTls)
+            throw ESecurityError("The mail server " + ServerName() + " does not offer STARTTLS");
+        SendCommand("STARTTLS");
+        ReadReply(Timeouts.reply);
+        if (LastReplyCode != 220)
+            throw ESecurityError("The mail server " + ServerName() + " refused STARTTLS: " +
+                                 std::to_string(LastReplyCode) + " " + LastReplyText);
+        StartTls();
+        // What the server said before TLS may have been changed on the way: ask again.
+        offered = Hello();
+    }
+    if (Credentials.Wanted())
+        Authenticate(offered);
+}
+
+void T_SMTP::ExpectAuthStep(int code) {
+    ReadReply(Timeouts.reply);
+    if (LastReplyCode == code)
+        return;
+    // The text of a 334 is the server's challenge, a part of the exchange: never shown.
+    throw ESecurityError("Authentication failed: " +
+                         (LastReplyCode == 334
+                              ? std::string("334 (the server asked for more than the password)")
+                              : std::to_string(LastReplyCode) + " " + LastReplyText) +
+                         " (mail server " + ServerName() + ", user " + Credentials.user + ")");
+}
+
+void T_SMTP::Authenticate(const SmtpCapabilities& offered) {
+    if (!Encrypted())
+        throw ESecurityError("The mail server " + ServerName() +
+                             " does not offer STARTTLS: the password is never sent unencrypted");
+    const std::string& user = Credentials.user;
+    const std::string& password = Credentials.password;
+    if (offered.OffersAuth("PLAIN")) {
+        SendCommand("AUTH PLAIN " + Base64(std::string(1, '\0') + user + '\0' + password));
+        ExpectAuthStep(235);
+    } else if (offered.OffersAuth("LOGIN")) {
+        SendCommand("AUTH LOGIN");
+        ExpectAuthStep(334);
+        SendCommand(Base64(user));
+        ExpectAuthStep(334);
+        SendCommand(Base64(password));
+        ExpectAuthStep(235);
+    } else {
+        std::string mechanisms;
+        for (const std::string& mechanism : offered.authMechanisms)
+            mechanisms += " " + mechanism;
+        throw ESecurityError("The mail server " + ServerName() +
+                             " offers no password login (AUTH PLAIN or LOGIN)" +
+                             (mechanisms.empty() ? "" : "; it offers AUTH" + mechanisms));
+    }
+}
+
 void T_SMTP::Transaction() {
+    if (Security == TransportSecurity::None && Credentials.Wanted())
+        throw ESecurityError("A login is set for the mail server " + Hostname +
+                             ", but its security is \"none\" and the password is never sent "
+                             "unencrypted: choose starttls or tls");
     Login();
     LocalHost = LocalHostName();
     ReadReply(Timeouts.reply);
     if (LastReplyCode != 220) // 421 and 554 turn the client away
         throw EProtocolError("SMTP", static_cast<uint16_t>(LastReplyCode), LastReplyText);
-    SendCommand("HELO " + LocalHost);
-    Expect(300, Timeouts.reply);
+    Greet();
     SendCommand("MAIL FROM: <" + NthAddress(EnvelopeSender, 1).value_or("") + ">");
     Expect(300, Timeouts.reply);
     // A refused recipient fails the send with the server's reason; the message still goes to

@@ -2,6 +2,7 @@
 
 #include "connection.h"
 #include "core/ascii.h"
+#include "core/base64.h"
 #include "http_exception.h"
 #include "resolver.h"
 #include "tcp_connect.h"
@@ -31,33 +32,6 @@ struct RequestFailure {
     std::string reason;
     int code;
 };
-
-std::string Base64(std::string_view in) {
-    static const char* table = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    size_t i = 0;
-    for (; i + 2 < in.size(); i += 3) {
-        const unsigned v =
-            (unsigned char)in[i] << 16 | (unsigned char)in[i + 1] << 8 | (unsigned char)in[i + 2];
-        out += table[v >> 18];
-        out += table[(v >> 12) & 63];
-        out += table[(v >> 6) & 63];
-        out += table[v & 63];
-    }
-    if (i + 1 == in.size()) {
-        const unsigned v = (unsigned char)in[i] << 16;
-        out += table[v >> 18];
-        out += table[(v >> 12) & 63];
-        out += "==";
-    } else if (i + 2 == in.size()) {
-        const unsigned v = (unsigned char)in[i] << 16 | (unsigned char)in[i + 1] << 8;
-        out += table[v >> 18];
-        out += table[(v >> 12) & 63];
-        out += table[(v >> 6) & 63];
-        out += '=';
-    }
-    return out;
-}
 
 std::string DefaultPort(const std::string& scheme) {
     return scheme == "https" ? "443" : "80";

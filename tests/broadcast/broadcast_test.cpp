@@ -164,6 +164,57 @@ TEST(SmtpClientTest, RefusedUnresolvedSilentAndAbortedSends) {
     EXPECT_THAT(silent.messages(), ElementsAre("Subject: hi\r\n.\r\n"));
 }
 
+// What a plain server's EHLO reply leads to under each security: the login never goes
+// unencrypted, "none" with a user connects nowhere, and HELO follows a 502 only when nothing
+// more is needed.
+TEST(SmtpClientTest, EhloStartTlsAndLoginOverAPlainConnection) {
+    const Reply offers = Answer({"250-mail.test", "250-auth=plain", "250 AUTH LOGIN PLAIN"});
+    const Reply startTls = Answer({"250-mail.test", "250-STARTTLS", "250 AUTH PLAIN"});
+    const std::string unencrypted = "does not offer STARTTLS: the password is never sent "
+                                    "unencrypted";
+    struct Row {
+        TransportSecurity security;
+        std::string user, error;
+        Reply ehlo;
+        Strings commands; // up to MAIL
+    };
+    const Row rows[] = {
+        {TransportSecurity::Auto, "", "", offers, {"EHLO", "MAIL"}},
+        {TransportSecurity::Auto, "", "", Answer({"502 what?"}), {"EHLO", "HELO", "MAIL"}},
+        {TransportSecurity::Auto, "robin", unencrypted, offers, {"EHLO"}},
+        {TransportSecurity::Auto, "robin", unencrypted, Answer({"500 what?"}), {"EHLO"}},
+        {TransportSecurity::StartTls, "", "does not offer STARTTLS", offers, {"EHLO"}},
+        {TransportSecurity::StartTls, "", "does not offer STARTTLS", Answer({"502 no"}), {"EHLO"}},
+        {TransportSecurity::Auto,
+         "",
+         "refused STARTTLS: 454 not now",
+         startTls,
+         {"EHLO", "STARTTLS"}},
+        {TransportSecurity::None, "robin", "security is \"none\"", offers, {}}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.error);
+        DialogueServer server(SmtpReplies());
+        server.Set("EHLO", row.ehlo);
+        server.Set("STARTTLS", Answer({"454 not now"}));
+        T_SMTP smtp;
+        smtp.Hostname = server.address();
+        smtp.Security = row.security;
+        smtp.Credentials = {row.user, "Tide-7"};
+        smtp.EnvelopeSender = "robin@sherwood.test";
+        smtp.Recipients = {"kim@a.test"};
+        smtp.MessageLines = {"Subject: hi"};
+        const std::string error = Failure([&] { smtp.Action(); });
+        EXPECT_EQ(error.empty(), row.error.empty());
+        EXPECT_THAT(error, HasSubstr(row.error));
+        Strings words;
+        for (const std::string& command : server.commands())
+            if (words.empty() || words.back() != "MAIL")
+                words.push_back(command.substr(0, command.find(' ')));
+        EXPECT_EQ(words, row.commands);
+        EXPECT_EQ(server.connections(), row.commands.empty() ? 0u : 1u);
+    }
+}
+
 TEST(NntpClientTest, ErrorRepliesAndClosedConnections) {
     struct Row {
         std::string word;
@@ -437,6 +488,23 @@ TEST_F(RunTest, CancelAndTimeOutsEndTheRestOfARun) {
     EXPECT_EQ(Strings(errors.begin() + 5, errors.end()), Strings({m, m, m, n, n}));
     EXPECT_EQ(mail.connections(), 5u);
     EXPECT_EQ(news.connections(), 2u);
+}
+
+// A login that cannot go safely fails every address of the run with one reason, on one
+// connection: the server is not asked again.
+TEST_F(RunTest, ALoginRefusedBeforeItIsSentEndsTheRunsMails) {
+    mail.Set("EHLO", Answer({"250-mail.test", "250 AUTH PLAIN"}));
+    auto request = MakeRequest(List("l", "a", 3), {});
+    request.identity.MailSecurity = "auto";
+    request.mailLogin = {"robin", "Tide-7"};
+    std::set<std::string> errors;
+    BroadcastSender::Hooks hooks;
+    hooks.result = [&](const std::string&, const std::string& error) { errors.insert(error); };
+    EXPECT_THAT(sender.Run(request, hooks).mailResults,
+                ElementsAre("Failed: a1@x.test", "Failed: a2@x.test", "Failed: a3@x.test"));
+    EXPECT_THAT(errors, ElementsAre(HasSubstr("the password is never sent unencrypted")));
+    EXPECT_EQ(mail.connections(), 1u);
+    EXPECT_THAT(mail.commands(), ElementsAre(::testing::StartsWith("EHLO ")));
 }
 
 TEST_F(RunTest, UnwritableLogsAreReportedAndTheRunCompletes) {

@@ -1,18 +1,36 @@
 #!/usr/bin/env python3
 """An SMTP server that keeps every message it receives, for the mail tests.
 
-    smtp_sink.py OUTPUT-DIR
+    smtp_sink.py OUTPUT-DIR [--starttls | --tls] [--cert FILE --key FILE]
+                 [--login USER:PASSWORD] [--mechanisms LIST] [--no-starttls]
 
 listens on a free loopback port, prints the port on its first output line and writes each
 message as OUTPUT-DIR/0001.json, 0002.json, ... in arrival order:
-{"mail_from": ..., "rcpt_tos": [...], "data": ...}. "data" is the message as the client
-meant it: CR LF line ends kept, the transparency dots of the SMTP transfer removed; bytes
-that are not UTF-8 are kept as surrogate escapes. Runs until killed."""
+{"mail_from": ..., "rcpt_tos": [...], "data": ..., "encrypted": ..., "user": ...}. "data" is
+the message as the client meant it: CR LF line ends kept, the transparency dots of the SMTP
+transfer removed; bytes that are not UTF-8 are kept as surrogate escapes. "user" is the
+name logged in with, or null. Runs until killed.
 
-import asyncio, contextlib, json, os, sys
+Without options the server is plain and offers no login. --starttls offers STARTTLS and
+takes no other command before it; --tls speaks TLS from the first byte; both need --cert and
+--key. --login requires a login with that user name and password before MAIL FROM, offered
+over a plain connection too when there is no TLS (to see that a client does not use it),
+with the mechanisms of LIST only ("LOGIN", "PLAIN,LOGIN"; default both). --no-starttls keeps
+the certificate but offers no STARTTLS. Each STARTTLS and AUTH command is added to
+OUTPUT-DIR/events.jsonl as it ends: {"event": "starttls"} or {"event": "auth",
+"mechanism": ..., "success": ..., "encrypted": ...}."""
 
-async def serve(directory):
-    from aiosmtpd.smtp import SMTP
+import argparse, asyncio, contextlib, json, logging, os, ssl, warnings
+
+async def serve(options):
+    from aiosmtpd.smtp import SMTP, AuthResult
+
+    directory = options.directory
+    login = options.login.split(":", 1) if options.login else None
+
+    def record(event):
+        with open(os.path.join(directory, "events.jsonl"), "a") as f:
+            f.write(json.dumps(event) + "\n")
 
     class Keeper:
         count = 0
@@ -24,19 +42,68 @@ async def serve(directory):
             path = os.path.join(directory, "%04d.json" % Keeper.count)
             with open(path + ".part", "w") as f:
                 json.dump({"mail_from": envelope.mail_from, "rcpt_tos": envelope.rcpt_tos,
-                           "data": envelope.original_content.decode("utf-8", "surrogateescape")}, f)
+                           "data": envelope.original_content.decode("utf-8", "surrogateescape"),
+                           "encrypted": server.encrypted(),
+                           "user": session.auth_data if session.authenticated else None}, f)
             os.replace(path + ".part", path)
             return "250 OK"
 
+        def handle_STARTTLS(self, server, session, envelope):
+            record({"event": "starttls"})
+            return True
+
+    def authenticator(server, session, envelope, mechanism, auth_data):
+        if [auth_data.login.decode(), auth_data.password.decode()] == login:
+            return AuthResult(success=True, auth_data=login[0])
+        # aiosmtpd 1.4 sends no reply for a failure it is told was handled.
+        return AuthResult(success=False, handled=False)
+
+    class Sink(SMTP):
+        def encrypted(self):
+            return options.tls or self._tls_protocol is not None
+
+        async def smtp_AUTH(self, arg):
+            await super().smtp_AUTH(arg)
+            record({"event": "auth", "mechanism": (arg.split() or [""])[0].upper(),
+                    "success": bool(self.session.authenticated), "encrypted": self.encrypted()})
+
+    # A client that refuses the certificate is no server error: no traceback for it.
+    logging.getLogger("mail.log").setLevel(logging.CRITICAL)
+    context = None
+    if options.starttls or options.tls:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(options.cert, options.key)
+    offered = context if options.starttls and not options.no_starttls else None
+    mechanisms = options.mechanisms.upper().split(",")
+    settings = dict(hostname="sink.siteherald.test", tls_context=offered,
+                    require_starttls=offered is not None)
+    if login:
+        # The plain server that offers a login does so on purpose: no warning about it.
+        warnings.simplefilter("ignore")
+        # Over implicit TLS aiosmtpd does not know the connection is encrypted.
+        settings.update(authenticator=authenticator, auth_required=True,
+                        auth_require_tls=offered is not None,
+                        auth_exclude_mechanism=[m for m in ("PLAIN", "LOGIN")
+                                                if m not in mechanisms])
     # aiosmtpd's Controller checks its start-up by connecting to the port it was given, so
     # it cannot listen on port 0; the protocol class on a plain asyncio server can.
     server = await asyncio.get_running_loop().create_server(
-        lambda: SMTP(Keeper(), hostname="sink.siteherald.test"), "127.0.0.1", 0)
+        lambda: Sink(Keeper(), **settings), "127.0.0.1", 0, ssl=context if options.tls else None)
     print(server.sockets[0].getsockname()[1], flush=True)
     await server.serve_forever()
 
 if __name__ == "__main__":
-    if len(sys.argv) != 2:
-        sys.exit("usage: smtp_sink.py OUTPUT-DIR")
+    parser = argparse.ArgumentParser(usage=__doc__.split("\n\n")[1])
+    parser.add_argument("directory")
+    parser.add_argument("--starttls", action="store_true")
+    parser.add_argument("--tls", action="store_true")
+    parser.add_argument("--cert")
+    parser.add_argument("--key")
+    parser.add_argument("--login")
+    parser.add_argument("--mechanisms", default="PLAIN,LOGIN")
+    parser.add_argument("--no-starttls", action="store_true")
+    options = parser.parse_args()
+    if (options.starttls or options.tls) and not (options.cert and options.key):
+        parser.error("--starttls and --tls need --cert and --key")
     with contextlib.suppress(KeyboardInterrupt):
-        asyncio.run(serve(sys.argv[1]))
+        asyncio.run(serve(options))
