@@ -2,29 +2,103 @@
 
 #include "broadcast_errors.h"
 #include "message_format.h"
+#include "nntp_capabilities.h"
 #include "reply_code.h"
 
 namespace siteherald {
 
-void T_NNTP::ReadReply(std::chrono::milliseconds timeout) {
+int T_NNTP::Answer(std::chrono::milliseconds timeout) {
     const std::string line = ReadLine(timeout).value_or("");
     const int code = ReplyCode(line);
     LastReplyCode = code < 0 ? 999 : code;
-    LastReplyText = line.size() > 4 ? line.substr(4) : "";
-    if (LastReplyCode >= 400)
-        throw EProtocolError("NNTP", static_cast<uint16_t>(LastReplyCode),
-                             code < 0 && line.empty() ? "The server closed the connection"
-                                                      : LastReplyText);
+    LastReplyText = code < 0 && line.empty() ? "The server closed the connection"
+                    : line.size() > 4        ? line.substr(4)
+                                             : "";
+    return LastReplyCode;
+}
+
+void T_NNTP::ReadReply(std::chrono::milliseconds timeout) {
+    if (Answer(timeout) >= 400)
+        throw EProtocolError("NNTP", static_cast<uint16_t>(LastReplyCode), LastReplyText);
+}
+
+std::set<std::string> T_NNTP::Capabilities() {
+    SendCommand("CAPABILITIES");
+    if (Answer(Timeouts.reply) != 101)
+        return {};
+    std::vector<std::string> lines;
+    for (;;) {
+        const auto line = ReadLine(Timeouts.reply);
+        if (!line)
+            throw EProtocolError("NNTP", 999, "The server closed the connection");
+        if (*line == ".")
+            return ParseNntpCapabilities(lines);
+        lines.push_back(*line);
+    }
 }
 
 void T_NNTP::Login() {
+    if (Security == TransportSecurity::None && Credentials.Wanted())
+        throw ESecurityError("A login is set for the news server " + Hostname +
+                             ", but its security is \"none\" and the password is never sent "
+                             "unencrypted: choose starttls or tls");
     T_TcpIp::Login();
-    ReadReply(Timeouts.reply);
-    SendCommand("MODE READER");
+    // A connection left open half way would let the next Post skip the login.
     try {
         ReadReply(Timeouts.reply);
-    } catch (const EProtocolError&) {
+        // INN's innd hands the connection to its reader, nnrpd, here; only nnrpd offers
+        // STARTTLS.
+        SendCommand("MODE READER");
+        try {
+            ReadReply(Timeouts.reply);
+        } catch (const EProtocolError&) {
+        }
+        if (!Encrypted() && Security != TransportSecurity::None)
+            Negotiate();
+        if (Credentials.Wanted())
+            Authenticate();
+    } catch (...) {
+        T_TcpIp::Logout();
+        throw;
     }
+}
+
+void T_NNTP::Negotiate() {
+    if (!Capabilities().contains("STARTTLS")) {
+        if (Security == TransportSecurity::StartTls)
+            throw ESecurityError("The news server " + ServerName() + " does not offer STARTTLS");
+        return;
+    }
+    SendCommand("STARTTLS");
+    if (Answer(Timeouts.reply) != 382)
+        throw ESecurityError("The news server " + ServerName() + " refused STARTTLS: " +
+                             std::to_string(LastReplyCode) + " " + LastReplyText);
+    StartTls();
+    // What the server listed before TLS may have been changed on the way; nothing of it is
+    // kept, and the server expects the question again.
+    Capabilities();
+}
+
+void T_NNTP::Authenticate() {
+    if (!Encrypted())
+        throw ESecurityError("The news server " + ServerName() +
+                             " does not offer STARTTLS, and the password is never sent "
+                             "unencrypted: choose tls if it takes TLS from the first byte "
+                             "(usually on port 563)");
+    const std::string& user = Credentials.user;
+    const std::string& password = Credentials.password;
+    if ((user + password).find_first_of("\r\n") != std::string::npos)
+        throw ESecurityError("The user name or password for the news server " + ServerName() +
+                             " contains a line break");
+    SendCommand("AUTHINFO USER " + user);
+    if (Answer(Timeouts.reply) == 381) {
+        SendCommand("AUTHINFO PASS " + password);
+        Answer(Timeouts.reply);
+    }
+    if (LastReplyCode != 281)
+        throw ESecurityError("Authentication failed: " + std::to_string(LastReplyCode) + " " +
+                             LastReplyText + " (news server " + ServerName() + ", user " + user +
+                             ")");
 }
 
 void T_NNTP::Logout() {

@@ -2,6 +2,7 @@
 
 #include "tcp_ip.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,10 @@ public:
 
     std::vector<std::string> MessageLines; // header and body, as composed
 
-    // Connects, reads the greeting and switches to reader mode.
+    // Connects, reads the greeting, switches to reader mode, starts TLS as Security asks and
+    // logs in when Credentials name a user. Throws ESecurityError when TLS fails or is not
+    // offered for starttls, when the password would go unencrypted, or when the server
+    // refuses the login.
     void Login();
     // Says QUIT when connected, then closes.
     void Logout();
@@ -23,7 +27,15 @@ public:
     void Post();
 
 private:
+    // Reads one reply line into LastReplyCode (999 for none or one without a code) and
+    // LastReplyText; returns the code.
+    int Answer(std::chrono::milliseconds timeout);
+    // Answer, then EProtocolError on a reply of 400 or more.
     void ReadReply(std::chrono::milliseconds timeout);
+    // CAPABILITIES; nothing when the server answers anything but 101.
+    std::set<std::string> Capabilities();
+    void Negotiate();
+    void Authenticate();
 };
 
 } // namespace siteherald

@@ -8,11 +8,12 @@
 #include "broadcast/identity.h"
 #include "broadcast/mailing_lists.h"
 #include "broadcast/message_format.h"
+#include "broadcast/nntp_client.h"
 #include "broadcast/support_message.h"
 #include "broadcast/tcp_ip.h"
 #include "core/product_defaults.h"
 #include "core/settings_store.h"
-#include "support/scripted_server.h"
+#include "support/child_process.h"
 #include "test_support.h"
 
 #include <filesystem>
@@ -242,6 +243,50 @@ TEST(NntpClientTest, ErrorRepliesAndClosedConnections) {
         EXPECT_EQ(Failure([&] { nntp.Post(); }), row.error);
         nntp.T_TcpIp::Logout();
         EXPECT_EQ(server.messages().size(), row.articles);
+    }
+}
+
+// A plain server: STARTTLS only when listed, and starttls refuses a server without it; the
+// password never goes over a plain connection, nor is anything of the login sent.
+TEST(NntpClientTest, StartTlsWhenListedAndNoPasswordInTheClear) {
+    using enum TransportSecurity;
+    const ReplyTable plain = {{"CAPABILITIES", Answer({"101 list:", "VERSION 2", "POST", "."})}};
+    const ReplyTable listed = {{"CAPABILITIES", Answer({"101 list:", "starttls", "."})},
+                               {"STARTTLS", Answer({"580 no TLS today"})}};
+    struct Row {
+        TransportSecurity security;
+        std::string user;
+        ReplyTable replies;
+        std::string error, commands;
+    };
+    const Row rows[] = {
+        {Auto, "", {}, "", "MODE READER|CAPABILITIES|POST"},
+        {Auto, "", plain, "", "MODE READER|CAPABILITIES|POST"},
+        {StartTls, "", plain, "does not offer STARTTLS", "MODE READER|CAPABILITIES"},
+        {Auto, "", listed, "refused STARTTLS: 580 no TLS today",
+         "MODE READER|CAPABILITIES|STARTTLS"},
+        {Auto, "robin", plain, "the password is never sent unencrypted: choose tls",
+         "MODE READER|CAPABILITIES"},
+        {None, "robin", {}, "security is \"none\"", ""}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.error);
+        ReplyTable replies = NntpReplies();
+        replies.insert(row.replies.begin(), row.replies.end());
+        DialogueServer server(replies);
+        T_NNTP nntp;
+        nntp.Hostname = server.address();
+        nntp.Security = row.security;
+        nntp.Credentials = {row.user, "Tide-7"};
+        nntp.MessageLines = {"Newsgroups: alt.test", "", "plain"};
+        const std::string error = Failure([&] { nntp.Post(); });
+        EXPECT_EQ(error.empty(), row.error.empty());
+        EXPECT_THAT(error, HasSubstr(row.error));
+        std::string commands;
+        for (const std::string& command : server.commands())
+            commands += (commands.empty() ? "" : "|") + command;
+        EXPECT_EQ(commands, row.commands);
+        EXPECT_EQ(server.connections(), row.commands.empty() ? 0u : 1u);
+        EXPECT_FALSE(nntp.LoggedIn() && !error.empty());
     }
 }
 
@@ -533,6 +578,87 @@ TEST_F(RunTest, UnwritableLogsAreReportedAndTheRunCompletes) {
     const auto before = openFiles();
     EXPECT_EQ(sender.Run(request, {}).logErrors.size(), 2u);
     EXPECT_EQ(openFiles(), before);
+}
+
+// A news login that cannot go safely fails every group of the run with one reason, on one
+// connection.
+TEST_F(RunTest, ALoginRefusedEndsTheRunsNews) {
+    auto request = MakeRequest({}, {"alt.a", "alt.b"});
+    request.identity.NewsSecurity = "auto";
+    request.newsLogin = {"robin", "Tide-7"};
+    EXPECT_THAT(sender.Run(request, {}).newsResults, ElementsAre("Failed: alt.a", "Failed: alt.b"));
+    EXPECT_EQ(news.connections(), 1u);
+    EXPECT_THAT(news.commands(), ElementsAre("MODE READER", "CAPABILITIES"));
+}
+
+// The INN server of scripts/news-server: NNTPS with a login, and STARTTLS on the plain port,
+// each article checked there by its Message-ID; a server whose certificate no trusted
+// authority signed.
+TEST_F(RunTest, NewsOverTlsAndLoginsWithINN) {
+    using enum TransportSecurity;
+    const char *plain = std::getenv("SITEHERALD_TEST_NNTP"),
+               *nntps = std::getenv("SITEHERALD_TEST_NNTPS"),
+               *ca = std::getenv("SITEHERALD_TEST_NEWS_CA"),
+               *login = std::getenv("SITEHERALD_TEST_NEWS_LOGIN");
+    if (!plain || !nntps || !ca || !login)
+        GTEST_SKIP() << "SITEHERALD_TEST_NNTP, _NNTPS, _NEWS_CA and _NEWS_LOGIN are not all set "
+                        "(scripts/test sets them for scripts/news-server's INN)";
+    // TLS clients read SSL_CERT_FILE once per process, at their first connection: ctest runs
+    // each test in a process of its own.
+    const ScopedEnv trust("SSL_CERT_FILE", ca);
+    const std::string user(login, ::strchr(login, ':')), password = ::strchr(login, ':') + 1;
+    const ServerLogin right{user, password}, wrong{user, "not-" + password};
+    ASSERT_TRUE(RunProgram({SystemProgram("openssl"), "req", "-x509", "-newkey", "ec", "-pkeyopt",
+                            "ec_paramgen_curve:prime256v1", "-nodes", "-days", "2", "-subj",
+                            "/CN=localhost", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout",
+                            "k.pem", "-out", "c.pem"},
+                           dir.path()));
+    const int port = FreePort();
+    const std::string untrusted = "127.0.0.1:" + std::to_string(port);
+    const ChildProcess server({SystemProgram("openssl"), "s_server", "-quiet", "-accept", untrusted,
+                               "-cert", dir / "c.pem", "-key", dir / "k.pem"},
+                              dir.path());
+    ASSERT_TRUE(WaitForPort(port, 10s));
+    const std::string refused = "Authentication failed: 481 Authentication failed (news server " +
+                                std::string(nntps) + ", user " + user + ")";
+    struct Row {
+        std::string server;
+        TransportSecurity security;
+        ServerLogin login;
+        std::string error;
+    };
+    const Row rows[] = {
+        {nntps, Tls, right, ""},
+        {nntps, Auto, right, ""},
+        {plain, StartTls, {}, ""},
+        {plain, Auto, {}, ""},
+        {nntps, Tls, wrong, refused},
+        {nntps, Tls, {}, "NNTP server answered 480 Authentication required for command"},
+        {untrusted, Tls, {}, "TLS with " + untrusted + " failed: certificate verification failed"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.server + " " + SecurityName(row.security) + " " + row.login.user);
+        T_NNTP nntp, reader;
+        nntp.Hostname = row.server;
+        nntp.Security = row.security;
+        nntp.Credentials = row.login;
+        nntp.Timeouts = reader.Timeouts = {10s, 10s, 10s};
+        const std::string id = MakeMessageId(std::time(nullptr), "tls.siteherald.test");
+        nntp.MessageLines = SplitLines("From: robin@x.test\nNewsgroups: siteherald.test.g01\n"
+                                       "Subject: over TLS\nMessage-ID: " +
+                                       id + "\n\nHello");
+        const std::string error = Failure([&] { nntp.Post(); });
+        EXPECT_EQ(error.empty(), row.error.empty());
+        EXPECT_THAT(error, ::testing::StartsWith(row.error));
+        if (!error.empty())
+            continue;
+        EXPECT_TRUE(nntp.Encrypted());
+        nntp.Logout();
+        reader.Hostname = plain;
+        reader.Login();
+        reader.SendCommand("STAT " + id);
+        EXPECT_EQ(reader.ReadLine(10s).value_or("").substr(0, 4), "223 ");
+    }
 }
 
 } // namespace

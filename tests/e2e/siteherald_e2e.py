@@ -304,7 +304,7 @@ class Send(unittest.TestCase):
         sink.stdout.close()
         assert port.isdigit(), "smtp_sink.py did not start: is python3-aiosmtpd installed?"
         cls.identity = {"Name": NAME, "Email": EMAIL, "MailServer": "127.0.0.1:" + port,
-                        "NewsServer": NNTP or "127.0.0.1:9"}
+                        "NewsServer": NNTP or "127.0.0.1:9", "NewsSecurity": "none"}
 
     def setUp(self):
         [os.remove(name) for name in glob.glob(os.path.join(self.inbox, "*.json"))]

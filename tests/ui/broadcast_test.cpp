@@ -211,8 +211,9 @@ private slots:
         SmtpSink sink;
         QVERIFY2(sink.port_ > 0, "smtp_sink.py did not start");
         const QString nntp = qEnvironmentVariable("SITEHERALD_TEST_NNTP");
-        sandbox_->Settings("[Identity]\nName=" + kName + "\nEmail=" + kEmail + "\nMailServer=" +
-                           sink.address() + "\nNewsServer=" + nntp.toStdString() + "\n");
+        sandbox_->Settings("[Identity]\nName=" + kName + "\nEmail=" + kEmail +
+                           "\nMailServer=" + sink.address() + "\nNewsServer=" + nntp.toStdString() +
+                           "\nNewsSecurity=none\n");
         auto w = Start();
         const QString text = QString::fromStdString(At("customers.txt"));
         OnModal([&](QDialog* d) {
