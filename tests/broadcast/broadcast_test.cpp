@@ -169,30 +169,24 @@ TEST(SmtpClientTest, RefusedUnresolvedSilentAndAbortedSends) {
 // unencrypted, "none" with a user connects nowhere, and HELO follows a 502 only when nothing
 // more is needed.
 TEST(SmtpClientTest, EhloStartTlsAndLoginOverAPlainConnection) {
+    using enum TransportSecurity;
     const Reply offers = Answer({"250-mail.test", "250-auth=plain", "250 AUTH LOGIN PLAIN"});
     const Reply startTls = Answer({"250-mail.test", "250-STARTTLS", "250 AUTH PLAIN"});
-    const std::string unencrypted = "does not offer STARTTLS: the password is never sent "
-                                    "unencrypted";
-    struct Row {
+    const std::string plain = "does not offer STARTTLS: the password is never sent unencrypted";
+    const struct {
         TransportSecurity security;
         std::string user, error;
         Reply ehlo;
         Strings commands; // up to MAIL
-    };
-    const Row rows[] = {
-        {TransportSecurity::Auto, "", "", offers, {"EHLO", "MAIL"}},
-        {TransportSecurity::Auto, "", "", Answer({"502 what?"}), {"EHLO", "HELO", "MAIL"}},
-        {TransportSecurity::Auto, "robin", unencrypted, offers, {"EHLO"}},
-        {TransportSecurity::Auto, "robin", unencrypted, Answer({"500 what?"}), {"EHLO"}},
-        {TransportSecurity::StartTls, "", "does not offer STARTTLS", offers, {"EHLO"}},
-        {TransportSecurity::StartTls, "", "does not offer STARTTLS", Answer({"502 no"}), {"EHLO"}},
-        {TransportSecurity::Auto,
-         "",
-         "refused STARTTLS: 454 not now",
-         startTls,
-         {"EHLO", "STARTTLS"}},
-        {TransportSecurity::None, "robin", "security is \"none\"", offers, {}}};
-    for (const Row& row : rows) {
+    } rows[] = {{Auto, "", "", offers, {"EHLO", "MAIL"}},
+                {Auto, "", "", Answer({"502 what?"}), {"EHLO", "HELO", "MAIL"}},
+                {Auto, "robin", plain, offers, {"EHLO"}},
+                {Auto, "robin", plain, Answer({"500 what?"}), {"EHLO"}},
+                {StartTls, "", "does not offer STARTTLS", offers, {"EHLO"}},
+                {StartTls, "", "does not offer STARTTLS", Answer({"502 no"}), {"EHLO"}},
+                {Auto, "", "refused STARTTLS: 454 not now", startTls, {"EHLO", "STARTTLS"}},
+                {None, "robin", "security is \"none\"", offers, {}}};
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.error);
         DialogueServer server(SmtpReplies());
         server.Set("EHLO", row.ehlo);

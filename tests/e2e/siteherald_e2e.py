@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """siteherald-cli end to end: fill, get, scan and update on fixture files and loopback HTTP(S)
 (Commands), send to smtp_sink.py and to the INN server at SITEHERALD_TEST_NNTP, host:port
-(Send), the filled pages in headless Chromium (Browser). Arguments below."""
+(Send), logins over TLS (Security), the filled pages in headless Chromium (Browser).
+Arguments below."""
 
-import configparser, email.utils, functools, glob, html, http.server, importlib.util, json, os, pathlib
+import collections, configparser, email.utils, functools, glob, html, http.server, importlib.util, json, os, pathlib
 import re, shutil, socket, ssl, subprocess, sys, tempfile, threading, time, unittest, urllib.parse
 
 if len(sys.argv) < 3:
@@ -428,40 +429,36 @@ class Send(unittest.TestCase):
 SINK = os.path.join(os.path.dirname(os.path.abspath(__file__)), "smtp_sink.py")
 
 def start_sink(test, inbox, *options):
-    """smtp_sink.py INBOX OPTIONS until TEST (a class, or a test) ends; returns its port."""
+    """smtp_sink.py INBOX OPTIONS until TEST ends; returns its port."""
     # The system's python3 has aiosmtpd from python3-aiosmtpd where another comes first.
     python = sys.executable if importlib.util.find_spec("aiosmtpd") else "/usr/bin/python3"
     sink = subprocess.Popen([python, SINK, inbox, *options], stdout=subprocess.PIPE, text=True)
-    add = test.addClassCleanup if isinstance(test, type) else test.addCleanup
-    add(sink.wait, 10), add(sink.terminate)
+    test.addCleanup(sink.wait, 10), test.addCleanup(sink.terminate)
     port = sink.stdout.readline().strip()
     sink.stdout.close()
     assert port.isdigit(), "smtp_sink.py did not start: is python3-aiosmtpd installed?"
     return int(port)
 
-def make_ca(directory, name):
-    """A certificate authority NAME.pem and a certificate NAME-server.pem (key
-    NAME-server.key) it issued for localhost and 127.0.0.1; returns the three paths."""
-    ca, cert, key = [os.path.join(directory, name + suffix)
-                     for suffix in (".pem", "-server.pem", "-server.key")]
+def make_ca(folder, name):
+    """Paths of a new certificate authority NAME, and a certificate and key it issued for
+    localhost and 127.0.0.1."""
+    ca, cert, key = [os.path.join(folder, name + end) for end in (".pem", "-cert.pem", "-key.pem")]
     new = "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2".split()
-    for args in (["-subj", "/CN=%s" % name, "-addext", "basicConstraints=critical,CA:TRUE",
-                  "-addext", "keyUsage=critical,keyCertSign", "-keyout", ca + ".key", "-out", ca],
+    for args in (["-subj", "/CN=" + name, "-addext", "basicConstraints=critical,CA:TRUE", "-addext",
+                  "keyUsage=critical,keyCertSign", "-keyout", ca + ".key", "-out", ca],
                  ["-CA", ca, "-CAkey", ca + ".key", "-subj", "/CN=localhost", "-addext",
-                  "subjectAltName=DNS:localhost,IP:127.0.0.1", "-addext", "basicConstraints=CA:FALSE",
-                  "-keyout", key, "-out", cert]):
+                  "subjectAltName=DNS:localhost,IP:127.0.0.1", "-keyout", key, "-out", cert]):
         subprocess.run(new + args, check=True, capture_output=True)
     return ca, cert, key
 
 USER, PASSWORD = "robin", "Tide-7:salt water"
-# What a server saw of one connection, as seen(): "starttls", "PLAIN ok", "LOGIN failed".
-STARTTLS_PLAIN, TLS_PLAIN = ["starttls", "PLAIN ok"], ["PLAIN ok"]
 
 class Security(unittest.TestCase):
-    """Each row runs one send to three addresses against a server of its own; "Failed" rows end
-    at the first address, and the server then sees no second connection."""
-    Row = __import__("collections").namedtuple("Row", "name server settings password status "
-                                                      "results reason seen")
+    """Rows: a server of its own (smtp_sink.py options), the [Identity] keys, the password (None:
+    not in the environment), the exit status, what each address got ("Succeeded: ", "Failed: ",
+    None: no run), the reason shown once per address, and what the server saw ("starttls",
+    "PLAIN ok", "LOGIN failed"). A failed address ends the run's sends to that server."""
+    Row = collections.namedtuple("Row", "name server identity password status result reason seen")
     ADDRESSES = ["a%d@lists.example" % n for n in (1, 2, 3)]
 
     @classmethod
@@ -470,62 +467,52 @@ class Security(unittest.TestCase):
         cls.ca, cert, key = make_ca(pki, "Siteherald Test CA")
         _, stranger, stranger_key = make_ca(pki, "Unrelated CA")
         tls, other = ["--cert", cert, "--key", key], ["--cert", stranger, "--key", stranger_key]
-        login, mail_only = ["--login", USER + ":" + PASSWORD], {"MailUser": USER}
-        R, sent, failed = cls.Row, "Succeeded: ", "Failed: "
+        login, R, ok, failed = ["--login", USER + ":" + PASSWORD], cls.Row, "Succeeded: ", "Failed: "
+        starttls, auto, tls_only = [dict(MailUser=USER, MailSecurity=s) for s in ("starttls", "auto", "tls")]
         cls.rows = [
-            R("starttls, AUTH PLAIN", ["--starttls", *tls, *login],
-              dict(mail_only, MailSecurity="starttls"), PASSWORD, 0, sent, None, STARTTLS_PLAIN * 3),
+            R("STARTTLS, AUTH PLAIN", ["--starttls", *tls, *login], starttls, PASSWORD, 0, ok, None,
+              ["starttls", "PLAIN ok"] * 3),
             R("auto takes STARTTLS, AUTH LOGIN", ["--starttls", *tls, *login, "--mechanisms", "LOGIN"],
-              dict(mail_only, MailSecurity="auto"), PASSWORD, 0, sent, None, ["starttls", "LOGIN ok"] * 3),
-            R("implicit TLS, AUTH PLAIN", ["--tls", *tls, *login], dict(mail_only, MailSecurity="tls"),
-              PASSWORD, 0, sent, None, TLS_PLAIN * 3),
-            R("no STARTTLS under starttls", login, dict(mail_only, MailSecurity="starttls"), PASSWORD,
-              0, failed, "does not offer STARTTLS", []),
-            R("auto with a user, no STARTTLS", ["--starttls", *tls, "--no-starttls", *login],
-              dict(mail_only, MailSecurity="auto"), PASSWORD, 0, failed,
-              "does not offer STARTTLS: the password is never sent unencrypted", []),
-            R("a certificate from another CA", ["--starttls", *other, *login],
-              dict(mail_only, MailSecurity="starttls"), PASSWORD, 0, failed, "certificate verification failed", []),
-            R("wrong password", ["--starttls", *tls, *login], dict(mail_only, MailSecurity="starttls"),
-              PASSWORD[::-1], 0, failed, "Authentication failed: 535 5.7.8 Authentication credentials "
-              "invalid", ["starttls", "PLAIN failed"]),
-            R("no password", ["--starttls", *tls, *login], dict(mail_only, MailSecurity="starttls"),
-              None, 6, None, "SITEHERALD_MAIL_PASSWORD", []),
+              auto, PASSWORD, 0, ok, None, ["starttls", "LOGIN ok"] * 3),
+            R("implicit TLS", ["--tls", *tls, *login], tls_only, PASSWORD, 0, ok, None, ["PLAIN ok"] * 3),
+            R("starttls, no STARTTLS", login, starttls, PASSWORD, 0, failed, "does not offer STARTTLS", []),
+            R("auto with a user, no STARTTLS", ["--starttls", *tls, "--no-starttls", *login], auto,
+              PASSWORD, 0, failed, "does not offer STARTTLS: the password is never sent unencrypted", []),
+            R("another CA", ["--starttls", *other, *login], starttls, PASSWORD, 0, failed,
+              "certificate verification failed", []),
+            R("wrong password", ["--starttls", *tls, *login], starttls, PASSWORD[::-1], 0, failed,
+              "Authentication failed: 535 5.7.8 Authentication credentials invalid",
+              ["starttls", "PLAIN failed"]),
+            R("no password", ["--starttls", *tls, *login], starttls, None, 6, None,
+              "SITEHERALD_MAIL_PASSWORD", []),
         ]
-
-    def seen(self, inbox):
-        path = pathlib.Path(inbox, "events.jsonl")
-        events = [json.loads(line) for line in path.read_text().splitlines()] if path.exists() else []
-        return [e["event"] if e["event"] != "auth" else
-                "%s %s" % (e["mechanism"], "ok" if e["success"] else "failed") for e in events]
 
     def test_logins_only_over_verified_tls_and_a_refusal_ends_the_run(self):
         for row in self.rows:
             with self.subTest(row.name):
                 inbox, box = tempfile.mkdtemp(dir=TMP.name), Sandbox()
-                port = start_sink(self, inbox, *row.server)
-                box.write_settings({"Identity": dict(
-                    Name=NAME, Email=EMAIL, MailServer="127.0.0.1:%d" % port,
-                    NewsServer="127.0.0.1:9", **row.settings)})
+                server = "127.0.0.1:%d" % start_sink(self, inbox, *row.server)
+                box.write_settings({"Identity": dict(Name=NAME, Email=EMAIL, MailServer=server,
+                                                     NewsServer="127.0.0.1:9", **row.identity)})
                 write(path := os.path.join(box.root, "list.txt"), "\n".join(self.ADDRESSES) + "\n")
                 r = box.run("send", fixture("broadcast.sdf"), WINTER, "--list", path, env={
                     "SITEHERALD_MAIL_PASSWORD": row.password, "SSL_CERT_FILE": self.ca,
                     "SSL_CERT_DIR": None, "DBUS_SESSION_BUS_ADDRESS": None})
-                results = succeeded(self.ADDRESSES, row.results) if row.results else []
+                results = succeeded(self.ADDRESSES, row.result) if row.result else []
                 self.assertEqual((r.returncode, r.stdout.splitlines()), (row.status, results))
-                mails = [json.loads(p.read_text()) for p in sorted(pathlib.Path(inbox).glob("*.json"))]
-                if row.reason:
-                    # every address fails with the one reason; the CLI names each
+                if row.reason:  # once for each address, or once when nothing was tried
                     self.assertEqual(r.stderr.count(row.reason), len(results) or 1, r.stderr)
-                    self.assertEqual(mails, [])
                 else:
                     self.assertEqual(r.stderr, "")
-                    self.assertEqual([(m["rcpt_tos"], m["encrypted"], m["user"]) for m in mails],
-                                     [([a], True, USER) for a in self.ADDRESSES])
-                self.assertEqual(self.seen(inbox), row.seen)
+                mails = [json.loads(p.read_text()) for p in sorted(pathlib.Path(inbox).glob("*.json"))]
+                self.assertEqual([(m["rcpt_tos"], m["encrypted"], m["user"]) for m in mails],
+                                 [] if row.reason else [([a], True, USER) for a in self.ADDRESSES])
+                events = pathlib.Path(inbox, "events.jsonl")  # only there when something happened
+                events = [json.loads(e) for e in events.read_text().splitlines()] if events.exists() else []
+                self.assertEqual([e["event"] if e["event"] != "auth" else e["mechanism"] + (
+                    " ok" if e["success"] else " failed") for e in events], row.seen)
                 logs = "".join(p.read_text(errors="replace") for p in pathlib.Path(box.data).glob("*.log"))
-                for secret in [PASSWORD, PASSWORD[::-1]]:
-                    self.assertNotIn(secret, r.stdout + r.stderr + logs)
+                [self.assertNotIn(p, r.stdout + r.stderr + logs) for p in (PASSWORD, PASSWORD[::-1])]
 
 CHROMIUM = "/usr/bin/chromium"
 ROOT = "http://www.lighthouse-search.example"

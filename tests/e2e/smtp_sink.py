@@ -5,20 +5,16 @@
                  [--login USER:PASSWORD] [--mechanisms LIST] [--no-starttls]
 
 listens on a free loopback port, prints the port on its first output line and writes each
-message as OUTPUT-DIR/0001.json, 0002.json, ... in arrival order:
-{"mail_from": ..., "rcpt_tos": [...], "data": ..., "encrypted": ..., "user": ...}. "data" is
+message as OUTPUT-DIR/0001.json, 0002.json, ... in arrival order: {"mail_from": ...,
+"rcpt_tos": [...], "data": ..., "encrypted": ..., "user": (logged in as, or null)}. "data" is
 the message as the client meant it: CR LF line ends kept, the transparency dots of the SMTP
-transfer removed; bytes that are not UTF-8 are kept as surrogate escapes. "user" is the
-name logged in with, or null. Runs until killed.
+transfer removed; bytes that are not UTF-8 are kept as surrogate escapes. Runs until killed.
 
-Without options the server is plain and offers no login. --starttls offers STARTTLS and
-takes no other command before it; --tls speaks TLS from the first byte; both need --cert and
---key. --login requires a login with that user name and password before MAIL FROM, offered
-over a plain connection too when there is no TLS (to see that a client does not use it),
-with the mechanisms of LIST only ("LOGIN", "PLAIN,LOGIN"; default both). --no-starttls keeps
-the certificate but offers no STARTTLS. Each STARTTLS and AUTH command is added to
-OUTPUT-DIR/events.jsonl as it ends: {"event": "starttls"} or {"event": "auth",
-"mechanism": ..., "success": ..., "encrypted": ...}."""
+Plain by default. --starttls wants STARTTLS first, --tls speaks TLS from the first byte (with
+--cert and --key); --no-starttls keeps a --starttls server plain. --login wants that login
+before MAIL FROM, by the mechanisms of LIST ("PLAIN,LOGIN"), and without TLS offers it over
+the plain connection. STARTTLS and AUTH commands are added to OUTPUT-DIR/events.jsonl:
+{"event": "starttls"}, {"event": "auth", "mechanism": ..., "success": ..., "encrypted": ...}."""
 
 import argparse, asyncio, contextlib, json, logging, os, ssl, warnings
 
@@ -74,7 +70,6 @@ async def serve(options):
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         context.load_cert_chain(options.cert, options.key)
     offered = context if options.starttls and not options.no_starttls else None
-    mechanisms = options.mechanisms.upper().split(",")
     settings = dict(hostname="sink.siteherald.test", tls_context=offered,
                     require_starttls=offered is not None)
     if login:
@@ -84,7 +79,7 @@ async def serve(options):
         settings.update(authenticator=authenticator, auth_required=True,
                         auth_require_tls=offered is not None,
                         auth_exclude_mechanism=[m for m in ("PLAIN", "LOGIN")
-                                                if m not in mechanisms])
+                                                if m not in options.mechanisms.upper()])
     # aiosmtpd's Controller checks its start-up by connecting to the port it was given, so
     # it cannot listen on port 0; the protocol class on a plain asyncio server can.
     server = await asyncio.get_running_loop().create_server(
@@ -95,15 +90,9 @@ async def serve(options):
 if __name__ == "__main__":
     parser = argparse.ArgumentParser(usage=__doc__.split("\n\n")[1])
     parser.add_argument("directory")
-    parser.add_argument("--starttls", action="store_true")
-    parser.add_argument("--tls", action="store_true")
-    parser.add_argument("--cert")
-    parser.add_argument("--key")
-    parser.add_argument("--login")
+    [parser.add_argument(flag, action="store_true") for flag in ("--starttls", "--tls", "--no-starttls")]
+    [parser.add_argument(option) for option in ("--cert", "--key", "--login")]
     parser.add_argument("--mechanisms", default="PLAIN,LOGIN")
-    parser.add_argument("--no-starttls", action="store_true")
     options = parser.parse_args()
-    if (options.starttls or options.tls) and not (options.cert and options.key):
-        parser.error("--starttls and --tls need --cert and --key")
     with contextlib.suppress(KeyboardInterrupt):
         asyncio.run(serve(options))
