@@ -49,15 +49,12 @@ std::vector<std::string> SupportRecipients() {
     return recipients;
 }
 
-void PrepareSupportMail(T_Mail& mail, const SupportRequest& request, const LineList& body,
-                        const std::string& mailServer) {
+void PrepareSupportMail(T_Mail& mail, const SupportRequest& request, const LineList& body) {
     mail.From = FromHeader(request.name, request.email);
     mail.Subject = kSupportSubject;
     mail.ReplyTo = request.email;
     mail.Body = body;
     mail.Recipients = SupportRecipients();
-    if (mail.SMTP != nullptr)
-        mail.SMTP->Hostname = mailServer;
 }
 
 } // namespace siteherald

@@ -25,8 +25,8 @@ LineList SupportMessageBody(const SupportRequest& request, const std::string& se
 // The built-in support address, then the "Main"/"SupportEmail" setting's (when it differs).
 std::vector<std::string> SupportRecipients();
 
-// Sets the composer and its client for the support message.
-void PrepareSupportMail(T_Mail& mail, const SupportRequest& request, const LineList& body,
-                        const std::string& mailServer);
+// Sets the composer for the support message; the caller points its client at the mail
+// server (BroadcastSender::ConfigureMail).
+void PrepareSupportMail(T_Mail& mail, const SupportRequest& request, const LineList& body);
 
 } // namespace siteherald

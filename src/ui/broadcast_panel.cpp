@@ -6,6 +6,7 @@
 #include "broadcast/mailing_lists.h"
 #include "event_guard.h"
 #include "input_box.h"
+#include "keyring/keyring.h"
 #include "mailing_list_dialog.h"
 #include "sorted_list.h"
 #include "text_codec.h"
@@ -183,8 +184,17 @@ void BroadcastPanel::onSendClicked() {
         MessageBoxes::Show(this, MessageIcon::Warning, refusal, Buttons::Ok);
         return;
     }
+    KeyringPasswordSource passwords;
+    const RunLogins logins =
+        LookUpLogins(identity, mailingListBox_->count() > 0, newsgroupBox_->count() > 0, passwords);
+    if (!logins.problem.empty()) {
+        MessageBoxes::Show(this, MessageIcon::Warning, FromBytes(logins.problem), Buttons::Ok);
+        return;
+    }
     BroadcastSender::Request request;
     request.identity = identity;
+    request.mailLogin = logins.mail;
+    request.newsLogin = logins.news;
     request.mailingListLines = mailingListLines_;
     for (int i = 0; i < newsgroupBox_->count(); ++i)
         request.newsgroups.push_back(ToBytes(newsgroupBox_->item(i)->text()));

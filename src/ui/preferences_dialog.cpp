@@ -1,9 +1,11 @@
 #include "preferences_dialog.h"
 
+#include "broadcast/transport_security.h"
 #include "core/executable_file.h"
 #include "core/settings_keys.h"
 #include "event_guard.h"
 #include "file_dialogs.h"
+#include "keyring/keyring.h"
 #include "message_box.h"
 #include "text_codec.h"
 #include "widgets.h"
@@ -26,6 +28,43 @@ namespace siteherald::ui {
 namespace {
 
 const char* const kBrowsers[] = {"Netscape Navigator", "Internet Explorer", "Other Browser"};
+
+// The security settings' keys, as the choice shows them; a stored value that is none of
+// them is shown as it is, after these.
+const std::pair<const char*, const char*> kSecurities[] = {
+    {"auto", "Automatic (TLS or STARTTLS when the server has it)"},
+    {"starttls", "STARTTLS (required)"},
+    {"tls", "TLS from the start"},
+    {"none", "None (not encrypted)"}};
+constexpr int kSecurityCount = 4;
+
+QComboBox* SecurityCombo(const QString& name, QWidget* parent) {
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(name);
+    for (const auto& [key, label] : kSecurities)
+        combo->addItem(QString::fromLatin1(label), QString::fromLatin1(key));
+    return combo;
+}
+
+void ShowSecurity(QComboBox* combo, const std::string& stored) {
+    while (combo->count() > kSecurityCount)
+        combo->removeItem(kSecurityCount);
+    const auto security = ParseTransportSecurity(stored);
+    const QString key = security ? QString::fromLatin1(SecurityName(*security)) : FromBytes(stored);
+    if (combo->findData(key) < 0)
+        combo->addItem(QStringLiteral("\"%1\" (not known: please choose)").arg(key), key);
+    combo->setCurrentIndex(combo->findData(key));
+}
+
+std::string SecurityKey(const QComboBox* combo) {
+    return ToBytes(combo->currentData().toString());
+}
+
+QLineEdit* PasswordEdit(const QString& name, QWidget* parent) {
+    QLineEdit* edit = NamedEdit(name, parent);
+    edit->setEchoMode(QLineEdit::Password);
+    return edit;
+}
 
 } // namespace
 
@@ -90,8 +129,31 @@ PreferencesDialog::PreferencesDialog(QWidget* parent) : QDialog(parent) {
     newsServerEdit_ = NamedEdit(QStringLiteral("Edit5"), servers);
     mailServerEdit_->setPlaceholderText(QStringLiteral("mail.example.org or mail.example.org:587"));
     newsServerEdit_->setPlaceholderText(QStringLiteral("news.example.org or news.example.org:119"));
+    mailSecurityCombo_ = SecurityCombo(QStringLiteral("MailSecurityCombo"), servers);
+    newsSecurityCombo_ = SecurityCombo(QStringLiteral("NewsSecurityCombo"), servers);
+    mailUserEdit_ = NamedEdit(QStringLiteral("MailUserEdit"), servers);
+    newsUserEdit_ = NamedEdit(QStringLiteral("NewsUserEdit"), servers);
+    mailUserEdit_->setPlaceholderText(QStringLiteral("none: no login"));
+    newsUserEdit_->setPlaceholderText(QStringLiteral("none: no login"));
+    mailPasswordEdit_ = PasswordEdit(QStringLiteral("MailPasswordEdit"), servers);
+    newsPasswordEdit_ = PasswordEdit(QStringLiteral("NewsPasswordEdit"), servers);
     serverForm->addRow(QStringLiteral("Mail Server:"), mailServerEdit_);
+    serverForm->addRow(QStringLiteral("Security:"), mailSecurityCombo_);
+    serverForm->addRow(QStringLiteral("User Name:"), mailUserEdit_);
+    serverForm->addRow(QStringLiteral("Password:"), mailPasswordEdit_);
     serverForm->addRow(QStringLiteral("News Server:"), newsServerEdit_);
+    serverForm->addRow(QStringLiteral("Security:"), newsSecurityCombo_);
+    serverForm->addRow(QStringLiteral("User Name:"), newsUserEdit_);
+    serverForm->addRow(QStringLiteral("Password:"), newsPasswordEdit_);
+    for (const PasswordFor server : {PasswordFor::Mail, PasswordFor::News}) {
+        const bool mail = server == PasswordFor::Mail;
+        const auto refresh = [this, server] { ShowStoredPassword(server); };
+        connect(mail ? mailServerEdit_ : newsServerEdit_, &QLineEdit::editingFinished, this,
+                refresh);
+        connect(mail ? mailUserEdit_ : newsUserEdit_, &QLineEdit::editingFinished, this, refresh);
+        connect(mail ? mailSecurityCombo_ : newsSecurityCombo_, &QComboBox::activated, this,
+                refresh);
+    }
     auto* messageLayout = new QVBoxLayout(messages);
     messageLayout->addWidget(identity);
     messageLayout->addWidget(servers);
@@ -144,9 +206,11 @@ PreferencesDialog::PreferencesDialog(QWidget* parent) : QDialog(parent) {
     for (QWidget* w : std::initializer_list<QWidget*>{
              navigatorPathEdit_, explorerPathEdit_, otherBrowserPathEdit_, mailServerEdit_,
              newsServerEdit_, senderNameEdit_, senderEmailEdit_, defaultBrowserCombo_,
-             fillFormsCheck_, updateAutomaticallyRadio_, updateAskRadio_, updateSkipRadio_})
+             fillFormsCheck_, updateAutomaticallyRadio_, updateAskRadio_, updateSkipRadio_,
+             mailSecurityCombo_, newsSecurityCombo_, mailUserEdit_, newsUserEdit_,
+             mailPasswordEdit_, newsPasswordEdit_})
         w->installEventFilter(this);
-    resize(460, 320);
+    resize(460, 480);
 }
 
 void PreferencesDialog::ShowWithFocus(QWidget* focus) {
@@ -168,6 +232,14 @@ void PreferencesDialog::showEvent(QShowEvent* event) {
     fillFormsCheck_->setChecked(Read(settings::ExternalFill));
     mailServerEdit_->setText(FromBytes(Read(settings::MailServer)));
     newsServerEdit_->setText(FromBytes(Read(settings::NewsServer)));
+    ShowSecurity(mailSecurityCombo_, Read(settings::MailSecurity));
+    ShowSecurity(newsSecurityCombo_, Read(settings::NewsSecurity));
+    mailUserEdit_->setText(FromBytes(Read(settings::MailUser)));
+    newsUserEdit_->setText(FromBytes(Read(settings::NewsUser)));
+    mailPasswordEdit_->clear();
+    newsPasswordEdit_->clear();
+    ShowStoredPassword(PasswordFor::Mail);
+    ShowStoredPassword(PasswordFor::News);
     senderNameEdit_->setText(FromBytes(Read(settings::SenderName)));
     senderEmailEdit_->setText(FromBytes(Read(settings::SenderEmail)));
     updateAutomaticallyRadio_->setChecked(Read(settings::UpdateAutomatically));
@@ -212,9 +284,71 @@ bool PreferencesDialog::GoodFields() {
     return true;
 }
 
+Identity PreferencesDialog::TypedIdentity() const {
+    Identity identity;
+    identity.MailServer = ToBytes(mailServerEdit_->text());
+    identity.NewsServer = ToBytes(newsServerEdit_->text());
+    identity.MailUser = ToBytes(mailUserEdit_->text());
+    identity.NewsUser = ToBytes(newsUserEdit_->text());
+    identity.MailSecurity = SecurityKey(mailSecurityCombo_);
+    identity.NewsSecurity = SecurityKey(newsSecurityCombo_);
+    return identity;
+}
+
+void PreferencesDialog::ShowStoredPassword(PasswordFor server) {
+    QLineEdit* edit = server == PasswordFor::Mail ? mailPasswordEdit_ : newsPasswordEdit_;
+    QString text = QStringLiteral("No password stored");
+    QString hint;
+    if (const auto account = IdentityAccount(server, TypedIdentity())) {
+        const KeyringResult found = ReadKeyringPassword(*account);
+        if (found.Done())
+            text = QStringLiteral("A password is stored");
+        else if (found.status == KeyringResult::Status::Failed) {
+            text = QStringLiteral("The keyring cannot be read");
+            hint = FromBytes(found.error);
+        }
+    }
+    edit->setPlaceholderText(text);
+    edit->setToolTip(hint);
+}
+
+bool PreferencesDialog::StorePasswords() {
+    const Identity typed = TypedIdentity();
+    for (const PasswordFor server : {PasswordFor::Mail, PasswordFor::News}) {
+        const bool mail = server == PasswordFor::Mail;
+        QLineEdit* edit = mail ? mailPasswordEdit_ : newsPasswordEdit_;
+        if (edit->text().isEmpty())
+            continue;
+        const QString label = mail ? QStringLiteral("mail") : QStringLiteral("news");
+        const auto account = IdentityAccount(server, typed);
+        QString problem;
+        if (!account) {
+            problem = QStringLiteral("To store a password for the %1 server, please enter the %1 "
+                                     "server, a known security and a user name.")
+                          .arg(label);
+        } else if (const KeyringResult stored =
+                       WriteKeyringPassword(*account, ToBytes(edit->text()));
+                   !stored.Done()) {
+            problem = QStringLiteral("The password for the %1 server (%2) could not be stored in "
+                                     "the keyring: %3\nNothing was saved; clear the password to "
+                                     "save the other preferences without it.")
+                          .arg(label, FromBytes(*account), FromBytes(stored.error));
+        }
+        if (!problem.isEmpty()) {
+            MessageBoxes::Show(this, account ? MessageIcon::Error : MessageIcon::Warning, problem,
+                               Buttons::Ok);
+            tabs_->setCurrentIndex(2);
+            (account ? edit : (mail ? mailUserEdit_ : newsUserEdit_))->setFocus();
+            return false;
+        }
+        edit->clear();
+    }
+    return true;
+}
+
 void PreferencesDialog::onOkClicked() {
     Guard(this, [this] {
-        if (!GoodFields())
+        if (!GoodFields() || !StorePasswords())
             return;
         Write(settings::ExternalFill, fillFormsCheck_->isChecked());
         Write(settings::BrowserPath("Netscape Navigator"), ToBytes(navigatorPathEdit_->text()));
@@ -225,6 +359,10 @@ void PreferencesDialog::onOkClicked() {
         Write(settings::SenderEmail, ToBytes(senderEmailEdit_->text()));
         Write(settings::MailServer, ToBytes(mailServerEdit_->text()));
         Write(settings::NewsServer, ToBytes(newsServerEdit_->text()));
+        Write(settings::MailSecurity, SecurityKey(mailSecurityCombo_));
+        Write(settings::MailUser, ToBytes(mailUserEdit_->text()));
+        Write(settings::NewsSecurity, SecurityKey(newsSecurityCombo_));
+        Write(settings::NewsUser, ToBytes(newsUserEdit_->text()));
         Write(settings::UpdateAutomatically, updateAutomaticallyRadio_->isChecked());
         Write(settings::UpdateAsk, updateAskRadio_->isChecked());
         Write(settings::UpdateSkip, updateSkipRadio_->isChecked());

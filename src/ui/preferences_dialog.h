@@ -1,5 +1,7 @@
 #pragma once
 
+#include "broadcast/credentials.h"
+
 #include <QDialog>
 
 class QCheckBox;
@@ -12,8 +14,9 @@ class QTabWidget;
 namespace siteherald::ui {
 
 // "Preferences": the browser programs and the default browser, automatic form filling, the
-// sender's identity with the mail and news servers, and the data update's policy. Nothing is
-// stored until every check passes.
+// sender's identity with the mail and news servers (security, user name, and a password kept
+// in the keyring, never shown), and the data update's policy. Nothing is stored until every
+// check passes.
 class PreferencesDialog : public QDialog {
     Q_OBJECT
 public:
@@ -32,6 +35,12 @@ public:
     QCheckBox* fillFormsCheck_ = nullptr;
     QLineEdit* mailServerEdit_ = nullptr;
     QLineEdit* newsServerEdit_ = nullptr;
+    QComboBox* mailSecurityCombo_ = nullptr;
+    QComboBox* newsSecurityCombo_ = nullptr;
+    QLineEdit* mailUserEdit_ = nullptr;
+    QLineEdit* newsUserEdit_ = nullptr;
+    QLineEdit* mailPasswordEdit_ = nullptr;
+    QLineEdit* newsPasswordEdit_ = nullptr;
     QLineEdit* senderNameEdit_ = nullptr;
     QLineEdit* senderEmailEdit_ = nullptr;
     QRadioButton* updateAutomaticallyRadio_ = nullptr;
@@ -49,6 +58,14 @@ protected:
 
 private:
     bool GoodFields();
+    // The servers' settings as typed.
+    Identity TypedIdentity() const;
+    // The password box's placeholder: whether the keyring holds a password for the server and
+    // user typed.
+    void ShowStoredPassword(PasswordFor server);
+    // Writes each typed password to the keyring; false, with the reason shown, when one
+    // cannot be stored.
+    bool StorePasswords();
     void Browse(QLineEdit* edit, const QString& browser);
 };
 

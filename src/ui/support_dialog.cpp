@@ -6,6 +6,7 @@
 #include "core/product_defaults.h"
 #include "core/settings_keys.h"
 #include "core/settings_store.h"
+#include "keyring/keyring.h"
 #include "message_box.h"
 #include "text_codec.h"
 #include "widgets.h"
@@ -119,11 +120,18 @@ void SupportDialog::onSendClicked() {
         return;
     }
 
+    const Identity identity = ReadIdentity();
+    KeyringPasswordSource passwords;
+    const RunLogins logins = LookUpLogins(identity, true, false, passwords);
+    if (!logins.problem.empty())
+        return refuse(FromBytes(logins.problem), sendButton_);
+
     SupportRequest request{ToBytes(nameEdit_->text()), ToBytes(emailEdit_->text()),
                            ToBytes(kindCombo_->currentText()),
                            TextLines(messageEdit_->toPlainText())};
-    PrepareSupportMail(sender_.Mail1, request, SupportMessageBody(request, SettingsFilePath(), "."),
-                       ReadIdentity().MailServer);
+    PrepareSupportMail(sender_.Mail1, request,
+                       SupportMessageBody(request, SettingsFilePath(), "."));
+    sender_.ConfigureMail(identity, logins.mail);
     closeButton_->setEnabled(false);
     sendButton_->setEnabled(false);
     statusLabel_->setText(QStringLiteral("Sending message to support..."));

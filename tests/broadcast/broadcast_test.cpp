@@ -449,11 +449,11 @@ TEST(SupportMessageTest, GoesToBothAddressesWithTheSettingsAndDataFiles) {
     for (const std::string& configured : {std::string(kSupportEmail), std::string("help@y.test")}) {
         IniWriteString("Main", "SupportEmail", configured);
         T_SMTP smtp;
+        smtp.Hostname = server.address();
         T_Mail mail;
         mail.SMTP = &smtp;
         PrepareSupportMail(mail, request,
-                           SupportMessageBody(request, settings.iniPath(), dir.path()),
-                           server.address());
+                           SupportMessageBody(request, settings.iniPath(), dir.path()));
         mail.SendMessage();
         EXPECT_THAT(server.messages().back(),
                     AllOf(HasSubstr("\r\nSubject: E-mail Support - Siteherald\r\n"),

@@ -167,6 +167,22 @@ private slots:
         QCOMPARE(BoxTexts(), QStringList{"Remove \"alt.test\"?"});
 
         IniWriteString("Identity", "MailServer", mail.address());
+        // A login needs its password from the keyring, which has none here: nothing is sent.
+        IniWriteString("Identity", "MailUser", "robin");
+        press();
+        OnModal([&](QDialog* d) {
+            Find<QPlainTextEdit>(d, "Memo1")->setPlainText("Hello");
+            Click(d, "Button2");
+            d->close();
+        });
+        MessageBoxes::Script();
+        MenuItem(*w, "&Help", "&E-mail Support")->trigger();
+        shown << BoxTexts();
+        QCOMPARE(shown.size(), 9);
+        for (const QString& refusal : shown.mid(7))
+            QVERIFY2(refusal.startsWith("No password for the mail server (smtp://robin@"),
+                     qPrintable(shown.join('|')));
+        IniWriteString("Identity", "MailUser", "");
         auto* send = Find<QPushButton>(w.get(), "Button54");
         auto* cancel = Find<QPushButton>(w.get(), "Button22");
         QAction* sendAgain = Find<QMenu>(w.get(), "PopupMenu4")->actions().at(3);

@@ -1,6 +1,7 @@
 // The profile editor, Preferences and File > Import, driven through the real widgets with
 // scripted message boxes and file dialogs, checked against the files on disk.
 
+#include "keyring/keyring.h"
 #include "ui/field_form.h"
 #include "ui/preferences_dialog.h"
 #include "ui/profile_editor.h"
@@ -186,7 +187,8 @@ private slots:
 
     // Each bad browser program is refused with the focus put in its
     // box; Cancel keeps the settings file, Enter writes every box to it, and the values stored
-    // are shown again (Enter rewrites them unchanged).
+    // are shown again (Enter rewrites them unchanged). Without a Secret Service the password
+    // box says the keyring cannot be read.
     void preferences() {
         sandbox_->AddToPath("navigator", "exit 0\n");
         const std::string navigator = sandbox_->Bin("navigator");
@@ -221,27 +223,33 @@ private slots:
                     d->fillFormsCheck_->setChecked(false);
                     d->mailServerEdit_->setText("mail.example.org:587");
                     d->newsServerEdit_->setText("news.example.org:119");
+                    Choose(d->mailSecurityCombo_, "STARTTLS (required)");
+                    d->mailUserEdit_->setText("ann");
                     d->senderNameEdit_->setText("Ann Berg");
                     d->senderEmailEdit_->setText("ann@kayaks.example");
                     d->updateAutomaticallyRadio_->setChecked(true);
                 }
+                if (round == 2)
+                    QCOMPARE(d->mailPasswordEdit_->placeholderText(), "The keyring cannot be read");
                 round == 0 ? d->cancelButton_->click()
                            : QTest::keyClick(d->senderEmailEdit_, Qt::Key_Return);
                 QVERIFY(!d->isVisible());
             });
             MenuItem(*w, "&Options", "&Preferences")->trigger();
             QVERIFY(*dialog);
-            QCOMPARE(ReadBytes(sandbox_->IniPath()),
-                     round == 0
-                         ? ini
-                         : ini +
-                               "\n[Submissions]\nExternalFill=0\n\n[Browsers]\nNetscape "
-                               "Navigator=" +
-                               navigator +
-                               "\nInternet Explorer=\nOther Browser=/usr/bin/true\nDefault="
-                               "Other Browser\n\n[Identity]\nName=Ann Berg\nEmail=ann@"
-                               "kayaks.example\nMailServer=mail.example.org:587\nNewsServer="
-                               "news.example.org:119\n\n[Updates]\nAutomate=1\nAsk=0\nSkip=0\n");
+            QCOMPARE(
+                ReadBytes(sandbox_->IniPath()),
+                round == 0
+                    ? ini
+                    : ini +
+                          "\n[Submissions]\nExternalFill=0\n\n[Browsers]\nNetscape "
+                          "Navigator=" +
+                          navigator +
+                          "\nInternet Explorer=\nOther Browser=/usr/bin/true\nDefault="
+                          "Other Browser\n\n[Identity]\nName=Ann Berg\nEmail=ann@"
+                          "kayaks.example\nMailServer=mail.example.org:587\nNewsServer="
+                          "news.example.org:119\nMailSecurity=starttls\nMailUser=ann\n"
+                          "NewsSecurity=auto\nNewsUser=\n\n[Updates]\nAutomate=1\nAsk=0\nSkip=0\n");
         }
         const QString refusal = "Please choose a valid executable for %1 or leave the field blank.";
         QCOMPARE(BoxTexts(),
@@ -249,6 +257,44 @@ private slots:
                               "Explorer)",
                               refusal.arg("Netscape Navigator"), refusal.arg("Internet Explorer"),
                               refusal.arg("Other Browser")}));
+    }
+
+    // Run by ctest as ui_keyring, in a Secret Service of its own (keyring_test.sh): a typed
+    // password goes to the keyring under the server's entry, never to the settings file, and is
+    // never shown again; an empty box keeps it; a password needs a user name.
+    void preferencesKeepPasswordsInTheKeyring() {
+        if (qEnvironmentVariableIsEmpty("SITEHERALD_TEST_KEYRING"))
+            QSKIP("needs the Secret Service of tests/ui/keyring_test.sh");
+        auto w = Start();
+        for (int round = 0; round < 2; ++round) {
+            const auto dialog = OnModal<PreferencesDialog>([&](PreferencesDialog* d) {
+                QCOMPARE(d->mailPasswordEdit_->text(), "");
+                QCOMPARE(d->mailPasswordEdit_->echoMode(), QLineEdit::Password);
+                QCOMPARE(d->mailPasswordEdit_->placeholderText(),
+                         round ? "A password is stored" : "No password stored");
+                if (round == 0) {
+                    d->navigatorPathEdit_->setText("/usr/bin/true");
+                    d->mailServerEdit_->setText("mail.example.org");
+                    Choose(d->mailSecurityCombo_, "TLS from the start");
+                    QTest::keyClicks(d->mailUserEdit_, "ann");
+                    QTest::keyClicks(d->mailPasswordEdit_, "Tide-7 s3cret");
+                    QTest::keyClicks(d->newsPasswordEdit_, "other");
+                    d->okButton_->click();
+                    QCOMPARE(BoxTexts(), QStringList{"To store a password for the news server, "
+                                                     "please enter the news server, a known "
+                                                     "security and a user name."});
+                    d->newsPasswordEdit_->clear();
+                }
+                d->okButton_->click();
+                QVERIFY(!d->isVisible());
+            });
+            MenuItem(*w, "&Options", "&Preferences")->trigger();
+            QVERIFY(*dialog);
+        }
+        QCOMPARE(siteherald::ReadKeyringPassword("smtp://ann@mail.example.org:465").password,
+                 "Tide-7 s3cret");
+        const std::string ini = ReadBytes(sandbox_->IniPath());
+        QVERIFY(ini.find("MailUser=ann\n") != ini.npos && ini.find("s3cret") == ini.npos);
     }
 
     // Each import adds a message, its subject given digits while it is taken; a line break in
