@@ -74,8 +74,8 @@ void T_NNTP::Negotiate() {
         throw ESecurityError("The news server " + ServerName() + " refused STARTTLS: " +
                              std::to_string(LastReplyCode) + " " + LastReplyText);
     StartTls();
-    // What the server listed before TLS may have been changed on the way; nothing of it is
-    // kept, and the server expects the question again.
+    // The list sent before TLS may have been changed on the way: a client asks again over
+    // TLS (RFC 4642) and keeps nothing of the earlier one.
     Capabilities();
 }
 
