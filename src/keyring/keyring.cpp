@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <memory>
 #include <qt6keychain/keychain.h>
+#include <type_traits>
 
 namespace siteherald {
 
@@ -15,7 +16,8 @@ QString FromUtf8(const std::string& text) {
 }
 
 // Starts `job` and waits for it. A job that outlives the wait is left to finish and delete
-// itself: the keyring may still call back into it.
+// itself: the keyring may still call back into it. Clicks and keys wait meanwhile, so that a
+// second send cannot start inside the first one's password lookup.
 template <class Job> KeyringResult Run(Job* job, int waitMs) {
     std::unique_ptr<QCoreApplication> ownApp;
     if (QCoreApplication::instance() == nullptr) {
@@ -24,25 +26,21 @@ template <class Job> KeyringResult Run(Job* job, int waitMs) {
         static char* argv[] = {name, nullptr};
         ownApp = std::make_unique<QCoreApplication>(argc, argv);
     }
-    auto result = std::make_shared<KeyringResult>();
-    auto finished = std::make_shared<bool>(false);
-    QEventLoop loop;
-    QObject::connect(job, &QKeychain::Job::finished, &loop, [job, result, finished, &loop] {
-        *finished = true;
-        switch (job->error()) {
-        case QKeychain::NoError:
-            result->status = KeyringResult::Status::Done;
+    KeyringResult result;
+    bool finished = false;
+    QEventLoop loop; // after the two above: its end cuts the connection before theirs
+    QObject::connect(job, &QKeychain::Job::finished, &loop, [&] {
+        finished = true;
+        if (job->error() == QKeychain::NoError) {
+            result.status = KeyringResult::Status::Done;
             if constexpr (std::is_same_v<Job, QKeychain::ReadPasswordJob>)
-                result->password = job->textData().toStdString();
-            break;
-        case QKeychain::EntryNotFound:
-            result->status = KeyringResult::Status::NotFound;
-            break;
-        default:
-            result->status = KeyringResult::Status::Failed;
-            result->error = job->errorString().toStdString();
-            if (result->error.empty())
-                result->error = "the keyring gave no reason";
+                result.password = job->textData().toStdString();
+        } else if (job->error() == QKeychain::EntryNotFound) {
+            result.status = KeyringResult::Status::NotFound;
+        } else {
+            result.error = job->errorString().toStdString();
+            if (result.error.empty())
+                result.error = "the keyring gave no reason";
         }
         loop.quit();
     });
@@ -50,15 +48,12 @@ template <class Job> KeyringResult Run(Job* job, int waitMs) {
     job->setInsecureFallback(false);
     QTimer::singleShot(waitMs, &loop, &QEventLoop::quit);
     job->start();
-    if (!*finished)
-        loop.exec();
-    if (!*finished) {
-        QObject::disconnect(job, nullptr, &loop, nullptr);
-        result->status = KeyringResult::Status::Failed;
-        result->error =
+    if (!finished)
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (!finished)
+        result.error =
             "the keyring did not answer within " + std::to_string(waitMs / 1000) + " seconds";
-    }
-    return *result;
+    return result;
 }
 
 } // namespace

@@ -133,8 +133,8 @@ PreferencesDialog::PreferencesDialog(QWidget* parent) : QDialog(parent) {
     newsSecurityCombo_ = SecurityCombo(QStringLiteral("NewsSecurityCombo"), servers);
     mailUserEdit_ = NamedEdit(QStringLiteral("MailUserEdit"), servers);
     newsUserEdit_ = NamedEdit(QStringLiteral("NewsUserEdit"), servers);
-    mailUserEdit_->setPlaceholderText(QStringLiteral("none: no login"));
-    newsUserEdit_->setPlaceholderText(QStringLiteral("none: no login"));
+    mailUserEdit_->setPlaceholderText(QStringLiteral("empty: no login"));
+    newsUserEdit_->setPlaceholderText(QStringLiteral("empty: no login"));
     mailPasswordEdit_ = PasswordEdit(QStringLiteral("MailPasswordEdit"), servers);
     newsPasswordEdit_ = PasswordEdit(QStringLiteral("NewsPasswordEdit"), servers);
     serverForm->addRow(QStringLiteral("Mail Server:"), mailServerEdit_);
