@@ -249,19 +249,16 @@ TEST(NntpClientTest, StartTlsWhenListedAndNoPasswordInTheClear) {
                                {"STARTTLS", Answer({"580 no TLS today"})}};
     struct Row {
         TransportSecurity security;
-        std::string user;
         ReplyTable replies;
-        std::string error, commands;
+        std::string user, error;
+        Strings commands;
     };
     const Row rows[] = {
-        {Auto, "", {}, "", "MODE READER|CAPABILITIES|POST"},
-        {Auto, "", plain, "", "MODE READER|CAPABILITIES|POST"},
-        {StartTls, "", plain, "does not offer STARTTLS", "MODE READER|CAPABILITIES"},
-        {Auto, "", listed, "refused STARTTLS: 580 no TLS today",
-         "MODE READER|CAPABILITIES|STARTTLS"},
-        {Auto, "robin", plain, "the password is never sent unencrypted: choose tls",
-         "MODE READER|CAPABILITIES"},
-        {None, "robin", {}, "security is \"none\"", ""}};
+        {Auto, {}, "", "", {"MODE READER", "CAPABILITIES", "POST"}},
+        {StartTls, plain, "", "does not offer STARTTLS", {"MODE READER", "CAPABILITIES"}},
+        {Auto, listed, "", "refused STARTTLS: 580 no", {"MODE READER", "CAPABILITIES", "STARTTLS"}},
+        {Auto, plain, "robin", "unencrypted: choose tls", {"MODE READER", "CAPABILITIES"}},
+        {None, {}, "robin", "security is \"none\"", {}}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.error);
         ReplyTable replies = NntpReplies();
@@ -275,10 +272,7 @@ TEST(NntpClientTest, StartTlsWhenListedAndNoPasswordInTheClear) {
         const std::string error = Failure([&] { nntp.Post(); });
         EXPECT_EQ(error.empty(), row.error.empty());
         EXPECT_THAT(error, HasSubstr(row.error));
-        std::string commands;
-        for (const std::string& command : server.commands())
-            commands += (commands.empty() ? "" : "|") + command;
-        EXPECT_EQ(commands, row.commands);
+        EXPECT_EQ(server.commands(), row.commands);
         EXPECT_EQ(server.connections(), row.commands.empty() ? 0u : 1u);
         EXPECT_FALSE(nntp.LoggedIn() && !error.empty());
     }
@@ -529,21 +523,25 @@ TEST_F(RunTest, CancelAndTimeOutsEndTheRestOfARun) {
     EXPECT_EQ(news.connections(), 2u);
 }
 
-// A login that cannot go safely fails every address of the run with one reason, on one
-// connection: the server is not asked again.
-TEST_F(RunTest, ALoginRefusedBeforeItIsSentEndsTheRunsMails) {
+// A login that cannot go safely fails every address and group of the run with one reason,
+// on one connection to each server: a server is not asked again.
+TEST_F(RunTest, ALoginRefusedBeforeItIsSentEndsTheRunsSends) {
     mail.Set("EHLO", Answer({"250-mail.test", "250 AUTH PLAIN"}));
-    auto request = MakeRequest(List("l", "a", 3), {});
-    request.identity.MailSecurity = "auto";
-    request.mailLogin = {"robin", "Tide-7"};
+    auto request = MakeRequest(List("l", "a", 3), {"alt.a", "alt.b"});
+    request.identity.MailSecurity = request.identity.NewsSecurity = "auto";
+    request.mailLogin = request.newsLogin = {"robin", "Tide-7"};
     std::set<std::string> errors;
     BroadcastSender::Hooks hooks;
     hooks.result = [&](const std::string&, const std::string& error) { errors.insert(error); };
-    EXPECT_THAT(sender.Run(request, hooks).mailResults,
+    const auto report = sender.Run(request, hooks);
+    EXPECT_THAT(report.mailResults,
                 ElementsAre("Failed: a1@x.test", "Failed: a2@x.test", "Failed: a3@x.test"));
-    EXPECT_THAT(errors, ElementsAre(HasSubstr("the password is never sent unencrypted")));
-    EXPECT_EQ(mail.connections(), 1u);
+    EXPECT_THAT(report.newsResults, ElementsAre("Failed: alt.a", "Failed: alt.b"));
+    EXPECT_THAT(errors, ::testing::Each(HasSubstr("the password is never sent unencrypted")));
+    EXPECT_EQ(errors.size(), 2u);
+    EXPECT_EQ(mail.connections() + news.connections(), 2u);
     EXPECT_THAT(mail.commands(), ElementsAre(::testing::StartsWith("EHLO ")));
+    EXPECT_THAT(news.commands(), ElementsAre("MODE READER", "CAPABILITIES"));
 }
 
 TEST_F(RunTest, UnwritableLogsAreReportedAndTheRunCompletes) {
@@ -574,19 +572,8 @@ TEST_F(RunTest, UnwritableLogsAreReportedAndTheRunCompletes) {
     EXPECT_EQ(openFiles(), before);
 }
 
-// A news login that cannot go safely fails every group of the run with one reason, on one
-// connection.
-TEST_F(RunTest, ALoginRefusedEndsTheRunsNews) {
-    auto request = MakeRequest({}, {"alt.a", "alt.b"});
-    request.identity.NewsSecurity = "auto";
-    request.newsLogin = {"robin", "Tide-7"};
-    EXPECT_THAT(sender.Run(request, {}).newsResults, ElementsAre("Failed: alt.a", "Failed: alt.b"));
-    EXPECT_EQ(news.connections(), 1u);
-    EXPECT_THAT(news.commands(), ElementsAre("MODE READER", "CAPABILITIES"));
-}
-
 // The INN server of scripts/news-server: NNTPS with a login, and STARTTLS on the plain port,
-// each article checked there by its Message-ID; a server whose certificate no trusted
+// each article then asked for by its Message-ID; a server whose certificate no trusted
 // authority signed.
 TEST_F(RunTest, NewsOverTlsAndLoginsWithINN) {
     using enum TransportSecurity;
@@ -601,7 +588,6 @@ TEST_F(RunTest, NewsOverTlsAndLoginsWithINN) {
     // each test in a process of its own.
     const ScopedEnv trust("SSL_CERT_FILE", ca);
     const std::string user(login, ::strchr(login, ':')), password = ::strchr(login, ':') + 1;
-    const ServerLogin right{user, password}, wrong{user, "not-" + password};
     ASSERT_TRUE(RunProgram({SystemProgram("openssl"), "req", "-x509", "-newkey", "ec", "-pkeyopt",
                             "ec_paramgen_curve:prime256v1", "-nodes", "-days", "2", "-subj",
                             "/CN=localhost", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout",
@@ -609,49 +595,40 @@ TEST_F(RunTest, NewsOverTlsAndLoginsWithINN) {
                            dir.path()));
     const int port = FreePort();
     const std::string untrusted = "127.0.0.1:" + std::to_string(port);
-    const ChildProcess server({SystemProgram("openssl"), "s_server", "-quiet", "-accept", untrusted,
-                               "-cert", dir / "c.pem", "-key", dir / "k.pem"},
-                              dir.path());
+    const ChildProcess tlsServer({SystemProgram("openssl"), "s_server", "-quiet", "-accept",
+                                  untrusted, "-cert", dir / "c.pem", "-key", dir / "k.pem"},
+                                 dir.path());
     ASSERT_TRUE(WaitForPort(port, 10s));
     const std::string refused = "Authentication failed: 481 Authentication failed (news server " +
                                 std::string(nntps) + ", user " + user + ")";
-    struct Row {
-        std::string server;
-        TransportSecurity security;
-        ServerLogin login;
-        std::string error;
-    };
-    const Row rows[] = {
-        {nntps, Tls, right, ""},
-        {nntps, Auto, right, ""},
+    const std::tuple<std::string, TransportSecurity, ServerLogin, std::string> rows[] = {
+        {nntps, Tls, {user, password}, ""},
+        {nntps, Auto, {user, password}, ""},
         {plain, StartTls, {}, ""},
         {plain, Auto, {}, ""},
-        {nntps, Tls, wrong, refused},
+        {nntps, Tls, {user, "not-" + password}, refused},
         {nntps, Tls, {}, "NNTP server answered 480 Authentication required for command"},
         {untrusted, Tls, {}, "TLS with " + untrusted + " failed: certificate verification failed"},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.server + " " + SecurityName(row.security) + " " + row.login.user);
-        T_NNTP nntp, reader;
-        nntp.Hostname = row.server;
-        nntp.Security = row.security;
-        nntp.Credentials = row.login;
-        nntp.Timeouts = reader.Timeouts = {10s, 10s, 10s};
+    for (const auto& [server, security, credentials, expected] : rows) {
+        SCOPED_TRACE(server + " " + SecurityName(security) + " " + credentials.user);
+        T_NNTP nntp;
+        nntp.Hostname = server;
+        nntp.Security = security;
+        nntp.Credentials = credentials;
+        nntp.Timeouts = {10s, 10s, 10s};
         const std::string id = MakeMessageId(std::time(nullptr), "tls.siteherald.test");
         nntp.MessageLines = SplitLines("From: robin@x.test\nNewsgroups: siteherald.test.g01\n"
                                        "Subject: over TLS\nMessage-ID: " +
                                        id + "\n\nHello");
         const std::string error = Failure([&] { nntp.Post(); });
-        EXPECT_EQ(error.empty(), row.error.empty());
-        EXPECT_THAT(error, ::testing::StartsWith(row.error));
+        EXPECT_EQ(error.empty(), expected.empty());
+        EXPECT_THAT(error, ::testing::StartsWith(expected));
         if (!error.empty())
             continue;
         EXPECT_TRUE(nntp.Encrypted());
-        nntp.Logout();
-        reader.Hostname = plain;
-        reader.Login();
-        reader.SendCommand("STAT " + id);
-        EXPECT_EQ(reader.ReadLine(10s).value_or("").substr(0, 4), "223 ");
+        nntp.SendCommand("STAT " + id);
+        EXPECT_EQ(nntp.ReadLine(10s).value_or("").substr(0, 4), "223 ");
     }
 }
 
