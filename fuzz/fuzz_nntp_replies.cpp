@@ -9,63 +9,18 @@
 #include "broadcast/broadcast_errors.h"
 #include "broadcast/nntp_capabilities.h"
 #include "broadcast/nntp_client.h"
+#include "loopback_peer.h"
 
-#include <arpa/inet.h>
 #include <chrono>
 #include <cstdint>
-#include <cstdlib>
-#include <netinet/in.h>
-#include <poll.h>
 #include <string>
 #include <string_view>
-#include <sys/socket.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 using namespace std::chrono_literals;
 
 namespace {
-
-void Check(bool ok) {
-    if (!ok)
-        std::abort();
-}
-
-struct Listener {
-    int fd = -1;
-    int port = 0;
-    Listener() {
-        fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        Check(fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
-              ::listen(fd, 4) == 0 &&
-              ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0);
-        port = ntohs(address.sin_port);
-    }
-};
-
-// Accepts one connection, writes `output`, closes its sending side, then reads all the client
-// sends until it closes.
-void Serve(int listenFd, std::string_view output, std::string& received) {
-    pollfd ready{listenFd, POLLIN, 0};
-    if (::poll(&ready, 1, 5000) != 1)
-        return;
-    const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::send(fd, output.data(), output.size(), MSG_NOSIGNAL);
-    ::shutdown(fd, SHUT_WR);
-    char buffer[4096];
-    for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)
-        received.append(buffer, static_cast<size_t>(n));
-    const linger reset{1, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
-    ::close(fd);
-}
 
 void CheckCapabilities(std::string_view text) {
     std::vector<std::string> lines;
@@ -103,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     static const Listener listener;
     std::string received;
-    std::thread server([&] { Serve(listener.fd, rest, received); });
+    std::thread server([&] { Serve(listener.fd, rest, false, received); });
     bool posted = false;
     {
         siteherald::T_NNTP nntp;

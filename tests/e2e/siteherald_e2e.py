@@ -292,18 +292,23 @@ WINTER_TEXT = ["Boats stored over the winter are ready for collection from 15 Ma
 
 def succeeded(names, result="Succeeded: "): return [result + name for name in names]
 
+def start_sink(add_cleanup, inbox, *options):
+    """smtp_sink.py INBOX OPTIONS, stopped by ADD_CLEANUP; returns its port."""
+    # The system's python3 has aiosmtpd from python3-aiosmtpd where another comes first.
+    python = sys.executable if importlib.util.find_spec("aiosmtpd") else "/usr/bin/python3"
+    sink = subprocess.Popen([python, os.path.join(os.path.dirname(os.path.abspath(__file__)), "smtp_sink.py"),
+                             inbox, *options], stdout=subprocess.PIPE, text=True)
+    add_cleanup(sink.wait, 10), add_cleanup(sink.terminate)
+    port = sink.stdout.readline().strip()
+    sink.stdout.close()
+    assert port.isdigit(), "smtp_sink.py did not start: is python3-aiosmtpd installed?"
+    return int(port)
+
 class Send(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.inbox = tempfile.mkdtemp(dir=TMP.name)
-        # The system's python3 has aiosmtpd from python3-aiosmtpd where another comes first.
-        python = sys.executable if importlib.util.find_spec("aiosmtpd") else "/usr/bin/python3"
-        sink = subprocess.Popen([python, os.path.join(os.path.dirname(__file__), "smtp_sink.py"),
-                                 cls.inbox], stdout=subprocess.PIPE, text=True)
-        cls.addClassCleanup(sink.wait, 10), cls.addClassCleanup(sink.terminate)
-        port = sink.stdout.readline().strip()
-        sink.stdout.close()
-        assert port.isdigit(), "smtp_sink.py did not start: is python3-aiosmtpd installed?"
+        port = str(start_sink(cls.addClassCleanup, cls.inbox))
         cls.identity = {"Name": NAME, "Email": EMAIL, "MailServer": "127.0.0.1:" + port,
                         "NewsServer": NNTP or "127.0.0.1:9", "NewsSecurity": "none"}
 
@@ -426,19 +431,6 @@ class Send(unittest.TestCase):
         self.assertLog("news.log", [(subject, DOTS_TEXT, succeeded(GROUPS[:10]))])
         self.assertFalse(os.path.exists(self.box.path("mail.log")))
 
-SINK = os.path.join(os.path.dirname(os.path.abspath(__file__)), "smtp_sink.py")
-
-def start_sink(test, inbox, *options):
-    """smtp_sink.py INBOX OPTIONS until TEST ends; returns its port."""
-    # The system's python3 has aiosmtpd from python3-aiosmtpd where another comes first.
-    python = sys.executable if importlib.util.find_spec("aiosmtpd") else "/usr/bin/python3"
-    sink = subprocess.Popen([python, SINK, inbox, *options], stdout=subprocess.PIPE, text=True)
-    test.addCleanup(sink.wait, 10), test.addCleanup(sink.terminate)
-    port = sink.stdout.readline().strip()
-    sink.stdout.close()
-    assert port.isdigit(), "smtp_sink.py did not start: is python3-aiosmtpd installed?"
-    return int(port)
-
 def make_ca(folder, name):
     """Paths of a new certificate authority NAME, and a certificate and key it issued for
     localhost and 127.0.0.1."""
@@ -475,9 +467,8 @@ class Security(unittest.TestCase):
             R("auto takes STARTTLS, AUTH LOGIN", ["--starttls", *tls, *login, "--mechanisms", "LOGIN"],
               auto, PASSWORD, 0, ok, None, ["starttls", "LOGIN ok"] * 3),
             R("implicit TLS", ["--tls", *tls, *login], tls_only, PASSWORD, 0, ok, None, ["PLAIN ok"] * 3),
-            R("starttls, no STARTTLS", login, starttls, PASSWORD, 0, failed, "does not offer STARTTLS", []),
-            R("auto with a user, no STARTTLS", ["--starttls", *tls, "--no-starttls", *login], auto,
-              PASSWORD, 0, failed, "does not offer STARTTLS: the password is never sent unencrypted", []),
+            R("auto with a user, no STARTTLS", login, auto, PASSWORD, 0, failed,
+              "does not offer STARTTLS: the password is never sent unencrypted", []),
             R("another CA", ["--starttls", *other, *login], starttls, PASSWORD, 0, failed,
               "certificate verification failed", []),
             R("wrong password", ["--starttls", *tls, *login], starttls, PASSWORD[::-1], 0, failed,
@@ -491,7 +482,7 @@ class Security(unittest.TestCase):
         for row in self.rows:
             with self.subTest(row.name):
                 inbox, box = tempfile.mkdtemp(dir=TMP.name), Sandbox()
-                server = "127.0.0.1:%d" % start_sink(self, inbox, *row.server)
+                server = "127.0.0.1:%d" % start_sink(self.addCleanup, inbox, *row.server)
                 box.write_settings({"Identity": dict(Name=NAME, Email=EMAIL, MailServer=server,
                                                      NewsServer="127.0.0.1:9", **row.identity)})
                 write(path := os.path.join(box.root, "list.txt"), "\n".join(self.ADDRESSES) + "\n")
@@ -513,6 +504,18 @@ class Security(unittest.TestCase):
                     " ok" if e["success"] else " failed") for e in events], row.seen)
                 logs = "".join(p.read_text(errors="replace") for p in pathlib.Path(box.data).glob("*.log"))
                 [self.assertNotIn(p, r.stdout + r.stderr + logs) for p in (PASSWORD, PASSWORD[::-1])]
+
+    def test_news_over_nntps_with_a_login_and_over_starttls(self):
+        nntps, ca, login = (os.environ.get("SITEHERALD_TEST_" + v) for v in ("NNTPS", "NEWS_CA", "NEWS_LOGIN"))
+        if not (NNTP and nntps and ca and login):
+            self.skipTest("scripts/test sets SITEHERALD_TEST_NNTP, _NNTPS, _NEWS_CA and _NEWS_LOGIN")
+        user, password = login.split(":", 1)
+        for server, identity in ((nntps, dict(NewsSecurity="tls", NewsUser=user)), (NNTP, dict(NewsSecurity="starttls"))):
+            with self.subTest(server=server):
+                (box := Sandbox()).write_settings({"Identity": dict(Name=NAME, Email=EMAIL, NewsServer=server, **identity)})
+                r = box.run("send", fixture("broadcast.sdf"), WINTER, "--newsgroup", "siteherald.test.g02", env={
+                    "SITEHERALD_NEWS_PASSWORD": password, "SSL_CERT_FILE": ca, "SSL_CERT_DIR": None})
+                self.assertEqual((r.returncode, r.stdout, r.stderr), (0, "Succeeded: siteherald.test.g02\n", ""))
 
 CHROMIUM = "/usr/bin/chromium"
 ROOT = "http://www.lighthouse-search.example"

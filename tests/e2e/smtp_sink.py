@@ -2,19 +2,13 @@
 """An SMTP server that keeps every message it receives, for the mail tests.
 
     smtp_sink.py OUTPUT-DIR [--starttls | --tls] [--cert FILE --key FILE]
-                 [--login USER:PASSWORD] [--mechanisms LIST] [--no-starttls]
+                 [--login USER:PASSWORD] [--mechanisms LIST]
 
-listens on a free loopback port, prints the port on its first output line and writes each
-message as OUTPUT-DIR/0001.json, 0002.json, ... in arrival order: {"mail_from": ...,
-"rcpt_tos": [...], "data": ..., "encrypted": ..., "user": (logged in as, or null)}. "data" is
-the message as the client meant it: CR LF line ends kept, the transparency dots of the SMTP
-transfer removed; bytes that are not UTF-8 are kept as surrogate escapes. Runs until killed.
-
-Plain by default. --starttls wants STARTTLS first, --tls speaks TLS from the first byte (with
---cert and --key); --no-starttls keeps a --starttls server plain. --login wants that login
-before MAIL FROM, by the mechanisms of LIST ("PLAIN,LOGIN"), and without TLS offers it over
-the plain connection. STARTTLS and AUTH commands are added to OUTPUT-DIR/events.jsonl:
-{"event": "starttls"}, {"event": "auth", "mechanism": ..., "success": ..., "encrypted": ...}."""
+listens on loopback, prints its port and writes each message as OUTPUT-DIR/0001.json, ...:
+{"mail_from", "rcpt_tos", "data" (CR LF kept, dots unstuffed, non-UTF-8 bytes as surrogate
+escapes), "encrypted", "user" (logged in as, or null)}. --starttls wants STARTTLS, --tls speaks
+TLS from the first byte, --login wants that login by the mechanisms of LIST. STARTTLS and AUTH
+are logged to OUTPUT-DIR/events.jsonl. Runs until killed."""
 
 import argparse, asyncio, contextlib, json, logging, os, ssl, warnings
 
@@ -69,7 +63,7 @@ async def serve(options):
     if options.starttls or options.tls:
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         context.load_cert_chain(options.cert, options.key)
-    offered = context if options.starttls and not options.no_starttls else None
+    offered = context if options.starttls else None
     settings = dict(hostname="sink.siteherald.test", tls_context=offered,
                     require_starttls=offered is not None)
     if login:
@@ -90,7 +84,7 @@ async def serve(options):
 if __name__ == "__main__":
     parser = argparse.ArgumentParser(usage=__doc__.split("\n\n")[1])
     parser.add_argument("directory")
-    [parser.add_argument(flag, action="store_true") for flag in ("--starttls", "--tls", "--no-starttls")]
+    [parser.add_argument(flag, action="store_true") for flag in ("--starttls", "--tls")]
     [parser.add_argument(option) for option in ("--cert", "--key", "--login")]
     parser.add_argument("--mechanisms", default="PLAIN,LOGIN")
     options = parser.parse_args()

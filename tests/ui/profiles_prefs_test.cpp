@@ -237,19 +237,13 @@ private slots:
             });
             MenuItem(*w, "&Options", "&Preferences")->trigger();
             QVERIFY(*dialog);
-            QCOMPARE(
-                ReadBytes(sandbox_->IniPath()),
-                round == 0
-                    ? ini
-                    : ini +
-                          "\n[Submissions]\nExternalFill=0\n\n[Browsers]\nNetscape "
-                          "Navigator=" +
-                          navigator +
-                          "\nInternet Explorer=\nOther Browser=/usr/bin/true\nDefault="
-                          "Other Browser\n\n[Identity]\nName=Ann Berg\nEmail=ann@"
-                          "kayaks.example\nMailServer=mail.example.org:587\nNewsServer="
-                          "news.example.org:119\nMailSecurity=starttls\nMailUser=ann\n"
-                          "NewsSecurity=auto\nNewsUser=\n\n[Updates]\nAutomate=1\nAsk=0\nSkip=0\n");
+            const std::string saved =
+                "\n[Submissions]\nExternalFill=0\n\n[Browsers]\nNetscape Navigator=" + navigator +
+                "\nInternet Explorer=\nOther Browser=/usr/bin/true\nDefault=Other Browser\n\n"
+                "[Identity]\nName=Ann Berg\nEmail=ann@kayaks.example\nMailServer=mail.example.org:"
+                "587\nNewsServer=news.example.org:119\nMailSecurity=starttls\nMailUser=ann\nNews"
+                "Security=auto\nNewsUser=\n\n[Updates]\nAutomate=1\nAsk=0\nSkip=0\n";
+            QCOMPARE(ReadBytes(sandbox_->IniPath()), round == 0 ? ini : ini + saved);
         }
         const QString refusal = "Please choose a valid executable for %1 or leave the field blank.";
         QCOMPARE(BoxTexts(),
