@@ -7,6 +7,12 @@
 
 namespace siteherald {
 
+namespace {
+
+constexpr size_t kMaxCapabilityLines = 1000;
+
+} // namespace
+
 int T_NNTP::Answer(std::chrono::milliseconds timeout) {
     const std::string line = ReadLine(timeout).value_or("");
     const int code = ReplyCode(line);
@@ -33,7 +39,8 @@ std::set<std::string> T_NNTP::Capabilities() {
             throw EProtocolError("NNTP", 999, "The server closed the connection");
         if (*line == ".")
             return ParseNntpCapabilities(lines);
-        lines.push_back(*line);
+        if (lines.size() < kMaxCapabilityLines) // a longer list is read to its end, not kept
+            lines.push_back(*line);
     }
 }
 
