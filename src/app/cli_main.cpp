@@ -32,15 +32,18 @@ const char* const kUsage =
     "      newsgroups (one article per group), within the limits of 25 list lines (the two\n"
     "      name lines of each list count) and 10 newsgroups. The sender and the servers are\n"
     "      those of the settings' [Identity] section (Name, Email, MailServer, NewsServer;\n"
-    "      a server may be host:port). Prints \"Succeeded: \" or \"Failed: \" and the address\n"
-    "      or newsgroup for each send, and appends to mail.log and news.log.\n"
+    "      a server may be host:port; MailSecurity/NewsSecurity auto, starttls, tls or none;\n"
+    "      MailUser/NewsUser to log in). A login's password comes from\n"
+    "      SITEHERALD_MAIL_PASSWORD or SITEHERALD_NEWS_PASSWORD, else from the keyring.\n"
+    "      Prints \"Succeeded: \" or \"Failed: \" and the address or newsgroup for each\n"
+    "      send, and appends to mail.log and news.log.\n"
     "\n"
     "The data directory is $SITEHERALD_DATA_DIR when set, else ~/Siteherald.\n"
     "\n"
     "Exit status: 0 done, 2 wrong usage, 3 engine not found or its record damaged, 4 page\n"
     "not available (unreachable, an error answer, over 20 MB or 5 minutes; for update: a\n"
     "file could not be downloaded or was damaged), 5 a file that cannot be read or written,\n"
-    "6 nothing sent (the reason is printed).\n";
+    "6 nothing sent (the reason is printed; also a needed password not found).\n";
 
 int FileProblem(const std::string& message) {
     std::fprintf(stderr, "siteherald-cli: %s\n", message.c_str());
