@@ -72,6 +72,9 @@ inline Flag MissingFile(const std::string& fileName) {
     return {"Updates", fileName, false};
 }
 
+// Where IndexNow submissions go; the search engines' own endpoints take them too.
+inline const Text IndexNowEndpoint{"IndexNow", "Endpoint", "https://api.indexnow.org/indexnow"};
+
 } // namespace settings
 
 } // namespace siteherald

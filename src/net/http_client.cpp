@@ -111,9 +111,39 @@ SocketWait THttpCli::WaitFor(int fd, short events, Clock::time_point deadline) {
         fd, events, std::min(deadline, requestDeadline_), [this] { IdleIfDue(); }, kPollSlice);
 }
 
+std::string THttpCli::HeaderField(const std::string& name) const {
+    std::string value;
+    for (const std::string& line : RcvdHeader()) {
+        const size_t colon = line.find(':');
+        if (colon == std::string::npos || !EqualsIgnoringCase(line.substr(0, colon), name))
+            continue;
+        value = line.substr(colon + 1);
+        const size_t first = value.find_first_not_of(" \t");
+        const size_t last = value.find_last_not_of(" \t");
+        value = first == std::string::npos ? "" : value.substr(first, last - first + 1);
+    }
+    return value;
+}
+
 void THttpCli::Get() {
     if (state_.load() != HttpState::Ready)
         throw EHttpException("HTTP component is busy", 1);
+    method_ = "GET";
+    body_.clear();
+    bodyType_.clear();
+    Run();
+}
+
+void THttpCli::Post(const std::string& body, const std::string& contentType) {
+    if (state_.load() != HttpState::Ready)
+        throw EHttpException("HTTP component is busy", 1);
+    method_ = "POST";
+    body_ = body;
+    bodyType_ = contentType;
+    Run();
+}
+
+void THttpCli::Run() {
     // Cleared before the state leaves Ready, so an Abort from another thread from then on
     // is never lost.
     wait_.Clear();
@@ -126,13 +156,15 @@ void THttpCli::Get() {
     statusCode_ = 0;
     reasonPhrase_.clear();
     requestText_.clear();
-    reader_ = std::make_unique<ResponseReader>([this](const char* data, size_t size) {
-        // Past the limit nothing more is kept; ReadResponse ends the request.
-        if (MaxBodyBytes > 0 && reader_->bodyBytes() > MaxBodyBytes)
-            overSize_ = true;
-        else if (ReceiveStream)
-            ReceiveStream->Write(data, size);
-    });
+    reader_ = std::make_unique<ResponseReader>(
+        [this](const char* data, size_t size) {
+            // Past the limit nothing more is kept; ReadResponse ends the request.
+            if (MaxBodyBytes > 0 && reader_->bodyBytes() > MaxBodyBytes)
+                overSize_ = true;
+            else if (ReceiveStream)
+                ReceiveStream->Write(data, size);
+        },
+        method_ == "POST");
 
     const UrlParts url = SplitUrl(Url);
     scheme_ = url.scheme.empty() ? "http" : LowerAscii(url.scheme);
@@ -185,7 +217,7 @@ void THttpCli::Get() {
     state_ = HttpState::Ready;
     wait_.Clear();
     if (OnRequestDone)
-        OnRequestDone(*this, kHttpGet, aborted ? kHttpAborted : 0);
+        OnRequestDone(*this, method_ == "POST" ? kHttpPost : kHttpGet, aborted ? kHttpAborted : 0);
     if (failure)
         throw EHttpException(failure->reason, failure->code);
     if (statusCode_ >= 400)
@@ -254,13 +286,18 @@ void THttpCli::Connect(Clock::time_point deadline) {
 
 void THttpCli::SendRequest() {
     state_ = HttpState::ReadingHeader;
-    requestText_ = "GET " + path_ + " HTTP/1.0\r\n";
+    requestText_ = method_ + " " + path_ + " HTTP/1.0\r\n";
     if (!Agent.empty())
         requestText_ += "User-Agent: " + Agent + "\r\n";
     requestText_ += "Host: " + hostName_ + "\r\n";
     if (!authorization_.empty())
         requestText_ += "Authorization: Basic " + authorization_ + "\r\n";
+    if (method_ == "POST")
+        requestText_ += "Content-Type: " + bodyType_ +
+                        "\r\nContent-Length: " + std::to_string(body_.size()) + "\r\n";
     requestText_ += "\r\n";
+    if (method_ == "POST")
+        requestText_ += body_;
 
     size_t sent = 0;
     while (sent < requestText_.size()) {

@@ -27,6 +27,7 @@ enum class HttpState {
 };
 
 inline constexpr int kHttpGet = 1;
+inline constexpr int kHttpPost = 2;
 inline constexpr int kHttpAborted = 3; // the request-done error of an aborted request
 
 struct HttpTimeouts {
@@ -36,7 +37,7 @@ struct HttpTimeouts {
     std::chrono::milliseconds total{std::chrono::minutes(5)};
 };
 
-// The HTTP/1.0 client: one GET at a time, body into ReceiveStream, blocking Get that keeps
+// The HTTP/1.0 client: one GET or POST at a time, body into ReceiveStream, blocking Get that keeps
 // the caller alive through IdleHook (called at least every 20 ms while it waits).
 // Abort may be called from the hook or from any other thread.
 class THttpCli {
@@ -62,6 +63,10 @@ public:
     // client is busy, the request failed, was aborted, or the status is 400 or more.
     // OnRequestDone has run by then.
     void Get();
+    // Sends `body` to Url as a POST with the given Content-Type, and reads the answer as Get
+    // does, except that the whole header of an answer of 400 or more is read (HeaderField
+    // gives its fields) and a redirect (3xx with Location) posts the body again there.
+    void Post(const std::string& body, const std::string& contentType);
     void Abort();
 
     HttpState State() const { return state_.load(); }
@@ -71,6 +76,9 @@ public:
     std::string ContentType() const { return reader_ ? reader_->header().contentType : ""; }
     long long BytesReceived() const { return reader_ ? reader_->bodyBytes() : 0; }
     const std::vector<std::string>& RcvdHeader() const;
+    // The value of the last answer's header field `name` (any case), blanks trimmed; empty
+    // when it has none.
+    std::string HeaderField(const std::string& name) const;
     const std::string& DocName() const { return docName_; }
     // The request text of the last hop, as sent.
     const std::string& RequestText() const { return requestText_; }
@@ -91,6 +99,7 @@ private:
         int code; // what Get throws with
     };
 
+    void Run();
     Hop RunHop();
     void Connect(std::chrono::steady_clock::time_point deadline);
     void SendRequest();
@@ -113,6 +122,9 @@ private:
     std::string path_;
     std::string docName_;
     std::string authorization_;
+    std::string method_ = "GET";
+    std::string body_;
+    std::string bodyType_;
     std::string requestText_;
     int statusCode_ = 0;
     std::string reasonPhrase_;

@@ -64,7 +64,10 @@ ResponseReader::Step ResponseReader::Feed(const char* data, size_t size) {
         scanned_ = start;
 
         if (line.empty()) {
-            if (header_.hasLocation)
+            if (wholeHeader_ && header_.statusCode >= 400)
+                return Step::ErrorStatus;
+            if (header_.hasLocation &&
+                (!wholeHeader_ || (header_.statusCode >= 300 && header_.statusCode < 400)))
                 return Step::Redirect;
             inBody_ = true;
             Body(buffer_.data() + start, buffer_.size() - start);
@@ -104,7 +107,7 @@ ResponseReader::Step ResponseReader::HeaderLine(const std::string& line, size_t 
             header_.contentType = LowerAscii(value);
         }
     }
-    return header_.statusCode >= 400 ? Step::ErrorStatus : Step::More;
+    return header_.statusCode >= 400 && !wholeHeader_ ? Step::ErrorStatus : Step::More;
 }
 
 void ResponseReader::RestartForRedirect() {

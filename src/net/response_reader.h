@@ -34,7 +34,11 @@ public:
     };
 
     using BodySink = std::function<void(const char* data, size_t size)>;
-    explicit ResponseReader(BodySink sink) : sink_(std::move(sink)) {}
+    // With wholeHeader (the answer to a POST), an answer of 400 or more is read to the end of
+    // its header before ErrorStatus, so its fields (Retry-After) are there, and only a 3xx
+    // answer's Location redirects.
+    explicit ResponseReader(BodySink sink, bool wholeHeader = false)
+        : sink_(std::move(sink)), wholeHeader_(wholeHeader) {}
 
     Step Feed(const char* data, size_t size);
 
@@ -53,6 +57,7 @@ private:
     void Body(const char* data, size_t size);
 
     BodySink sink_;
+    bool wholeHeader_ = false;
     ResponseHeader header_;
     std::string buffer_;
     size_t scanned_ = 0; // bytes of buffer_ known to hold no line feed
