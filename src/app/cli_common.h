@@ -13,6 +13,8 @@ enum ExitCode {
     kExitPageNotAvailable = 4,
     kExitFileError = 5,
     kExitNotSent = 6,
+    kExitKeyNotServed = 7,
+    kExitEndpointRefused = 8,
 };
 
 using Arguments = std::vector<std::string>;
@@ -22,6 +24,7 @@ int RunGet(const Arguments& args);
 int RunScan(const Arguments& args);
 int RunUpdate(const Arguments& args);
 int RunSend(const Arguments& args);
+int RunIndexNowCommand(const Arguments& args);
 
 // Prints "siteherald-cli: " and the message to stderr and returns kExitFileError.
 int FileProblem(const std::string& message);

@@ -37,13 +37,27 @@ const char* const kUsage =
     "      SITEHERALD_MAIL_PASSWORD or SITEHERALD_NEWS_PASSWORD, else from the keyring.\n"
     "      Prints \"Succeeded: \" or \"Failed: \" and the address or newsgroup for each\n"
     "      send, and appends to mail.log and news.log.\n"
+    "  indexnow SITE-URL [--sitemap URL]... [--urls FILE] [--all] [--key KEY]\n"
+    "           [--key-location URL] [--endpoint URL]\n"
+    "      Submit the site's new and changed pages to IndexNow: addresses from the sitemaps\n"
+    "      of SITE-URL/robots.txt (else SITE-URL/sitemap.xml), or of --sitemap, or the list\n"
+    "      file --urls (one address a line); with --all every address, else those never\n"
+    "      accepted before or whose lastmod changed. The host's key is made on first use\n"
+    "      (or set by --key) and written to KEY.txt in the data directory, to be served at\n"
+    "      SITE-URL/KEY.txt or at --key-location. The endpoint is --endpoint, else the\n"
+    "      settings' [IndexNow] Endpoint (https://api.indexnow.org/indexnow). Prints each\n"
+    "      request's answer and \"Submitted: N, unchanged: N, other hosts: N\", and appends\n"
+    "      to indexnow.log.\n"
     "\n"
     "The data directory is $SITEHERALD_DATA_DIR when set, else ~/Siteherald.\n"
     "\n"
     "Exit status: 0 done, 2 wrong usage, 3 engine not found or its record damaged, 4 page\n"
     "not available (unreachable, an error answer, over 20 MB or 5 minutes; for update: a\n"
     "file could not be downloaded or was damaged), 5 a file that cannot be read or written,\n"
-    "6 nothing sent (the reason is printed; also a needed password not found).\n";
+    "6 nothing sent (the reason is printed; also a needed password not found), 7 the\n"
+    "IndexNow key file is not served with the key, 8 the IndexNow endpoint refused,\n"
+    "kept answering 429 or could not be reached (for indexnow, 4 is also a sitemap or\n"
+    "robots.txt that could not be downloaded or read).\n";
 
 int FileProblem(const std::string& message) {
     std::fprintf(stderr, "siteherald-cli: %s\n", message.c_str());
@@ -79,5 +93,7 @@ int main(int argc, char** argv) {
         return RunUpdate(args);
     if (command == "send")
         return RunSend(args);
+    if (command == "indexnow")
+        return RunIndexNowCommand(args);
     return UsageError("unknown command \"" + command + "\"");
 }

@@ -599,4 +599,97 @@ class Browser(unittest.TestCase):
         self.assertEqual(links["/browse/"], ROOT + "/browse/")
         self.assertEqual(main["images"], [ROOT + "/images/lighthouse.gif"])
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from indexnow_endpoint import Endpoint
+
+def sitemap(entries, index=False):
+    """A sitemap of ENTRIES, (address, lastmod or None) each; a sitemap index with INDEX."""
+    tag, item = ("sitemapindex", "sitemap") if index else ("urlset", "url")
+    return ('<?xml version="1.0" encoding="UTF-8"?>\n<%s xmlns="http://www.sitemaps.org/schemas/'
+            'sitemap/0.9">%s</%s>\n' % (tag, "".join("<%s><loc>%s</loc>%s</%s>" % (
+                item, html.escape(loc), lastmod and "<lastmod>%s</lastmod>" % lastmod or "", item)
+                for loc, lastmod in entries), tag))
+
+class IndexNow(unittest.TestCase):
+    """A loopback site (robots.txt naming a sitemap index and a gzip sitemap) and the loopback
+    endpoint of indexnow_endpoint.py, which checks requests as the protocol does."""
+
+    @classmethod
+    def setUpClass(cls):
+        import gzip
+        cls.www = tempfile.mkdtemp(dir=TMP.name)
+        cls.site, cls.endpoint = serve(cls, cls.www), Endpoint()
+        cls.addClassCleanup(cls.endpoint.server_close), cls.addClassCleanup(cls.endpoint.shutdown)
+        page = lambda n: cls.site + "p%d.html" % n
+        cls.pages = [page(n) for n in range(5)]
+        write(os.path.join(cls.www, "robots.txt"), "User-agent: *\nSitemap: %sindex.xml\n"
+              "sitemap: %sb.xml.gz\n" % (cls.site, cls.site))
+        write(os.path.join(cls.www, "index.xml"), sitemap([(cls.site + "a.xml", None)], index=True))
+        write(os.path.join(cls.www, "b.xml.gz"), gzip.compress(sitemap(
+            [(page(3), "2026-01-03"), (page(4), None)]).encode()))
+        write(os.path.join(cls.www, "bad.xml"), "<urlset><url><loc>x</url>")
+        write(os.path.join(cls.www, "bad.xml.gz"), b"\x1f\x8b\x08\x00garbage")
+        write(os.path.join(cls.www, "big.xml"), sitemap([(page(n), None) for n in range(50001)]))
+        cls.lists = {}
+        for count in (25000, 50000):
+            write(path := os.path.join(cls.www, "list%d.txt" % count), "".join(
+                page(n) + "\n" for n in range(10, count + 10)))
+            cls.lists[count] = path
+
+    def a_xml(self, lastmod):
+        write(os.path.join(self.www, "a.xml"), sitemap([(self.pages[0], lastmod), (
+            self.pages[1], "2026-01-01"), (self.pages[2], "2026-01-02"), ("http://other.example/", None)]))
+
+    def test_runs_in_turn_submit_what_changed(self):
+        """Rows: the endpoint's plan, the arguments, the exit status, the addresses of each
+        request, the counts printed last (submitted, unchanged, other hosts), a text of stderr."""
+        box, site, keep = Sandbox(), self.site, (5, 0, 1)
+        self.a_xml("2026-01-01")
+        for name, plan, args, status, sizes, counts, message in [
+            ("first run writes the key file", "200", [], 7, [], (0, 0, 1), "(found: File not found). Upload "),
+            ("every address", "200", [], 0, [5], keep, ""),
+            ("nothing new", "200", [], 0, [], (0, 5, 1), ""),
+            ("a changed lastmod", "200", [], 0, [1], (1, 4, 1), ""),
+            ("429 then 200 a second later", "429.200", ["--all"], 0, [5, 5], (5, 5, 1), ""),
+            ("429 with Retry-After: 1, then 202", "429r1.202", ["--all"], 0, [5, 5], (5, 5, 1), ""),
+            ("429 four times", "429d", ["--all"], 8, [5] * 4, (0, 5, 1), "429 Too Many Requests 4 times"),
+            ("403", "403", ["--all"], 8, [5], (0, 5, 1), ": 403 Forbidden: the key is not valid"),
+            ("400", "400", ["--all"], 8, [5], (0, 5, 1), ": 400 Bad Request"),
+            ("bad XML", "200", ["--sitemap", site + "bad.xml"], 4, [], (0, 0, 0), site + "bad.xml"),
+            ("bad gzip", "200", ["--sitemap", site + "bad.xml.gz"], 4, [], (0, 0, 0), site + "bad.xml.gz"),
+            ("over the limit", "200", ["--sitemap", site + "big.xml"], 4, [], (0, 0, 0), "50,000"),
+            ("missing list", "200", ["--urls", self.www + "/gone.txt"], 5, [], (0, 0, 0), self.www + "/gone.txt"),
+            ("25,000 addresses", "200", ["--urls", self.lists[25000]], 0, [10000, 10000, 5000], (25000, 0, 0), ""),
+            ("50,000 addresses", "200", ["--urls", self.lists[50000], "--all"], 0, [10000] * 5, (50000, 25000, 0), ""),
+            ("another key served", "200", ["--key-location", site + "robots.txt"], 7, [], (0, 5, 1),
+             "(found: a file that does not hold the key). Upload "),
+        ]:
+            with self.subTest(name):
+                if name == "a changed lastmod":
+                    self.a_xml("2026-02-01")
+                if name == "every address":  # the key file goes up
+                    [shutil.copy(box.path(n), self.www) for n in os.listdir(box.data) if n.endswith(".txt")]
+                start, before = time.monotonic(), len(self.endpoint.requests)
+                r = box.run("indexnow", site, "--endpoint", self.endpoint.url(name.replace(" ", "_") + "-" + plan), *args)
+                requests = self.endpoint.requests[before:]
+                self.assertEqual((r.returncode, [len(urls) for _, _, urls in requests]), (status, sizes), r.stderr)
+                self.assertEqual(r.stdout.count(" addresses to "), len(sizes))
+                self.assertTrue(r.stdout.endswith("Submitted: %d, unchanged: %d, other hosts: %d\n" % counts), r.stdout)
+                self.assertIn(message, r.stderr)
+                if plan.startswith("429"):  # a wait of 1 s, or none after a date already past
+                    self.assertEqual(time.monotonic() - start >= 1, plan != "429d")
+                if sizes == [10000] * 5:
+                    print("\n%s: %.2f s" % (name, time.monotonic() - start), file=sys.stderr)
+        key = pathlib.Path(self.www, [n for n in os.listdir(box.data) if n.endswith(".txt")][0])
+        self.assertRegex(key.name, "^[a-z0-9]{32}\\.txt$")
+        self.assertEqual(box.lines("indexnow.dat"), ["127.0.0.1\t%s\t%srobots.txt" % (key.stem, site)])
+        # The ledger holds what was accepted, with the lastmod it had; the log every request.
+        ledger = {l.split("\t")[0]: l.split("\t")[1] for l in box.lines("indexnow-127.0.0.1.ledger")}
+        self.assertEqual(ledger, dict({self.site + "p%d.html" % n: "" for n in range(10, 50010)}, **dict(zip(
+            self.pages, ["2026-02-01", "2026-01-01", "2026-01-02", "2026-01-03", ""]))))
+        log = box.lines("indexnow.log")
+        self.assertEqual(len(log), len(self.endpoint.requests))
+        self.assertRegex(log[0], "^[-0-9]{10} [:0-9]{8}\thttp://127.0.0.1:%d/every_address-200/indexnow\t%s\t"
+                         "5 addresses\t200 OK$" % (self.endpoint.server_port, site))
+
 unittest.main(verbosity=2)
