@@ -6,6 +6,7 @@
 #include "core/settings_keys.h"
 #include "event_guard.h"
 #include "file_tab.h"
+#include "index_now_tab.h"
 #include "log_notes_tab.h"
 #include "message_box.h"
 #include "net/data_update.h"
@@ -133,11 +134,16 @@ void MainWindow::BuildLayout(const std::string& commandLineFile) {
     promotePage_ = scrollable(promoteTab_);
     logNotes_ = new LogNotesTab([this] { return promoteTab_->currentFile(); });
     logNotesPage_ = scrollable(logNotes_);
+    indexNow_ = new IndexNowTab(
+        {[this]() -> const LineList& { return document_->currentFileLines(); }, dataDir_,
+         [this](const QString& text) { statusBar()->showMessage(text); }});
+    indexNowPage_ = scrollable(indexNow_);
     notesFileChoice_ = logNotes_->fileChoice();
     notesEngineChoice_ = logNotes_->engineChoice();
     pages_->addTab(filePage_, QStringLiteral("File..."));
     pages_->addTab(promotePage_, QStringLiteral("Promote..."));
     pages_->addTab(logNotesPage_, QStringLiteral("Log/Notes..."));
+    pages_->addTab(indexNowPage_, QStringLiteral("Index Now"));
     pages_->setCurrentWidget(promotePage_);
     connect(pages_, &QTabWidget::currentChanged, this, &MainWindow::onPageChanged);
 
@@ -165,7 +171,7 @@ void MainWindow::BuildLayout(const std::string& commandLineFile) {
 QRect MainWindow::NormalGeometry() {
     // The pages' own hints, plus the menu bar, tabs and status bar around them.
     QSize pagesHint, pagesMinimum;
-    for (QWidget* tab : {filePage_, promotePage_, logNotesPage_}) {
+    for (QWidget* tab : {filePage_, promotePage_, logNotesPage_, indexNowPage_}) {
         const auto* page = static_cast<const PageArea*>(tab);
         pagesHint = pagesHint.expandedTo(page->sizeHint());
         pagesMinimum = pagesMinimum.expandedTo(page->pageMinimum());
@@ -306,6 +312,7 @@ void MainWindow::ConnectTabs() {
     });
     connect(promoteTab_, &PromoteTab::currentFileChanged, this, [this](bool loaded) {
         Guard(this, [this, loaded] {
+            indexNow_->TakeSiteFromCurrentFile();
             if (!loaded) {
                 logNotes_->ClearFileLog();
                 return;
@@ -421,6 +428,8 @@ void MainWindow::onPageChanged(int) {
             promoteTab_->CheckCurrentFile();
         else if (pages_->currentWidget() == logNotesPage_)
             logNotes_->RefreshCurrentPage();
+        else if (pages_->currentWidget() == indexNowPage_)
+            indexNow_->LoadLog();
     });
 }
 
@@ -508,6 +517,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         promoteTab_->AbortDownload();
         versionHttp_.Abort();
         sender_.Abort();
+        indexNow_->Stop();
         document_->WriteSDFFiles();
         Write(settings::WindowState, isMaximized() ? "wsMaximized" : "wsNormal");
         const QRect normal = isMaximized() ? normalGeometry() : geometry();

@@ -3,6 +3,7 @@
 #include "broadcast/broadcast_run.h"
 #include "core/submission_document.h"
 #include "net/http_client.h"
+#include "index_now_tab.h"
 #include "promote_tab.h"
 
 #include <QMainWindow>
@@ -84,7 +85,7 @@ private:
     void SetBusy(bool updateRunning);
     bool AnyTransferRunning() const {
         return !updateIdle_ || !promoteTab_->downloadFinished() || !sender_.MailDone ||
-               !sender_.NewsDone;
+               !sender_.NewsDone || indexNow_->running();
     }
     // The Log/Notes tab's engine list follows the Promote tab's.
     void ListNotesEngines(const std::vector<std::string>& names);
@@ -95,6 +96,7 @@ private:
     SubmissionDocument* document_ = nullptr; // the File tab's
     PromoteTab* promoteTab_ = nullptr;
     LogNotesTab* logNotes_ = nullptr;
+    IndexNowTab* indexNow_ = nullptr;
     SubmitPanel* submitPanel_ = nullptr;
 
     QString dataDir_;
@@ -115,6 +117,7 @@ private:
     QWidget* filePage_ = nullptr;
     QWidget* promotePage_ = nullptr;
     QWidget* logNotesPage_ = nullptr;
+    QWidget* indexNowPage_ = nullptr;
     QComboBox* notesFileChoice_ = nullptr;
     QComboBox* notesEngineChoice_ = nullptr;
     QWidget* bannerBand_ = nullptr;
