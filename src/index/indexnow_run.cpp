@@ -78,7 +78,7 @@ private:
     bool Stopped() const { return hooks_.stopped && hooks_.stopped(); }
     void SetUpKey(IndexNowReport& report);
     void CheckKey(IndexNowReport& report);
-    // Posts one batch, trying again after 429; true when accepted.
+    // Posts one batch, again after a 429; throws Halt when it is not accepted.
     void Submit(const std::vector<std::string>& urls, IndexNowReport& report);
     void Wait(std::chrono::milliseconds wait);
     THttpCli& Client(const std::string& url);
@@ -265,7 +265,8 @@ void Run::Submit(const std::vector<std::string>& urls, IndexNowReport& report) {
             wait = *retryAfter;
         }
         doubling *= 2;
-        Status("Waiting " + std::to_string(wait.count()) + " ms before trying again");
+        Status("Waiting " + std::to_string((wait.count() + 999) / 1000) +
+               " s before sending again");
         Wait(wait);
     }
 }

@@ -184,6 +184,8 @@ class Commands(unittest.TestCase):
             *[(2, ["scan", *a], [scan]) for a in ([], ["--page"], ["-x"], [page, page],
                                                    ["--page", page, "extra"])],
             (2, ["send", fixture("broadcast.sdf")], [USAGE]),
+            (2, ["indexnow"], [USAGE, "indexnow takes one site address"]),
+            (2, ["indexnow", h, "--key", "short"], ["--key: an IndexNow key is 8 to 128 letters"]),
             # Engine names are matched as written.
             *[(3, ["fill", n, sdf], [unknown % n]) for n in ("Altavista", "lighthouse search")],
             *[(3, ["fill", name, sdf], [damaged % name]) for name in ("No Address", "Empty", "Cut")],
