@@ -76,10 +76,14 @@ void GunzipStream::Finish() {
 }
 
 void GunzipStream::Pass(const char* data, size_t size) {
-    if (static_cast<long long>(size) > maxBytes_ - bytesOut_)
+    const long long room = maxBytes_ - bytesOut_;
+    // Up to the limit the bytes go on, so the reader fails the same way however they came.
+    const size_t taken = static_cast<long long>(size) > room ? static_cast<size_t>(room) : size;
+    bytesOut_ += static_cast<long long>(taken);
+    if (taken > 0)
+        out_.Write(data, taken);
+    if (taken < size)
         Damaged("larger than " + SizeLimitText(maxBytes_) + " uncompressed, the sitemaps limit");
-    bytesOut_ += static_cast<long long>(size);
-    out_.Write(data, size);
 }
 
 void GunzipStream::Inflate(const char* data, size_t size) {

@@ -5,8 +5,8 @@
 
 namespace siteherald {
 
-// The site's address as an absolute one: "https://" before a bare host name, "/" after an
-// address without a path.
+// The site's address as an absolute one: blanks around it dropped, "https://" before a bare
+// host name, "/" after an address without a path.
 std::string SiteBase(std::string_view site);
 
 // The scheme and authority of an address: "https://www.example.org" of

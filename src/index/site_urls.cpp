@@ -1,6 +1,7 @@
 #include "site_urls.h"
 
 #include "gunzip_stream.h"
+#include "kept_urls.h"
 #include "net/http_client.h"
 #include "net/http_exception.h"
 #include "robots_sitemaps.h"
@@ -90,7 +91,8 @@ public:
 
     SiteUrls Read(std::vector<std::string> pending) {
         SiteUrls result;
-        std::unordered_set<std::string> seenSitemaps, seenUrls;
+        std::unordered_set<std::string> seenSitemaps;
+        KeptUrls urls;
         // Depth first, so an index's sitemaps are read where the index stands.
         std::reverse(pending.begin(), pending.end());
         while (!pending.empty()) {
@@ -104,8 +106,7 @@ public:
             SitemapParser parser;
             parser.onUrl = [&](SitemapUrl url) {
                 url.loc = ResolveAddress(address, url.loc);
-                if (seenUrls.insert(url.loc).second)
-                    result.urls.push_back(std::move(url));
+                urls.Add(std::move(url));
             };
             parser.onSitemap = [&](std::string sitemap) {
                 children.push_back(ResolveAddress(address, sitemap));
@@ -113,6 +114,7 @@ public:
             ReadSitemap(address, parser);
             pending.insert(pending.end(), children.rbegin(), children.rend());
         }
+        result.urls = urls.Take();
         return result;
     }
 
@@ -163,12 +165,10 @@ private:
 
 SiteUrls ReadSiteUrls(const UrlSources& sources, const FetchHooks& hooks) {
     if (!sources.urlsFile.empty()) {
-        SiteUrls result;
-        std::unordered_set<std::string> seen;
+        KeptUrls urls;
         for (std::string& loc : ReadUrlListFile(sources.urlsFile))
-            if (seen.insert(loc).second)
-                result.urls.push_back({std::move(loc), {}});
-        return result;
+            urls.Add({std::move(loc), {}});
+        return {urls.Take(), {}};
     }
     Reader reader(hooks);
     std::vector<std::string> sitemaps = sources.sitemaps;

@@ -42,7 +42,7 @@ private:
     static void OnText(void* self, const char* text, int length);
     void Start(const char* local);
     void End();
-    void Fail(const std::string& what);
+    void Fail(const std::string& what, unsigned long line);
     void Feed(const char* data, size_t size, bool final);
 
     struct Expat;
@@ -55,6 +55,8 @@ private:
     SitemapUrl entry_;
     size_t count_ = 0;
     std::string error_; // our own reason for stopping expat
+    unsigned long errorLine_ = 0;
+    unsigned long fieldLine_ = 0; // where the <loc> or <lastmod> read began
 };
 
 } // namespace siteherald
