@@ -171,9 +171,11 @@ SiteUrls ReadSiteUrls(const UrlSources& sources, const FetchHooks& hooks) {
         return {urls.Take(), {}};
     }
     Reader reader(hooks);
-    std::vector<std::string> sitemaps = sources.sitemaps;
+    const std::string site = SiteBase(sources.site);
+    std::vector<std::string> sitemaps;
+    for (const std::string& sitemap : sources.sitemaps) // "/news.xml" as on the site
+        sitemaps.push_back(sources.site.empty() ? sitemap : ResolveAddress(site, sitemap));
     if (sitemaps.empty()) {
-        const std::string site = SiteBase(sources.site);
         sitemaps = reader.RobotsSitemapsOf(site);
         if (sitemaps.empty())
             sitemaps.push_back(ResolveAddress(site, "sitemap.xml"));

@@ -125,16 +125,28 @@ TEST(ReadSiteUrlsTest, DiscoveryIndexesGzipAndFailures) {
         }
         EXPECT_EQ(got, withBase(row.expected));
     }
+}
 
+TEST(ReadSiteUrlsTest, RobotsTxtRefusedOrStoppedWhileWaiting) {
     ScriptedServer failing(Script{Send("HTTP/1.0 500 Internal Server Error\r\n\r\n")});
-    const std::string site = "http://127.0.0.1:" + std::to_string(failing.port()) + "/";
-    try {
-        ReadSiteUrls({site, {}, {}});
-        ADD_FAILURE() << "a robots.txt answering 500 read";
-    } catch (const SiteUrlsError& e) {
-        EXPECT_EQ(e.kind, SiteUrlsError::Kind::Download);
-        EXPECT_EQ(std::string(e.what()),
-                  "Cannot download " + site + "robots.txt: 500 Internal Server Error");
+    ScriptedServer silent(Script{Hold()});
+    for (ScriptedServer* server : {&failing, &silent}) {
+        const std::string site = "http://127.0.0.1:" + std::to_string(server->port()) + "/";
+        const auto stopAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+        FetchHooks hooks;
+        hooks.stopped = [&] { return std::chrono::steady_clock::now() > stopAt; };
+        try {
+            ReadSiteUrls({site, {}, {}}, hooks);
+            ADD_FAILURE() << "read from " << site;
+        } catch (const SiteUrlsError& e) {
+            EXPECT_EQ(int(e.kind), int(server == &failing ? SiteUrlsError::Kind::Download
+                                                          : SiteUrlsError::Kind::Stopped));
+            EXPECT_EQ(std::string(e.what()),
+                      server == &failing
+                          ? "Cannot download " + site + "robots.txt: 500 Internal Server Error"
+                          : "Stopped.");
+        }
+        EXPECT_LT(std::chrono::steady_clock::now(), stopAt + std::chrono::seconds(2));
     }
 }
 
