@@ -5,6 +5,7 @@
 // and a replaced block ends up last, whole.
 
 #include "broadcast/attached_messages.h"
+#include "fuzz_check.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -18,11 +19,6 @@ using siteherald::LineList;
 using siteherald::MessageBlock;
 
 namespace {
-
-void Check(bool ok) {
-    if (!ok)
-        std::abort();
-}
 
 void CheckBlock(const LineList& lines, const std::optional<MessageBlock>& block) {
     if (!block)

@@ -4,6 +4,7 @@
 // text area, and there are no more fields than field tags.
 
 #include "core/ascii.h"
+#include "fuzz_check.h"
 #include "submit/form_scanner.h"
 #include "submit/tag_reader.h"
 
@@ -19,11 +20,6 @@ size_t Count(std::string_view text, std::string_view what) {
          at = text.find(what, at + what.size()))
         ++count;
     return count;
-}
-
-void Check(bool ok) {
-    if (!ok)
-        std::abort();
 }
 
 } // namespace

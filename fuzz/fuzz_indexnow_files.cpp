@@ -4,6 +4,7 @@
 // header of an answer to a POST stops at ErrorStatus only for 400 or more, and redirects only
 // for a 3xx.
 
+#include "fuzz_check.h"
 #include "index/indexnow_files.h"
 #include "net/response_reader.h"
 
@@ -15,11 +16,6 @@
 using namespace siteherald;
 
 namespace {
-
-void Check(bool ok) {
-    if (!ok)
-        std::abort();
-}
 
 bool SameRecords(const std::vector<IndexNowKeyRecord>& a, const std::vector<IndexNowKeyRecord>& b) {
     if (a.size() != b.size())

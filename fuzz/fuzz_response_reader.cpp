@@ -6,6 +6,7 @@
 // does. All three must see the same header, the same body bytes and the same end; while the
 // reader is in the header and asks for more, no line it holds may reach kMaxHeaderLine.
 
+#include "fuzz_check.h"
 #include "net/response_reader.h"
 
 #include <algorithm>
@@ -22,11 +23,6 @@ using Step = ResponseReader::Step;
 namespace {
 
 constexpr size_t kMaxLine = ResponseReader::kMaxHeaderLine;
-
-void Check(bool ok) {
-    if (!ok)
-        std::abort();
-}
 
 struct Outcome {
     bool stopped = false; // a step other than More or HeaderEnded ended the feeding

@@ -2,6 +2,7 @@
 // line. Every sitemap found is non-empty, absolute, named once, without blanks around it and
 // without a line break (unless the base address holds one).
 
+#include "fuzz_check.h"
 #include "index/robots_sitemaps.h"
 #include "index/site_address.h"
 
@@ -12,15 +13,6 @@
 #include <string_view>
 
 using namespace siteherald;
-
-namespace {
-
-void Check(bool ok) {
-    if (!ok)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view input(reinterpret_cast<const char*>(data), size);

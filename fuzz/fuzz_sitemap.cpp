@@ -7,6 +7,7 @@
 // pieces: "junk after document element" or "not well-formed"), and neither may pass the
 // limits (a small uncompressed limit here, so inputs reach it).
 
+#include "fuzz_check.h"
 #include "index/gunzip_stream.h"
 #include "index/sitemap_parser.h"
 
@@ -22,11 +23,6 @@ using namespace siteherald;
 namespace {
 
 constexpr long long kLimit = 256 * 1024;
-
-void Check(bool ok) {
-    if (!ok)
-        std::abort();
-}
 
 std::string Gzip(std::string_view text) {
     z_stream z{};

@@ -1,6 +1,7 @@
 // subnotes.dat and notes.dat as the input's bytes: reading and saving any note never fails,
 // and an engine's note just saved reads back as saved, whatever the rest of the file holds.
 
+#include "fuzz_check.h"
 #include "submit/notes_store.h"
 
 #include <cstdint>
@@ -8,15 +9,6 @@
 #include <fstream>
 #include <string>
 #include <unistd.h>
-
-namespace {
-
-void Check(bool ok) {
-    if (!ok)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string file = "/tmp/fuzz_sub_notes_" + std::to_string(::getpid()) + ".dat";

@@ -3,6 +3,8 @@
 // A one-connection loopback server for the fuzz targets of the mail and news clients: it says
 // the fuzz input and keeps what the client sends.
 
+#include "fuzz_check.h"
+
 #include <arpa/inet.h>
 #include <cstdlib>
 #include <netinet/in.h>
@@ -11,11 +13,6 @@
 #include <string_view>
 #include <sys/socket.h>
 #include <unistd.h>
-
-inline void Check(bool ok) {
-    if (!ok)
-        std::abort();
-}
 
 struct Listener {
     int fd = -1;
