@@ -13,11 +13,11 @@ namespace siteherald {
 // One IndexNow submission of a site's new and changed pages.
 struct IndexNowRequest {
     UrlSources sources;
-    bool all = false;         // every address, changed or not
-    std::string key;          // replaces the host's stored key when not empty
-    std::string keyLocation;  // where the key file is served, when not SITE/KEY.txt
-    std::string endpoint;     // empty: the "IndexNow"/"Endpoint" setting
-    std::string dataDir;      // indexnow.dat, the ledgers, KEY.txt and indexnow.log
+    bool all = false;        // every address, changed or not
+    std::string key;         // replaces the host's stored key when not empty
+    std::string keyLocation; // where the key file is served, when not SITE/KEY.txt
+    std::string endpoint;    // empty: the "IndexNow"/"Endpoint" setting
+    std::string dataDir;     // indexnow.dat, the ledgers, KEY.txt and indexnow.log
 };
 
 enum class IndexNowOutcome {
@@ -47,7 +47,7 @@ struct IndexNowReport {
 };
 
 struct IndexNowHooks : FetchHooks {
-    std::function<void(const std::string& line)> request; // after each request
+    std::function<void(const std::string& line)> request;    // after each request
     std::function<void(size_t done, size_t total)> progress; // addresses submitted so far
     // Waits before a retry after 429; the default sleeps, calling `idle` and `stopped`.
     std::function<void(std::chrono::milliseconds)> wait;

@@ -2,8 +2,8 @@
 
 #include "broadcast/broadcast_run.h"
 #include "core/submission_document.h"
-#include "net/http_client.h"
 #include "index_now_tab.h"
+#include "net/http_client.h"
 #include "promote_tab.h"
 
 #include <QMainWindow>
