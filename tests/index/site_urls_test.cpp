@@ -75,7 +75,7 @@ TEST(ReadSiteUrlsTest, DiscoveryIndexesGzipAndFailures) {
          "a.xml b.xml | a@2026-01-02 b?x=1&y=2@ c?p=&A@"},
         {"no robots.txt", {{"sitemap.xml", a}}, {}, "sitemap.xml | a@2026-01-02 b?x=1&y=2@"},
         {"index of gzip and plain",
-         {{"sitemap.xml", index}, {"s1.xml.gz", Gzip(a)}, {"s2.xml", b}},
+         {{"sitemap.xml", index}, {"s1.xml.gz", Gzip(a, 1 << 20)}, {"s2.xml", b}},
          {},
          "sitemap.xml s1.xml.gz s2.xml | a@2026-01-02 b?x=1&y=2@ c?p=&A@"},
         {"bad XML",
