@@ -1,18 +1,12 @@
 #include "smtp_capabilities.h"
 
+#include "core/ascii.h"
+
 #include <algorithm>
 
 namespace siteherald {
 
 namespace {
-
-std::string UpperAscii(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    return out;
-}
 
 // The words of text, split at spaces and tabs.
 std::vector<std::string_view> Words(std::string_view text) {

@@ -18,6 +18,22 @@ inline std::string LowerAscii(std::string_view text) {
     return out;
 }
 
+inline std::string UpperAscii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    return out;
+}
+
+// `text` without the characters of `blanks` at either end.
+inline std::string_view TrimmedAscii(std::string_view text, std::string_view blanks = " \t\r\n") {
+    const size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
 inline bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;

@@ -165,9 +165,7 @@ void Run::CheckKey(IndexNowReport& report) {
         std::string text = body.data();
         if (text.rfind("\xEF\xBB\xBF", 0) == 0)
             text.erase(0, 3);
-        const size_t first = text.find_first_not_of(" \t\r\n");
-        const size_t last = text.find_last_not_of(" \t\r\n");
-        text = first == std::string::npos ? "" : text.substr(first, last - first + 1);
+        text = std::string(TrimmedAscii(text));
         if (text == report.key) {
             report.keyLive = true;
             return;
@@ -235,7 +233,7 @@ void Run::Submit(const std::vector<std::string>& urls, IndexNowReport& report) {
             status ? IndexNowStatusText(status, client.ReasonPhrase()) : "not sent: " + said;
         const std::string line =
             "Submitted " + count + " addresses to " + endpoint_ + ": " + meaning;
-        AppendLine(JoinPath(dataDir_, "indexnow.log"),
+        AppendLine(JoinPath(dataDir_, kIndexNowLog),
                    LocalTimeText(std::time(nullptr), "%Y-%m-%d %H:%M:%S") + "\t" + endpoint_ +
                        "\t" + request_.sources.site + "\t" + count + " addresses\t" + meaning);
         report.requestLines.push_back(line);

@@ -10,6 +10,9 @@
 
 namespace siteherald {
 
+// Every request a run makes is appended to this file in the data folder.
+inline constexpr const char* kIndexNowLog = "indexnow.log";
+
 // One IndexNow submission of a site's new and changed pages.
 struct IndexNowRequest {
     UrlSources sources;

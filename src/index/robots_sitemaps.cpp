@@ -10,10 +10,7 @@ namespace siteherald {
 namespace {
 
 std::string_view Trim(std::string_view text) {
-    const size_t first = text.find_first_not_of(" \t\r\n\f\v");
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t\r\n\f\v") - first + 1);
+    return TrimmedAscii(text, " \t\r\n\f\v");
 }
 
 } // namespace

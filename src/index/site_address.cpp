@@ -1,5 +1,7 @@
 #include "site_address.h"
 
+#include "core/ascii.h"
+
 #include <cctype>
 
 namespace siteherald {
@@ -22,12 +24,7 @@ size_t SchemeLength(std::string_view text) {
 } // namespace
 
 std::string SiteBase(std::string_view site) {
-    const size_t first = site.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos)
-        site = {};
-    else
-        site = site.substr(first, site.find_last_not_of(" \t\r\n") - first + 1);
-    std::string base(site);
+    std::string base(TrimmedAscii(site));
     if (SchemeLength(base) == 0)
         base = "https://" + base;
     if (base.find('/', SchemeLength(base) + 2) == std::string::npos)

@@ -1,5 +1,7 @@
 #include "sitemap_parser.h"
 
+#include "core/ascii.h"
+
 #include <cstring>
 #include <expat.h>
 #include <string_view>
@@ -16,14 +18,6 @@ constexpr size_t kMaxFieldText = 64 * 1024;
 const char* LocalName(const char* name) {
     const char* colon = std::strchr(name, ':');
     return colon ? colon + 1 : name;
-}
-
-std::string Trimmed(const std::string& text) {
-    const char* blanks = " \t\r\n";
-    const size_t first = text.find_first_not_of(blanks);
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
 std::string Thousands(size_t n) {
@@ -135,7 +129,7 @@ void SitemapParser::Start(const char* local) {
 
 void SitemapParser::End() {
     if (depth_ == 3 && field_ != Field::None) {
-        (field_ == Field::Loc ? entry_.loc : entry_.lastmod) = Trimmed(text_);
+        (field_ == Field::Loc ? entry_.loc : entry_.lastmod) = TrimmedAscii(text_);
         field_ = Field::None;
         text_.clear();
     } else if (depth_ == 2 && inEntry_) {

@@ -1,5 +1,6 @@
 #include "url_list_file.h"
 
+#include "core/ascii.h"
 #include "core/line_file.h"
 #include "site_urls.h"
 #include "sitemap_parser.h"
@@ -20,10 +21,9 @@ std::vector<std::string> ReadUrlListFile(const std::string& path) {
         text.remove_prefix(3);
     std::vector<std::string> urls;
     for (std::string_view line : SplitLineViews(text)) {
-        const size_t first = line.find_first_not_of(" \t");
-        if (first == std::string_view::npos || line[first] == '#')
+        line = TrimmedAscii(line, " \t");
+        if (line.empty() || line.front() == '#')
             continue;
-        line = line.substr(first, line.find_last_not_of(" \t") - first + 1);
         if (urls.size() == kMaxSitemapUrls)
             throw SiteUrlsError(SiteUrlsError::Kind::LocalFile,
                                 "The address list " + path +

@@ -117,10 +117,7 @@ std::string THttpCli::HeaderField(const std::string& name) const {
         const size_t colon = line.find(':');
         if (colon == std::string::npos || !EqualsIgnoringCase(line.substr(0, colon), name))
             continue;
-        value = line.substr(colon + 1);
-        const size_t first = value.find_first_not_of(" \t");
-        const size_t last = value.find_last_not_of(" \t");
-        value = first == std::string::npos ? "" : value.substr(first, last - first + 1);
+        value = TrimmedAscii(std::string_view(line).substr(colon + 1), " \t");
     }
     return value;
 }

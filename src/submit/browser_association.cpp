@@ -1,5 +1,6 @@
 #include "browser_association.h"
 
+#include "core/ascii.h"
 #include "core/line_file.h"
 #include "process.h"
 
@@ -11,10 +12,7 @@ namespace siteherald {
 namespace {
 
 std::string Trim(const std::string& s) {
-    const size_t a = s.find_first_not_of(" \t\r\n");
-    if (a == std::string::npos)
-        return {};
-    return s.substr(a, s.find_last_not_of(" \t\r\n") - a + 1);
+    return std::string(TrimmedAscii(s));
 }
 
 // Splits an Exec value into arguments: double-quoted arguments may hold blanks, and inside

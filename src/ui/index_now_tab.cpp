@@ -22,8 +22,6 @@ namespace siteherald::ui {
 
 namespace {
 
-constexpr const char* kIndexNowLog = "indexnow.log";
-
 QLabel* NamedLabel(const QString& name, QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setObjectName(name);
