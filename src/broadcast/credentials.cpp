@@ -8,7 +8,6 @@ namespace siteherald {
 namespace {
 
 struct ServerSettings {
-    const char* label;
     const std::string& server;
     const std::string& user;
     const std::string& security;
@@ -17,8 +16,8 @@ struct ServerSettings {
 
 ServerSettings SettingsOf(PasswordFor server, const Identity& identity) {
     if (server == PasswordFor::Mail)
-        return {"mail", identity.MailServer, identity.MailUser, identity.MailSecurity, kSmtpPorts};
-    return {"news", identity.NewsServer, identity.NewsUser, identity.NewsSecurity, kNntpPorts};
+        return {identity.MailServer, identity.MailUser, identity.MailSecurity, kSmtpPorts};
+    return {identity.NewsServer, identity.NewsUser, identity.NewsSecurity, kNntpPorts};
 }
 
 } // namespace
@@ -50,7 +49,7 @@ RunLogins LookUpLogins(const Identity& identity, bool sendsMail, bool sendsNews,
             continue;
         const ServerSettings settings = SettingsOf(server, identity);
         if (!ParseTransportSecurity(settings.security)) {
-            logins.problem = std::string("The ") + settings.label + " server's security \"" +
+            logins.problem = std::string("The ") + settings.ports.kind + " server's security \"" +
                              settings.security +
                              "\" is not one of auto, starttls, tls and none. Please choose one "
                              "in message options.";
@@ -61,8 +60,8 @@ RunLogins LookUpLogins(const Identity& identity, bool sendsMail, bool sendsNews,
             continue; // no user name, or an address the send itself will report
         const PasswordSource::Lookup found = source.Find(server, *account);
         if (!found.password) {
-            logins.problem = std::string("No password for the ") + settings.label + " server (" +
-                             *account + "): " + found.problem;
+            logins.problem = std::string("No password for the ") + settings.ports.kind +
+                             " server (" + *account + "): " + found.problem;
             return logins;
         }
         (server == PasswordFor::Mail ? logins.mail : logins.news) = {settings.user,

@@ -45,10 +45,6 @@ std::set<std::string> T_NNTP::Capabilities() {
 }
 
 void T_NNTP::Login() {
-    if (Security == TransportSecurity::None && Credentials.Wanted())
-        throw ESecurityError("A login is set for the news server " + Hostname +
-                             ", but its security is \"none\" and the password is never sent "
-                             "unencrypted: choose starttls or tls");
     T_TcpIp::Login();
     // A connection left open half way would let the next Post skip the login.
     try {

@@ -129,10 +129,6 @@ void T_SMTP::Authenticate(const SmtpCapabilities& offered) {
 }
 
 void T_SMTP::Transaction() {
-    if (Security == TransportSecurity::None && Credentials.Wanted())
-        throw ESecurityError("A login is set for the mail server " + Hostname +
-                             ", but its security is \"none\" and the password is never sent "
-                             "unencrypted: choose starttls or tls");
     Login();
     LocalHost = LocalHostName();
     ReadReply(Timeouts.reply);

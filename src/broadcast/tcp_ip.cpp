@@ -90,6 +90,11 @@ void T_TcpIp::WaitFor(Connection::Want want, Clock::time_point deadline, const c
 }
 
 void T_TcpIp::Login() {
+    if (Security == TransportSecurity::None && Credentials.Wanted())
+        throw ESecurityError(std::string("A login is set for the ") + ports_.kind + " server " +
+                             Hostname +
+                             ", but its security is \"none\" and the password is never sent "
+                             "unencrypted: choose starttls or tls");
     Close();
     const auto server = ParseServerAddress(Hostname, DefaultPort(Security, ports_));
     if (!server || server->host.empty())

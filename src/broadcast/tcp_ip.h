@@ -39,7 +39,8 @@ public:
 
     // Resolves Hostname and connects, closing any open connection first, and starts TLS when
     // the security asks for it from the first byte. Throws ETcpIpError when the name cannot
-    // be resolved, ESocketError when no connection can be made, ESecurityError when TLS fails.
+    // be resolved, ESocketError when no connection can be made, ESecurityError when TLS fails
+    // or, before connecting, when Credentials are set with Security None.
     void Login();
     // Closes the connection.
     void Logout();

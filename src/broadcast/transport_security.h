@@ -20,14 +20,16 @@ enum class TransportSecurity {
 std::optional<TransportSecurity> ParseTransportSecurity(const std::string& text);
 const char* SecurityName(TransportSecurity security);
 
-// The well-known ports of a service: plain, submission with STARTTLS, and implicit TLS.
+// The well-known ports of a service: plain, submission with STARTTLS, and implicit TLS; and
+// what messages call its server.
 struct ServicePorts {
     uint16_t plain;
     uint16_t startTls;
     uint16_t tls;
+    const char* kind;
 };
-inline constexpr ServicePorts kSmtpPorts{25, 587, 465};
-inline constexpr ServicePorts kNntpPorts{119, 119, 563};
+inline constexpr ServicePorts kSmtpPorts{25, 587, 465, "mail"};
+inline constexpr ServicePorts kNntpPorts{119, 119, 563, "news"};
 
 // The port used when the server setting names none. "auto" keeps the plain port, so
 // settings written before the security settings keep working.
