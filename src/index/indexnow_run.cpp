@@ -95,12 +95,7 @@ THttpCli& Run::Client(const std::string& url) {
     client_->Url = url;
     client_->MaxBodyBytes = 1024 * 1024;
     client_->Timeouts.total = 2min;
-    client_->IdleHook = [this] {
-        if (hooks_.idle)
-            hooks_.idle();
-        if (Stopped())
-            client_->Abort();
-    };
+    FollowFetchHooks(*client_, hooks_);
     return *client_;
 }
 

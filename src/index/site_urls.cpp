@@ -61,12 +61,7 @@ class Reader {
 public:
     Reader(const FetchHooks& hooks) : hooks_(hooks) {
         http_.Agent = "Siteherald/1.75 (sitemap reader)";
-        http_.IdleHook = [this] {
-            if (hooks_.idle)
-                hooks_.idle();
-            if (Stopping())
-                http_.Abort();
-        };
+        FollowFetchHooks(http_, hooks_);
     }
 
     // The sitemaps the site's robots.txt names; none when it has no robots.txt.
@@ -162,6 +157,15 @@ private:
 };
 
 } // namespace
+
+void FollowFetchHooks(THttpCli& client, const FetchHooks& hooks) {
+    client.IdleHook = [&client, &hooks] {
+        if (hooks.idle)
+            hooks.idle();
+        if (hooks.stopped && hooks.stopped())
+            client.Abort();
+    };
+}
 
 SiteUrls ReadSiteUrls(const UrlSources& sources, const FetchHooks& hooks) {
     if (!sources.urlsFile.empty()) {

@@ -7,6 +7,8 @@
 
 namespace siteherald {
 
+class THttpCli;
+
 // One address of a site, as its sitemap lists it.
 struct SitemapUrl {
     std::string loc;
@@ -46,6 +48,10 @@ struct FetchHooks {
     std::function<bool()> stopped; // true: abort the download in progress and stop
     std::function<void(const std::string& text)> status; // "Reading https://.../sitemap.xml"
 };
+
+// Makes `client` call hooks.idle while it waits and abort once hooks.stopped() turns true;
+// `hooks` must outlive the client's requests.
+void FollowFetchHooks(THttpCli& client, const FetchHooks& hooks);
 
 // Downloads and reads the site's addresses (following sitemap indexes, gzip sitemaps read as
 // they come), keeping the sitemaps protocol's limits: 50,000 addresses and 50 MB uncompressed
